@@ -5,6 +5,13 @@ function(qel_add_module name)
   cmake_parse_arguments(ARG "SHARED" "" "PUBLIC;PRIVATE" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/${name}/*.cpp ${PROJECT_SOURCE_DIR}/${name}/*.c)
+  if(NOT sources)
+    # Headers only so far.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_PUBLIC})
+    return()
+  endif()
   if(ARG_SHARED)
     add_library(${name} SHARED ${sources})
   else()
