@@ -7,18 +7,16 @@ namespace QEL {
 
 namespace {
 
-// Phrases are removed as whole words: "resort of" and "Hi meant" are words
-// of their own, not fillers.
-std::string wholeWordPattern(std::string_view phrase) { return "\\b\\Q" + std::string(phrase) + "\\E\\b"; }
-
 // All phrases run before any regular expression, each kind in table order.
 const std::vector<ReplacementRule>& removalRules() {
+    // Phrases are removed as whole words: "resort of" and "Hi meant" are words
+    // of their own, not fillers.
     static const std::vector<ReplacementRule> rules = [] {
         std::vector<ReplacementRule> built;
         for (bool regexPass : {false, true})
             for (const auto& filler : FillerRemover::fillerPatterns())
                 if (filler.isRegex == regexPass)
-                    built.emplace_back(regexPass ? filler.pattern : wholeWordPattern(filler.pattern), "",
+                    built.emplace_back(regexPass ? filler.pattern : wholeWords("\\Q" + filler.pattern + "\\E"), "",
                                        Platform::RegexOptions{.caseInsensitive = true});
         return built;
     }();

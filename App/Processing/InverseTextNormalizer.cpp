@@ -24,8 +24,10 @@ std::string withNumber(std::string_view suffixPattern) { return std::string(writ
 // One case-insensitive whole-word alternation over the table's words, each
 // replaced by its written form. No word is a whole-word part of another and no
 // written form is a word of the table, so one pass gives what one pass per
-// word would.
-ReplacementRule wordTableRule(const std::vector<std::pair<std::string, std::string>>& table) {
+// word would. Abbreviation phrases leave contracted words alone
+// (`keepContractedWords`).
+ReplacementRule wordTableRule(const std::vector<std::pair<std::string, std::string>>& table,
+                              bool keepContractedWords = false) {
     std::string alternation;
     auto lookup = std::make_shared<std::map<std::string, std::string, std::less<>>>();
     for (const auto& [word, written] : table) {
@@ -33,7 +35,7 @@ ReplacementRule wordTableRule(const std::vector<std::pair<std::string, std::stri
         alternation += word;
         lookup->emplace(word, written);
     }
-    return ReplacementRule("\\b(?:" + alternation + ")\\b",
+    return ReplacementRule(keepContractedWords ? wholeWords(alternation) : "\\b(?:" + alternation + ")\\b",
                            [lookup](std::string_view text, const RegexMatch& match) {
                                std::string word = Platform::lowercased(match.group(text, 0));
                                auto found = lookup->find(word);
@@ -88,7 +90,7 @@ struct Rules {
     ReplacementRule abbreviations = wordTableRule({
         {"et cetera", "etc."}, {"for example", "e.g."}, {"that is", "i.e."}, {"versus", "vs."},
         {"mister", "Mr."},     {"missus", "Mrs."},      {"doctor", "Dr."},   {"saint", "St."},
-    });
+    }, true);
 
     Rules() {
         const std::pair<const char*, const char*> units[] = {

@@ -30,4 +30,8 @@ std::string ReplacementRule::apply(std::string_view text) const {
     return regex_->replaceAll(text, [&](const Platform::RegexMatch& match) { return computed_(text, match); });
 }
 
+std::string wholeWords(std::string_view alternatives) {
+    return "\\b(?:" + std::string(alternatives) + ")\\b(?!['’]\\w)";
+}
+
 } // namespace QEL

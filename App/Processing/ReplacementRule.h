@@ -28,4 +28,8 @@ private:
     Computed computed_;
 };
 
+// A pattern for `alternatives` standing as whole words. A word that goes on
+// after an apostrophe is a different word: "that isn't" does not hold "that is".
+std::string wholeWords(std::string_view alternatives);
+
 } // namespace QEL

@@ -34,7 +34,8 @@ void forEachBoundary(std::string_view text, OnBoundary&& onBoundary) {
     for (int32_t boundary = iterator.next(); boundary != icu::BreakIterator::DONE; boundary = iterator.next())
         if (!onBoundary(static_cast<std::size_t>(boundary))) break;
     // The iterator must not keep pointing at text that is about to go away.
-    iterator.setText(icu::UnicodeString());
+    static const icu::UnicodeString nothing;
+    iterator.setText(nothing);
 }
 
 } // namespace

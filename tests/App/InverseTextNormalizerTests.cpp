@@ -49,6 +49,7 @@ TEST(InverseTextNormalizer, RewritesSpokenFormsAsWritten)
         {"Doctor Smith versus Mister Jones", "Dr. Smith vs. Mr. Jones"},
         {"for example apples et cetera", "e.g. apples etc."},
         {"doctors", "doctors"},
+        {"that isn't it, that is all", "that isn't it, i.e. all"},
         {"saint louis", "St. louis"},
         {"nothing to change here.", "nothing to change here."},
         {"", ""},
