@@ -2,14 +2,17 @@
 // exception may cross into the caller's C code.
 #include "qel_core.h"
 
+#include "QelCore/Engine.h"
 #include "QelCore/LastError.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <string>
 
 struct qel_engine {
+    QelCore::Engine engine;
 };
 
 namespace {
@@ -40,9 +43,7 @@ qel_engine* qel_engine_new(const char* model_path, const char* language)
             QelCore::setLastError("Model path and language are required");
             return nullptr;
         }
-        QelCore::setLastError(std::string("Cannot load model file: ") + model_path
-                              + ": this build cannot read model files yet");
-        return nullptr;
+        return new qel_engine{QelCore::Engine(model_path, language)};
     });
 }
 
@@ -52,7 +53,10 @@ int32_t qel_engine_set_initial_prompt(qel_engine* engine, const char* prompt)
         QelCore::setLastError("Engine and prompt are required");
         return -1;
     }
-    return 0;
+    return guarded<int32_t>(-1, [&] {
+        engine->engine.setInitialPrompt(prompt);
+        return 0;
+    });
 }
 
 int32_t qel_engine_prewarm(qel_engine* engine)
@@ -61,7 +65,10 @@ int32_t qel_engine_prewarm(qel_engine* engine)
         QelCore::setLastError("Engine is required");
         return -1;
     }
-    return 0;
+    return guarded<int32_t>(-1, [&] {
+        engine->engine.prewarm();
+        return 0;
+    });
 }
 
 char* qel_engine_transcribe(qel_engine* engine, const float* samples, int64_t count)
@@ -70,7 +77,14 @@ char* qel_engine_transcribe(qel_engine* engine, const float* samples, int64_t co
         QelCore::setLastError("Engine and a sample array are required");
         return nullptr;
     }
-    return guarded<char*>(nullptr, [&]() -> char* { return strdup(""); });
+    return guarded<char*>(nullptr, [&]() -> char* {
+        const std::string text = engine->engine.transcribe(samples, static_cast<long>(count));
+        char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+        if (!copy)
+            throw std::bad_alloc();
+        std::memcpy(copy, text.c_str(), text.size() + 1);
+        return copy;
+    });
 }
 
 void qel_string_free(char* text) { std::free(text); }
