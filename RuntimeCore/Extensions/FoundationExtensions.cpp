@@ -1,11 +1,15 @@
 #include "RuntimeCore/Extensions/FoundationExtensions.h"
 
 #include "Platform/Paths/StandardPaths.h"
+#include "Platform/Text/CharacterSets.h"
+#include "Platform/Text/Graphemes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fnmatch.h>
 #include <optional>
+#include <utility>
 
 namespace RuntimeCore {
 
@@ -50,11 +54,41 @@ std::string resolveAbsolutePath(std::string_view path)
     return absolute;
 }
 
-std::string trimmingFromEnd(std::string_view text, char character, int upto)
+std::string trimmingFromEnd(std::string_view text, std::string_view character, int upto)
 {
-    for (int removed = 0; removed < upto && text.ends_with(character); ++removed)
-        text.remove_suffix(1);
+    for (int removed = 0; removed < upto && !text.empty() && Platform::lastGrapheme(text) == character; ++removed)
+        text.remove_suffix(character.size());
     return std::string(text);
+}
+
+std::optional<std::string> lastNaturalBoundary(std::string_view text, int minTokenCount,
+                                               const std::function<std::vector<int>(std::string_view)>& encode)
+{
+    const std::vector<std::string_view> characters = Platform::graphemeClusters(text);
+    auto longEnough = [&](std::string_view candidate) {
+        return std::cmp_greater_equal(encode(candidate).size(), minTokenCount);
+    };
+    // The text up to the end (or, for the blank, the start) of the last character
+    // of the set, trimmed; none when no character of the set occurs.
+    auto prefixAtLast = [&](std::initializer_list<std::string_view> set, bool includeBoundary) {
+        for (auto character = characters.rbegin(); character != characters.rend(); ++character) {
+            if (std::find(set.begin(), set.end(), *character) == set.end())
+                continue;
+            size_t end = static_cast<size_t>(character->data() - text.data())
+                + (includeBoundary ? character->size() : 0);
+            return std::optional<std::string_view>(
+                Platform::trimming(text.substr(0, end), Platform::CharacterSet::whitespacesAndNewlines));
+        }
+        return std::optional<std::string_view>();
+    };
+
+    for (auto set : {std::initializer_list<std::string_view> {".", "!", "?", "\n"},
+                     std::initializer_list<std::string_view> {",", ";", ":", "-", "\u2013"}})
+        if (auto candidate = prefixAtLast(set, true); candidate && longEnough(*candidate))
+            return std::string(*candidate);
+    if (auto candidate = prefixAtLast({" "}, false); candidate && longEnough(*candidate))
+        return std::string(*candidate);
+    return std::nullopt;
 }
 
 std::vector<std::string> matching(const std::vector<std::string>& names, const std::string& glob)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -44,8 +46,17 @@ std::vector<T> orderedSet(const std::vector<T>& elements)
     return unique;
 }
 
-// Removes up to `upto` copies of `character` from the end of `text`.
-std::string trimmingFromEnd(std::string_view text, char character, int upto);
+// Removes up to `upto` copies of `character` (one user-perceived character)
+// from the end of `text`.
+std::string trimmingFromEnd(std::string_view text, std::string_view character, int upto);
+
+// The longest prefix of `text` that ends at a natural boundary and encodes to at
+// least `minTokenCount` tokens: the last sentence end (. ! ? line feed) is tried
+// first, then the last clause break (, ; : - en dash), then the last blank (which
+// is left out). Each candidate is trimmed of white space; none is long enough,
+// none is returned. `encode` is called at most three times.
+std::optional<std::string> lastNaturalBoundary(std::string_view text, int minTokenCount,
+                                               const std::function<std::vector<int>(std::string_view)>& encode);
 
 // The names that the shell pattern `glob` matches (fnmatch without flags:
 // case-sensitive, "*" and "?" also match "/"), in their order.

@@ -51,12 +51,52 @@ TEST(FoundationExtensions, BatchesAndUniqueElementsKeepOrder)
 
 TEST(FoundationExtensions, TrimsAtMostTheGivenCountFromTheEnd)
 {
-    EXPECT_EQ(trimmingFromEnd("openai_whisper-tiny//", '/', 1), "openai_whisper-tiny/");
-    EXPECT_EQ(trimmingFromEnd("openai_whisper-tiny//", '/', 5), "openai_whisper-tiny");
-    EXPECT_EQ(trimmingFromEnd("tiny", '/', 5), "tiny");
-    EXPECT_EQ(trimmingFromEnd("tiny/", '/', 0), "tiny/");
-    EXPECT_EQ(trimmingFromEnd("tiny/", '/', -1), "tiny/");
-    EXPECT_EQ(trimmingFromEnd("///", '/', 5), "");
+    EXPECT_EQ(trimmingFromEnd("openai_whisper-tiny//", "/", 1), "openai_whisper-tiny/");
+    EXPECT_EQ(trimmingFromEnd("openai_whisper-tiny//", "/", 5), "openai_whisper-tiny");
+    EXPECT_EQ(trimmingFromEnd("tiny", "/", 5), "tiny");
+    EXPECT_EQ(trimmingFromEnd("tiny/", "/", 0), "tiny/");
+    EXPECT_EQ(trimmingFromEnd("tiny/", "/", -1), "tiny/");
+    EXPECT_EQ(trimmingFromEnd("///", "/", 5), "");
+    // A slash carrying a combining mark is another character.
+    EXPECT_EQ(trimmingFromEnd("a/\u0301", "/", 5), "a/\u0301");
+    EXPECT_EQ(trimmingFromEnd("caf\u00e9\u00e9", "\u00e9", 1), "caf\u00e9");
+}
+
+TEST(FoundationExtensions, NaturalBoundaryPrefersSentenceThenClauseThenBlank)
+{
+    int encodeCalls = 0;
+    auto words = [&encodeCalls](std::string_view text) {
+        ++encodeCalls;
+        std::vector<int> tokens;
+        bool inWord = false;
+        for (char c : text) {
+            if (c != ' ' && !inWord)
+                tokens.push_back(0);
+            inWord = c != ' ';
+        }
+        return tokens;
+    };
+    struct Case {
+        const char* text;
+        int minTokens;
+        std::optional<std::string> expected;
+    };
+    const Case cases[] = {
+        {"  One two three.  ", 3, "One two three."},
+        {"One two, three four", 2, "One two,"},
+        // The last sentence end is too early: the clause break comes next, never
+        // an earlier sentence end.
+        {"Hi. One two three. Four five six seven, eight", 5, "Hi. One two three. Four five six seven,"},
+        {"Yes. Then we go on and on", 3, "Yes. Then we go on and"},
+        {"Yes. No", 5, std::nullopt},
+        {"", 0, std::nullopt},
+        {"em \u2013 dash then more", 1, "em \u2013"},
+    };
+    for (const auto& c : cases) {
+        encodeCalls = 0;
+        EXPECT_EQ(lastNaturalBoundary(c.text, c.minTokens, words), c.expected) << c.text;
+        EXPECT_LE(encodeCalls, 3) << c.text;
+    }
 }
 
 TEST(FoundationExtensions, GlobMatchingIsCaseSensitiveAndCrossesSlashes)
