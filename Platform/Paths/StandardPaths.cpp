@@ -21,20 +21,36 @@ std::filesystem::path fromEnvironment(const char* variable, const char* fallback
     return homeDirectory() / fallbackBelowHome;
 }
 
+// The home folder of the password-database entry that `lookup` finds.
+template <class Lookup>
+std::optional<std::filesystem::path> passwordEntryHome(Lookup lookup)
+{
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+    passwd entry {};
+    passwd* result = nullptr;
+    if (lookup(&entry, buffer.data(), buffer.size(), &result) != 0 || !result || !result->pw_dir)
+        return std::nullopt;
+    return std::filesystem::path(result->pw_dir);
+}
+
 } // namespace
 
 std::filesystem::path homeDirectory()
 {
     if (const char* home = std::getenv("HOME"); home && *home)
         return home;
-    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
-    passwd entry {};
-    passwd* result = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result
-        && result->pw_dir)
-        return result->pw_dir;
-    return "/";
+    auto home = passwordEntryHome([](passwd* entry, char* buffer, size_t size, passwd** result) {
+        return getpwuid_r(getuid(), entry, buffer, size, result);
+    });
+    return home.value_or("/");
+}
+
+std::optional<std::filesystem::path> homeDirectory(const std::string& userName)
+{
+    return passwordEntryHome([&](passwd* entry, char* buffer, size_t size, passwd** result) {
+        return getpwnam_r(userName.c_str(), entry, buffer, size, result);
+    });
 }
 
 std::filesystem::path applicationSupportDirectory()

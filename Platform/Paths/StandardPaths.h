@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 namespace Platform {
 
@@ -18,5 +20,8 @@ std::filesystem::path documentsDirectory();
 
 // $HOME, else the home folder in the password database.
 std::filesystem::path homeDirectory();
+
+// The home folder of the named user, or none for an unknown user.
+std::optional<std::filesystem::path> homeDirectory(const std::string& userName);
 
 } // namespace Platform

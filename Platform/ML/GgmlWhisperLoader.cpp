@@ -1,0 +1,357 @@
+#include "Platform/ML/GgmlWhisperLoader.h"
+
+#include "Platform/ML/HalfFloat.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Platform::ML {
+namespace {
+
+constexpr uint32_t kMagic = 0x67676d6c;
+constexpr int32_t kTypeF32 = 0;
+constexpr int32_t kTypeF16 = 1;
+constexpr int kMaxDims = 4;
+constexpr int32_t kMaxTensorNameLength = 256;
+constexpr uint32_t kMaxPieceLength = 4096;
+
+// Reads little-endian values from a byte range; every read is checked against
+// the bytes that remain.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
+
+    size_t remaining() const { return bytes_.size() - offset_; }
+    bool atEnd() const { return offset_ == bytes_.size(); }
+
+    std::span<const std::byte> take(size_t count, const char* what)
+    {
+        if (count > remaining())
+            throw ModelFileError(std::string("Model file is truncated: ") + what
+                                 + " runs past the end of the file");
+        auto part = bytes_.subspan(offset_, count);
+        offset_ += count;
+        return part;
+    }
+
+    int32_t int32(const char* what)
+    {
+        int32_t value;
+        std::memcpy(&value, take(sizeof value, what).data(), sizeof value);
+        return value;
+    }
+
+    uint32_t uint32(const char* what)
+    {
+        uint32_t value;
+        std::memcpy(&value, take(sizeof value, what).data(), sizeof value);
+        return value;
+    }
+
+private:
+    std::span<const std::byte> bytes_;
+    size_t offset_ = 0;
+};
+
+void requireRange(const char* name, int32_t value, int32_t low, int32_t high)
+{
+    if (value < low || value > high)
+        throw ModelFileError("Model file has an invalid " + std::string(name) + ": "
+                             + std::to_string(value) + " (expected " + std::to_string(low)
+                             + " to " + std::to_string(high) + ")");
+}
+
+WhisperHyperParameters readHyperParameters(ByteReader& reader)
+{
+    WhisperHyperParameters hp;
+    hp.nVocab = reader.int32("the header");
+    hp.nAudioCtx = reader.int32("the header");
+    hp.nAudioState = reader.int32("the header");
+    hp.nAudioHead = reader.int32("the header");
+    hp.nAudioLayer = reader.int32("the header");
+    hp.nTextCtx = reader.int32("the header");
+    hp.nTextState = reader.int32("the header");
+    hp.nTextHead = reader.int32("the header");
+    hp.nTextLayer = reader.int32("the header");
+    hp.nMels = reader.int32("the header");
+    hp.ftype = reader.int32("the header");
+
+    if (hp.nVocab != 51864 && hp.nVocab != 51865 && hp.nVocab != 51866)
+        throw ModelFileError("Model file has an unsupported vocabulary size: "
+                             + std::to_string(hp.nVocab) + " (expected 51864, 51865 or 51866)");
+    // One window is at most 30 s: 1500 encoder positions.
+    requireRange("audio context", hp.nAudioCtx, 1, 1500);
+    requireRange("audio width", hp.nAudioState, 1, 8192);
+    requireRange("audio head count", hp.nAudioHead, 1, hp.nAudioState);
+    requireRange("audio layer count", hp.nAudioLayer, 1, 128);
+    requireRange("text context", hp.nTextCtx, 8, 8192);
+    requireRange("text width", hp.nTextState, 1, 8192);
+    requireRange("text head count", hp.nTextHead, 1, hp.nTextState);
+    requireRange("text layer count", hp.nTextLayer, 1, 128);
+    requireRange("mel count", hp.nMels, 1, 512);
+    if (hp.nAudioState % hp.nAudioHead != 0 || hp.nTextState % hp.nTextHead != 0)
+        throw ModelFileError("Model file has a width that its head count does not divide");
+    int32_t weightType = hp.ftype % 1000;
+    if (hp.ftype < 0 || (weightType != kTypeF32 && weightType != kTypeF16))
+        throw ModelFileError("Model file has unsupported weight type " + std::to_string(hp.ftype)
+                             + ": only f32 (0) and f16 (1) are supported");
+    return hp;
+}
+
+// The model's tensors, with the pointers each one fills in.
+class ExpectedTensors {
+public:
+    explicit ExpectedTensors(WhisperModel& model) : model_(model)
+    {
+        const auto& hp = model.hparams;
+        const int64_t da = hp.nAudioState, dt = hp.nTextState;
+        auto& enc = model.encoder;
+        expect("encoder.positional_embedding", {da, hp.nAudioCtx}, enc.positionalEmbedding);
+        expect("encoder.conv1.weight", {3, hp.nMels, da}, enc.conv1Weight);
+        expect("encoder.conv1.bias", {1, da}, enc.conv1Bias);
+        expect("encoder.conv2.weight", {3, da, da}, enc.conv2Weight);
+        expect("encoder.conv2.bias", {1, da}, enc.conv2Bias);
+        enc.blocks.resize(static_cast<size_t>(hp.nAudioLayer));
+        for (int i = 0; i < hp.nAudioLayer; ++i) {
+            const std::string prefix = "encoder.blocks." + std::to_string(i) + ".";
+            auto& block = enc.blocks[static_cast<size_t>(i)];
+            expectNorm(prefix + "attn_ln", da, block.attnLn);
+            expectAttention(prefix + "attn", da, block.attn);
+            expectNorm(prefix + "mlp_ln", da, block.mlpLn);
+            expectLinear(prefix + "mlp.0", da, 4 * da, block.mlp0);
+            expectLinear(prefix + "mlp.2", 4 * da, da, block.mlp2);
+        }
+        expectNorm("encoder.ln_post", da, enc.lnPost);
+
+        auto& dec = model.decoder;
+        expect("decoder.positional_embedding", {dt, hp.nTextCtx}, dec.positionalEmbedding);
+        expect("decoder.token_embedding.weight", {dt, hp.nVocab}, dec.tokenEmbedding);
+        dec.blocks.resize(static_cast<size_t>(hp.nTextLayer));
+        for (int i = 0; i < hp.nTextLayer; ++i) {
+            const std::string prefix = "decoder.blocks." + std::to_string(i) + ".";
+            auto& block = dec.blocks[static_cast<size_t>(i)];
+            expectNorm(prefix + "attn_ln", dt, block.attnLn);
+            expectAttention(prefix + "attn", dt, block.attn);
+            expectNorm(prefix + "cross_attn_ln", dt, block.crossAttnLn);
+            expectAttention(prefix + "cross_attn", dt, block.crossAttn);
+            expectNorm(prefix + "mlp_ln", dt, block.mlpLn);
+            expectLinear(prefix + "mlp.0", dt, 4 * dt, block.mlp0);
+            expectLinear(prefix + "mlp.2", 4 * dt, dt, block.mlp2);
+        }
+        expectNorm("decoder.ln", dt, dec.ln);
+    }
+
+    size_t totalFloats() const { return totalFloats_; }
+
+    // Points every weight into the model's storage once it is allocated.
+    void bindPointers()
+    {
+        for (auto& [name, slot] : slots_)
+            *slot.target = model_.storage.data() + slot.offset;
+    }
+
+    void requireAllSeen() const
+    {
+        for (const auto& [name, slot] : slots_)
+            if (!slot.seen)
+                throw ModelFileError("Model file lacks the tensor '" + name + "'");
+    }
+
+    // Where an expected tensor goes and the extents it must have, innermost first.
+    struct Slot {
+        std::vector<int64_t> extents;
+        size_t offset = 0;
+        const float** target = nullptr;
+        bool seen = false;
+    };
+
+    Slot* slot(const std::string& name)
+    {
+        auto it = slots_.find(name);
+        return it == slots_.end() ? nullptr : &it->second;
+    }
+
+private:
+    void expect(const std::string& name, std::vector<int64_t> extents, const float*& target)
+    {
+        int64_t count = 1;
+        for (int64_t extent : extents)
+            count *= extent;
+        Slot slot;
+        slot.extents = std::move(extents);
+        slot.offset = totalFloats_;
+        slot.target = &target;
+        slots_.emplace(name, std::move(slot));
+        totalFloats_ += static_cast<size_t>(count);
+    }
+
+    void expectNorm(const std::string& name, int64_t width, LayerNormWeights& norm)
+    {
+        expect(name + ".weight", {width}, norm.weight);
+        expect(name + ".bias", {width}, norm.bias);
+    }
+
+    void expectLinear(const std::string& name, int64_t in, int64_t out, Linear& linear, bool bias = true)
+    {
+        linear.in = static_cast<int>(in);
+        linear.out = static_cast<int>(out);
+        expect(name + ".weight", {in, out}, linear.weight);
+        if (bias)
+            expect(name + ".bias", {out}, linear.bias);
+    }
+
+    void expectAttention(const std::string& name, int64_t width, AttentionWeights& attention)
+    {
+        expectLinear(name + ".query", width, width, attention.query);
+        expectLinear(name + ".key", width, width, attention.key, false);
+        expectLinear(name + ".value", width, width, attention.value);
+        expectLinear(name + ".out", width, width, attention.out);
+    }
+
+    WhisperModel& model_;
+    std::map<std::string, Slot> slots_;
+    size_t totalFloats_ = 0;
+};
+
+std::string describeExtents(const std::vector<int64_t>& extents)
+{
+    std::string text = "[";
+    for (size_t i = 0; i < extents.size(); ++i)
+        text += (i ? ", " : "") + std::to_string(extents[i]);
+    return text + "]";
+}
+
+void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& model)
+{
+    const int32_t nDims = reader.int32("a tensor header");
+    const int32_t nameLength = reader.int32("a tensor header");
+    const int32_t type = reader.int32("a tensor header");
+    if (nDims < 1 || nDims > kMaxDims)
+        throw ModelFileError("Model file has a tensor with " + std::to_string(nDims)
+                             + " dimensions (expected 1 to 4)");
+    if (nameLength < 1 || nameLength > kMaxTensorNameLength)
+        throw ModelFileError("Model file has a tensor name of invalid length "
+                             + std::to_string(nameLength));
+    std::vector<int64_t> extents;
+    for (int32_t i = 0; i < nDims; ++i) {
+        const int32_t extent = reader.int32("a tensor's extents");
+        if (extent < 1)
+            throw ModelFileError("Model file has a tensor extent of " + std::to_string(extent));
+        extents.push_back(extent);
+    }
+    auto nameBytes = reader.take(static_cast<size_t>(nameLength), "a tensor name");
+    const std::string name(reinterpret_cast<const char*>(nameBytes.data()), nameBytes.size());
+
+    if (type != kTypeF32 && type != kTypeF16)
+        throw ModelFileError("Tensor '" + name + "' has unsupported type " + std::to_string(type)
+                             + ": only f32 (0) and f16 (1) are supported");
+    auto* slot = expected.slot(name);
+    if (!slot)
+        throw ModelFileError("Model file has an unexpected tensor '" + name + "'");
+    if (slot->seen)
+        throw ModelFileError("Model file has the tensor '" + name + "' twice");
+    if (extents != slot->extents)
+        throw ModelFileError("Tensor '" + name + "' has extents " + describeExtents(extents)
+                             + ", expected " + describeExtents(slot->extents));
+    slot->seen = true;
+
+    size_t count = 1;
+    for (int64_t extent : extents)
+        count *= static_cast<size_t>(extent); // bounded: matches the expected extents
+    const size_t elementSize = type == kTypeF32 ? 4 : 2;
+    auto data = reader.take(count * elementSize, ("the data of tensor '" + name + "'").c_str());
+    float* destination = model.storage.data() + slot->offset;
+    if (type == kTypeF32)
+        std::memcpy(destination, data.data(), data.size());
+    else
+        widenHalfFloats(data.data(), count, destination);
+}
+
+} // namespace
+
+WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes)
+{
+    ByteReader reader(bytes);
+    if (reader.remaining() < 4 || reader.uint32("the magic number") != kMagic)
+        throw ModelFileError("Not a ggml model file: bad magic number");
+
+    WhisperModel model;
+    model.hparams = readHyperParameters(reader);
+    const auto& hp = model.hparams;
+
+    const int32_t filterCount = reader.int32("the mel filters");
+    const int32_t fftBins = reader.int32("the mel filters");
+    if (filterCount != hp.nMels || fftBins != kMelFftBins)
+        throw ModelFileError("Model file has a mel filter bank of " + std::to_string(filterCount)
+                             + " x " + std::to_string(fftBins) + ", expected "
+                             + std::to_string(hp.nMels) + " x " + std::to_string(kMelFftBins));
+    const size_t filterFloats = static_cast<size_t>(filterCount) * kMelFftBins;
+    auto filterBytes = reader.take(filterFloats * sizeof(float), "the mel filters");
+    model.melFilters.resize(filterFloats);
+    std::memcpy(model.melFilters.data(), filterBytes.data(), filterBytes.size());
+
+    // The ordinary tokens are stored; the special ones, from end-of-text on, are not.
+    const int32_t endOfText = hp.nVocab == 51864 ? 50256 : 50257;
+    const int32_t pieceCount = reader.int32("the vocabulary");
+    requireRange("vocabulary entry count", pieceCount, 0, endOfText);
+    model.vocabulary.reserve(static_cast<size_t>(pieceCount));
+    for (int32_t i = 0; i < pieceCount; ++i) {
+        const uint32_t length = reader.uint32("the vocabulary");
+        if (length > kMaxPieceLength)
+            throw ModelFileError("Model file has a vocabulary entry of absurd length "
+                                 + std::to_string(length));
+        auto piece = reader.take(length, "the vocabulary");
+        model.vocabulary.emplace_back(reinterpret_cast<const char*>(piece.data()), piece.size());
+    }
+
+    ExpectedTensors expected(model);
+    // Every weight takes at least two bytes in the file: refuse a file too
+    // short for its own header before allocating for it.
+    if (expected.totalFloats() > reader.remaining() / 2)
+        throw ModelFileError("Model file is truncated: its tensors need more bytes than the file has");
+    model.storage.assign(expected.totalFloats(), 0.0f);
+    expected.bindPointers();
+    while (!reader.atEnd())
+        readTensor(reader, expected, model);
+    expected.requireAllSeen();
+    return model;
+}
+
+WhisperModel loadGgmlWhisperModel(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw ModelFileError("Cannot open model file " + path.string() + ": " + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw ModelFileError("Model file " + path.string() + " is not a regular file");
+    }
+    const size_t size = static_cast<size_t>(info.st_size);
+    if (size == 0) {
+        ::close(fd);
+        throw ModelFileError("Model file " + path.string() + " is empty");
+    }
+    void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (mapping == MAP_FAILED)
+        throw ModelFileError("Cannot map model file " + path.string() + ": " + std::strerror(errno));
+    struct Unmap {
+        void* address;
+        size_t size;
+        ~Unmap() { ::munmap(address, size); }
+    } unmap{mapping, size};
+    try {
+        return parseGgmlWhisperModel({static_cast<const std::byte*>(mapping), size});
+    } catch (const ModelFileError& error) {
+        throw ModelFileError(path.filename().string() + ": " + error.what());
+    }
+}
+
+} // namespace Platform::ML

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Platform/ML/WhisperModel.h"
+
+namespace Platform::ML {
+
+// out[rows][layer.out] = in[rows][layer.in] · weightᵀ + bias, through BLAS.
+void applyLinear(const Linear& layer, const float* in, int rows, float* out);
+
+// Normalises each of `rows` rows of `width` values (epsilon 1e-5) in `in` into `out`.
+void layerNorm(const LayerNormWeights& norm, const float* in, int rows, int width, float* out);
+
+// Exact (erf) GELU in place.
+void gelu(float* values, long count);
+
+// Numerically stable softmax in place.
+void softmax(float* values, int count);
+
+// target[i] += source[i].
+void addInPlace(float* target, const float* source, long count);
+
+} // namespace Platform::ML

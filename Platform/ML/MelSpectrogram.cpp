@@ -1,0 +1,97 @@
+#include "Platform/ML/MelSpectrogram.h"
+
+#include "Platform/ML/WhisperModel.h"
+
+#include <algorithm>
+#include <cblas.h>
+#include <cmath>
+#include <fftw3.h>
+#include <mutex>
+#include <numbers>
+
+namespace Platform::ML {
+namespace {
+
+constexpr int kFftSize = 400;
+
+// One plan for every caller: planning is not thread-safe, executing a plan
+// on buffers of one's own is.
+struct FftPlan {
+    fftwf_plan plan;
+    float window[kFftSize];
+
+    FftPlan()
+    {
+        float* in = fftwf_alloc_real(kFftSize);
+        fftwf_complex* out = fftwf_alloc_complex(kMelFftBins);
+        plan = fftwf_plan_dft_r2c_1d(kFftSize, in, out, FFTW_ESTIMATE | FFTW_UNALIGNED);
+        fftwf_free(in);
+        fftwf_free(out);
+        for (int i = 0; i < kFftSize; ++i) // periodic Hann window
+            window[i] = 0.5f - 0.5f * std::cos(2.0f * std::numbers::pi_v<float> * i / kFftSize);
+    }
+};
+
+const FftPlan& fftPlan()
+{
+    static const FftPlan plan;
+    return plan;
+}
+
+} // namespace
+
+MelSpectrogram::MelSpectrogram(const float* filters, int nMels, int windowSamples)
+    : filters_(filters),
+      nMels_(nMels),
+      windowSamples_(windowSamples),
+      frames_(windowSamples / kMelHop),
+      padded_(static_cast<size_t>(windowSamples) + kFftSize),
+      power_(static_cast<size_t>(frames_) * kMelFftBins)
+{
+    fftPlan();
+}
+
+void MelSpectrogram::compute(const float* samples, long count, float* out)
+{
+    const auto& fft = fftPlan();
+    constexpr int half = kFftSize / 2;
+    const long n = windowSamples_;
+    count = std::clamp(count, 0L, n);
+
+    // The window, centred frames: reflect the edges by half a frame.
+    float* x = padded_.data() + half;
+    std::copy(samples, samples + count, x);
+    std::fill(x + count, x + n, 0.0f);
+    for (int i = 1; i <= half; ++i) {
+        x[-i] = x[i];
+        x[n - 1 + i] = x[n - 1 - i];
+    }
+
+    float frame[kFftSize];
+    fftwf_complex spectrum[kMelFftBins];
+    for (int t = 0; t < frames_; ++t) {
+        const float* start = padded_.data() + static_cast<long>(t) * kMelHop;
+        for (int i = 0; i < kFftSize; ++i)
+            frame[i] = start[i] * fft.window[i];
+        fftwf_execute_dft_r2c(fft.plan, frame, spectrum);
+        float* power = power_.data() + static_cast<long>(t) * kMelFftBins;
+        for (int k = 0; k < kMelFftBins; ++k)
+            power[k] = spectrum[k][0] * spectrum[k][0] + spectrum[k][1] * spectrum[k][1];
+    }
+
+    // mel[m][t] = Σ_k filters[m][k] · power[t][k]
+    cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, nMels_, frames_, kMelFftBins, 1.0f,
+                filters_, kMelFftBins, power_.data(), kMelFftBins, 0.0f, out, frames_);
+
+    const long total = static_cast<long>(nMels_) * frames_;
+    float maximum = -INFINITY;
+    for (long i = 0; i < total; ++i) {
+        out[i] = std::log10(std::max(out[i], 1e-10f));
+        maximum = std::max(maximum, out[i]);
+    }
+    const float floor = maximum - 8.0f;
+    for (long i = 0; i < total; ++i)
+        out[i] = (std::max(out[i], floor) + 4.0f) / 4.0f;
+}
+
+} // namespace Platform::ML

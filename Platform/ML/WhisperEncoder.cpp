@@ -1,0 +1,104 @@
+#include "Platform/ML/WhisperEncoder.h"
+
+#include "Platform/ML/Kernels.h"
+
+#include <algorithm>
+#include <cblas.h>
+#include <cmath>
+
+namespace Platform::ML {
+namespace {
+
+// Unrolls a kernel-3, padding-1 convolution input so it becomes one matrix
+// product: columns[t][c·3 + k] = input(c, t·stride + k − 1), zero outside.
+// `at(c, s)` reads channel c at input position s.
+template <typename Read>
+void unrollConvolution(int channels, int inputLength, int outputLength, int stride, Read at,
+                       float* columns)
+{
+    for (int t = 0; t < outputLength; ++t) {
+        float* row = columns + static_cast<long>(t) * channels * 3;
+        for (int c = 0; c < channels; ++c)
+            for (int k = 0; k < 3; ++k) {
+                const int s = t * stride + k - 1;
+                row[c * 3 + k] = (s >= 0 && s < inputLength) ? at(c, s) : 0.0f;
+            }
+    }
+}
+
+} // namespace
+
+WhisperEncoder::WhisperEncoder(const WhisperModel& model)
+    : model_(model), positions_(model.hparams.nAudioCtx), width_(model.hparams.nAudioState)
+{
+    const size_t p = static_cast<size_t>(positions_), w = static_cast<size_t>(width_);
+    const size_t convInputs = static_cast<size_t>(std::max(model.hparams.nMels, width_)) * 3;
+    columns_.resize(2 * p * convInputs);
+    conv1_.resize(2 * p * w);
+    normed_.resize(p * w);
+    query_.resize(p * w);
+    key_.resize(p * w);
+    value_.resize(p * w);
+    attended_.resize(p * w);
+    scores_.resize(p * p);
+    hidden_.resize(p * 4 * w);
+}
+
+void WhisperEncoder::encode(const float* mel, float* out)
+{
+    const auto& weights = model_.encoder;
+    const int mels = model_.hparams.nMels;
+    const int frames = 2 * positions_;
+
+    Linear conv1{weights.conv1Weight, weights.conv1Bias, mels * 3, width_};
+    unrollConvolution(mels, frames, frames, 1,
+                      [&](int c, int s) { return mel[static_cast<long>(c) * frames + s]; },
+                      columns_.data());
+    applyLinear(conv1, columns_.data(), frames, conv1_.data());
+    gelu(conv1_.data(), static_cast<long>(frames) * width_);
+
+    Linear conv2{weights.conv2Weight, weights.conv2Bias, width_ * 3, width_};
+    unrollConvolution(width_, frames, positions_, 2,
+                      [&](int c, int s) { return conv1_[static_cast<size_t>(s) * width_ + c]; },
+                      columns_.data());
+    applyLinear(conv2, columns_.data(), positions_, out);
+    const long size = static_cast<long>(positions_) * width_;
+    gelu(out, size);
+    addInPlace(out, weights.positionalEmbedding, size);
+
+    for (const auto& block : weights.blocks) {
+        attention(block, out);
+        layerNorm(block.mlpLn, out, positions_, width_, normed_.data());
+        applyLinear(block.mlp0, normed_.data(), positions_, hidden_.data());
+        gelu(hidden_.data(), size * 4);
+        applyLinear(block.mlp2, hidden_.data(), positions_, attended_.data());
+        addInPlace(out, attended_.data(), size);
+    }
+    layerNorm(weights.lnPost, out, positions_, width_, out);
+}
+
+void WhisperEncoder::attention(const EncoderBlockWeights& block, float* x)
+{
+    const int heads = model_.hparams.nAudioHead;
+    const int headWidth = width_ / heads;
+    const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth));
+    layerNorm(block.attnLn, x, positions_, width_, normed_.data());
+    applyLinear(block.attn.query, normed_.data(), positions_, query_.data());
+    applyLinear(block.attn.key, normed_.data(), positions_, key_.data());
+    applyLinear(block.attn.value, normed_.data(), positions_, value_.data());
+    for (int h = 0; h < heads; ++h) {
+        const long column = static_cast<long>(h) * headWidth;
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, positions_, positions_, headWidth,
+                    scale, query_.data() + column, width_, key_.data() + column, width_, 0.0f,
+                    scores_.data(), positions_);
+        for (int t = 0; t < positions_; ++t)
+            softmax(scores_.data() + static_cast<long>(t) * positions_, positions_);
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasNoTrans, positions_, headWidth, positions_,
+                    1.0f, scores_.data(), positions_, value_.data() + column, width_, 0.0f,
+                    attended_.data() + column, width_);
+    }
+    applyLinear(block.attn.out, attended_.data(), positions_, normed_.data());
+    addInPlace(x, normed_.data(), static_cast<long>(positions_) * width_);
+}
+
+} // namespace Platform::ML

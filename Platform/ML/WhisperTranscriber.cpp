@@ -1,0 +1,147 @@
+#include "Platform/ML/WhisperTranscriber.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace Platform::ML {
+
+WhisperTranscriber::WhisperTranscriber(const WhisperModel& model, const WhisperVocabulary& vocabulary)
+    : model_(model),
+      vocabulary_(vocabulary),
+      special_(SpecialTokens::forVocabularySize(model.hparams.nVocab)),
+      blankToken_(vocabulary.find(" ")),
+      mel_(model.melFilters.data(), model.hparams.nMels, model.windowSamples()),
+      encoder_(model),
+      decoder_(model)
+{
+    const auto& hp = model.hparams;
+    const size_t textWidth = static_cast<size_t>(hp.nTextState);
+    const size_t layers = static_cast<size_t>(hp.nTextLayer);
+    melBuffer_.resize(static_cast<size_t>(hp.nMels) * model.melFrames());
+    encoderOutput_.resize(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
+    keys_.resize(layers * hp.nTextCtx * textWidth);
+    values_.resize(keys_.size());
+    newKeys_.resize(layers * textWidth);
+    newValues_.resize(newKeys_.size());
+    logits_.resize(static_cast<size_t>(hp.nVocab));
+    prefix_.reserve(static_cast<size_t>(hp.nTextCtx));
+    tokens_.reserve(static_cast<size_t>(hp.nTextCtx));
+}
+
+void WhisperTranscriber::runStep(int token, int position, float* logits)
+{
+    const auto& hp = model_.hparams;
+    auto view = KeyValueCacheView::positionMajor(keys_.data(), values_.data(), hp.nTextCtx, hp.nTextState);
+    decoder_.step(token, position, view, cross_, newKeys_.data(), newValues_.data(), logits);
+    for (int l = 0; l < hp.nTextLayer; ++l) {
+        const long from = static_cast<long>(l) * hp.nTextState;
+        const long to = (static_cast<long>(l) * hp.nTextCtx + position) * hp.nTextState;
+        std::copy_n(newKeys_.data() + from, hp.nTextState, keys_.data() + to);
+        std::copy_n(newValues_.data() + from, hp.nTextState, values_.data() + to);
+    }
+}
+
+int WhisperTranscriber::detectLanguage()
+{
+    runStep(special_.startOfTranscript, 0, logits_.data());
+    const float* first = logits_.data() + special_.firstLanguage;
+    return static_cast<int>(std::max_element(first, first + special_.languageCount) - first);
+}
+
+int WhisperTranscriber::buildPrefix(const DecodingSettings& settings, int language)
+{
+    prefix_.clear();
+    if (!settings.prompt.empty()) {
+        // The most recent prompt tokens that fit in half the context.
+        const size_t room = static_cast<size_t>(model_.hparams.nTextCtx / 2 - 1);
+        const auto prompt = settings.prompt.size() > room ? settings.prompt.last(room) : settings.prompt;
+        prefix_.push_back(special_.startOfPrevious);
+        prefix_.insert(prefix_.end(), prompt.begin(), prompt.end());
+    }
+    prefix_.push_back(special_.startOfTranscript);
+    if (special_.multilingual()) {
+        prefix_.push_back(special_.firstLanguage + language);
+        prefix_.push_back(special_.transcribe);
+    }
+    prefix_.push_back(special_.noTimestamps);
+    return static_cast<int>(prefix_.size());
+}
+
+int WhisperTranscriber::chooseToken(bool firstStep)
+{
+    float* logits = logits_.data();
+    const int storedEnd = std::min(static_cast<int>(model_.vocabulary.size()), special_.endOfText);
+    // Only ordinary tokens and end-of-text may follow; nothing blank may start the text.
+    std::fill(logits + storedEnd, logits + special_.endOfText, -INFINITY);
+    std::fill(logits + special_.endOfText + 1, logits + model_.hparams.nVocab, -INFINITY);
+    if (firstStep) {
+        logits[special_.endOfText] = -INFINITY;
+        if (blankToken_)
+            logits[*blankToken_] = -INFINITY;
+    }
+    return static_cast<int>(std::max_element(logits, logits + model_.hparams.nVocab) - logits);
+}
+
+void WhisperTranscriber::decodeWindow(int window, const DecodingSettings& settings, int language,
+                                      TranscriptionObserver* observer, std::string& text)
+{
+    const int nTextCtx = model_.hparams.nTextCtx;
+    const int prefixLength = buildPrefix(settings, language);
+    for (int i = 0; i < prefixLength; ++i)
+        runStep(prefix_[static_cast<size_t>(i)], i, i + 1 == prefixLength ? logits_.data() : nullptr);
+
+    const int perWindow = settings.maxTokensPerWindow > 0 ? settings.maxTokensPerWindow : nTextCtx / 2;
+    const int budget = std::min(perWindow, nTextCtx - prefixLength);
+    tokens_.clear();
+    for (int n = 0; n < budget; ++n) {
+        if (observer)
+            observer->logitsComputed(window, logits_.data());
+        const int token = chooseToken(n == 0);
+        if (token == special_.endOfText)
+            break;
+        tokens_.push_back(token);
+        if (observer)
+            observer->tokenChosen(window, token);
+        if (n + 1 < budget)
+            runStep(token, prefixLength + n, logits_.data());
+    }
+    // One reservation per window, however many tokens it has.
+    size_t bytes = text.size();
+    for (int token : tokens_)
+        bytes += vocabulary_.pieceSize(token);
+    text.reserve(bytes);
+    for (int token : tokens_)
+        vocabulary_.appendText(token, text);
+}
+
+std::string WhisperTranscriber::transcribe(const float* samples, long count,
+                                           const DecodingSettings& settings,
+                                           TranscriptionObserver* observer)
+{
+    if (special_.multilingual() && settings.language
+        && (*settings.language < 0 || *settings.language >= special_.languageCount))
+        throw std::invalid_argument("Language not supported by this model");
+    std::string text;
+    detectedLanguage_.reset();
+    const long windowSamples = model_.windowSamples();
+    int language = settings.language.value_or(0);
+    for (long start = 0, window = 0; start < count; start += windowSamples, ++window) {
+        const int index = static_cast<int>(window);
+        mel_.compute(samples + start, std::min(windowSamples, count - start), melBuffer_.data());
+        if (observer)
+            observer->melComputed(index, melBuffer_.data());
+        encoder_.encode(melBuffer_.data(), encoderOutput_.data());
+        if (observer)
+            observer->encoderFinished(index, encoderOutput_.data());
+        decoder_.computeCrossAttention(encoderOutput_.data(), cross_);
+        if (special_.multilingual() && !settings.language && !detectedLanguage_) {
+            detectedLanguage_ = detectLanguage();
+            language = *detectedLanguage_;
+        }
+        decodeWindow(index, settings, language, observer, text);
+    }
+    return text;
+}
+
+} // namespace Platform::ML

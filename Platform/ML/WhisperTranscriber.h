@@ -1,0 +1,76 @@
+#pragma once
+
+#include "Platform/ML/MelSpectrogram.h"
+#include "Platform/ML/WhisperDecoder.h"
+#include "Platform/ML/WhisperEncoder.h"
+#include "Platform/ML/WhisperModel.h"
+#include "Platform/ML/WhisperTokens.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace Platform::ML {
+
+struct DecodingSettings {
+    // The language to transcribe in, as an index into whisperLanguageCodes();
+    // nothing means detect it from the first window. Ignored by English-only models.
+    std::optional<int> language;
+    // Tokens that prime recognition; only the most recent ones that fit are used.
+    std::span<const int> prompt;
+    // At most this many tokens per window; 0 means half the text context.
+    int maxTokensPerWindow = 0;
+};
+
+// Sees the intermediate results of a transcription, for inspection tools.
+class TranscriptionObserver {
+public:
+    virtual ~TranscriptionObserver() = default;
+    virtual void melComputed(int /*window*/, const float* /*mel*/) {}
+    virtual void encoderFinished(int /*window*/, const float* /*output*/) {}
+    // The logits before any suppression, once per chosen token.
+    virtual void logitsComputed(int /*window*/, const float* /*logits*/) {}
+    virtual void tokenChosen(int /*window*/, int /*token*/) {}
+};
+
+// Greedy transcription of consecutive windows without timestamps. One
+// transcriber holds the buffers of one call: create one per call (or per
+// thread) over a shared read-only model. Decoding a token allocates nothing.
+class WhisperTranscriber {
+public:
+    WhisperTranscriber(const WhisperModel& model, const WhisperVocabulary& vocabulary);
+
+    std::string transcribe(const float* samples, long count, const DecodingSettings& settings,
+                           TranscriptionObserver* observer = nullptr);
+
+    // The language detected by the last transcription, if any.
+    std::optional<int> detectedLanguage() const { return detectedLanguage_; }
+
+private:
+    int detectLanguage();
+    int buildPrefix(const DecodingSettings& settings, int language);
+    void runStep(int token, int position, float* logits);
+    int chooseToken(bool firstStep);
+    void decodeWindow(int window, const DecodingSettings& settings, int language,
+                      TranscriptionObserver* observer, std::string& text);
+
+    const WhisperModel& model_;
+    const WhisperVocabulary& vocabulary_;
+    SpecialTokens special_;
+    std::optional<int> blankToken_;
+    MelSpectrogram mel_;
+    WhisperEncoder encoder_;
+    WhisperDecoder decoder_;
+    std::vector<float> melBuffer_;
+    std::vector<float> encoderOutput_;
+    CrossAttentionCache cross_;
+    std::vector<float> keys_, values_;       // [layer][nTextCtx][nTextState]
+    std::vector<float> newKeys_, newValues_; // [layer][nTextState]
+    std::vector<float> logits_;
+    std::vector<int> prefix_;
+    std::vector<int> tokens_;
+    std::optional<int> detectedLanguage_;
+};
+
+} // namespace Platform::ML

@@ -1,0 +1,115 @@
+#include "Platform/ML/WhisperTranscriber.h"
+
+#include "AllocationCounter.h"
+#include "WhisperModelFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace Platform::ML;
+
+namespace {
+
+class TokenCounter : public TranscriptionObserver {
+public:
+    void tokenChosen(int, int) override { ++tokens; }
+    int tokens = 0;
+};
+
+} // namespace
+
+TEST(WhisperTranscriber, DecodingMoreTokensAllocatesNothingMore)
+{
+    const auto model = smallRandomModel(51865);
+    const WhisperVocabulary vocabulary(model.vocabulary);
+    WhisperTranscriber transcriber(model, vocabulary);
+    const auto audio = chirp(model.windowSamples(), 500);
+    DecodingSettings settings;
+    settings.language = 0;
+    transcriber.transcribe(audio.data(), static_cast<long>(audio.size()), settings); // first use sizes the buffers
+
+    long allocations[2];
+    int tokens[2];
+    const int limits[2] = {10, 40}; // both texts outgrow the string's inline buffer
+    for (int run = 0; run < 2; ++run) {
+        settings.maxTokensPerWindow = limits[run];
+        TokenCounter counter;
+        const long before = allocationsOnThisThread();
+        transcriber.transcribe(audio.data(), static_cast<long>(audio.size()), settings, &counter);
+        allocations[run] = allocationsOnThisThread() - before;
+        tokens[run] = counter.tokens;
+    }
+    ASSERT_GT(tokens[1], tokens[0] + 20) << "the model must not stop early for this check to mean anything";
+    EXPECT_EQ(allocations[1], allocations[0]);
+}
+
+TEST(WhisperTranscriber, AutomaticLanguageIsTheOneTheFirstWindowSuggests)
+{
+    const auto model = smallRandomModel(51865, 21);
+    const WhisperVocabulary vocabulary(model.vocabulary);
+    WhisperTranscriber transcriber(model, vocabulary);
+    const auto audio = chirp(model.windowSamples() + 8000, 200);
+    const long count = static_cast<long>(audio.size());
+
+    const std::string automatic = transcriber.transcribe(audio.data(), count, {});
+    ASSERT_TRUE(transcriber.detectedLanguage());
+    DecodingSettings chosen;
+    chosen.language = transcriber.detectedLanguage();
+    EXPECT_EQ(transcriber.transcribe(audio.data(), count, chosen), automatic);
+    EXPECT_FALSE(transcriber.detectedLanguage()); // nothing to detect when the language is given
+}
+
+TEST(WhisperTranscriber, PromptTokensPrimeTheDecoder)
+{
+    const auto model = smallRandomModel(51864);
+    const WhisperVocabulary vocabulary(model.vocabulary);
+    WhisperTranscriber transcriber(model, vocabulary);
+    const auto audio = chirp(16000, 700);
+    const long count = static_cast<long>(audio.size());
+
+    const std::string plain = transcriber.transcribe(audio.data(), count, {});
+    EXPECT_FALSE(plain.empty());
+    const auto prompt = vocabulary.tokenize("Hello there, this is a prompt.");
+    DecodingSettings primed;
+    primed.prompt = prompt;
+    EXPECT_NE(transcriber.transcribe(audio.data(), count, primed), plain);
+
+    // A prompt longer than the context keeps only its latest tokens and still decodes.
+    const std::vector<int> longPrompt(500, 300);
+    primed.prompt = longPrompt;
+    EXPECT_NO_THROW(transcriber.transcribe(audio.data(), count, primed));
+}
+
+TEST(WhisperTokens, PromptsSplitIntoTheLongestStoredPieces)
+{
+    const std::vector<std::string> pieces = {"a", "b", "ab", "abc", " ", "c", "ab", " c"};
+    const WhisperVocabulary vocabulary(pieces);
+    const struct {
+        const char* text;
+        std::vector<int> tokens;
+    } cases[] = {
+        {"abcab c", {3, 2, 7}},
+        {"ab", {2}},      // the lower of two equal pieces
+        {"a\xff" "b", {0, 1}}, // a byte no piece starts with is skipped
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vocabulary.tokenize(c.text), c.tokens) << c.text;
+}
+
+TEST(WhisperTokens, SpecialTokensFollowTheVocabularySize)
+{
+    const auto english = SpecialTokens::forVocabularySize(51864);
+    EXPECT_EQ(english.endOfText, 50256);
+    EXPECT_EQ(english.startOfTranscript, 50257);
+    EXPECT_EQ(english.noTimestamps, 50362);
+    EXPECT_FALSE(english.multilingual());
+    const auto multilingual = SpecialTokens::forVocabularySize(51865);
+    EXPECT_EQ(multilingual.firstLanguage + *whisperLanguageIndex("de"), 50261);
+    EXPECT_EQ(multilingual.transcribe, 50359);
+    EXPECT_EQ(multilingual.startOfPrevious, 50361);
+    EXPECT_EQ(multilingual.noTimestamps, 50363);
+    EXPECT_EQ(multilingual.firstTimestamp + 1501, 51865);
+    const auto hundred = SpecialTokens::forVocabularySize(51866);
+    EXPECT_EQ(hundred.languageCount, 100);
+    EXPECT_EQ(hundred.noTimestamps, 50364);
+}

@@ -1,0 +1,231 @@
+#include "tools/RandomGgmlModel/RandomGgmlModel.h"
+
+#include "Platform/ML/HalfFloat.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+namespace QelTools {
+namespace {
+
+// splitmix64: the same numbers on every platform and standard library.
+class Random {
+public:
+    explicit Random(uint64_t seed) : state_(seed) {}
+
+    uint64_t next()
+    {
+        uint64_t z = (state_ += 0x9e3779b97f4a7c15ull);
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+        return z ^ (z >> 31);
+    }
+
+    // Uniform in [-1, 1).
+    float symmetric() { return static_cast<float>(next() >> 40) * 0x1p-23f - 1.0f; }
+
+private:
+    uint64_t state_;
+};
+
+class Writer {
+public:
+    explicit Writer(std::vector<std::byte>& out) : out_(out) {}
+
+    void raw(const void* data, size_t size)
+    {
+        const auto* bytes = static_cast<const std::byte*>(data);
+        out_.insert(out_.end(), bytes, bytes + size);
+    }
+    void int32(int32_t value) { raw(&value, sizeof value); }
+    void uint32(uint32_t value) { raw(&value, sizeof value); }
+
+private:
+    std::vector<std::byte>& out_;
+};
+
+class ModelWriter {
+public:
+    ModelWriter(const RandomModelOptions& options, std::vector<std::byte>& out)
+        : options_(options), random_(options.seed), out_(out)
+    {
+    }
+
+    void write()
+    {
+        const auto& o = options_;
+        out_.uint32(0x67676d6c);
+        for (int32_t value : {o.vocab, o.audioCtx, o.width, o.heads, o.layers, o.textCtx, o.width,
+                              o.heads, o.layers, o.mels, o.ftype})
+            out_.int32(value);
+        writeMelFilters();
+        writeVocabulary();
+        writeEncoder();
+        writeDecoder();
+    }
+
+private:
+    enum class Kind { matrix, vector, fixedF32 };
+
+    void writeMelFilters()
+    {
+        constexpr int bins = 201;
+        out_.int32(options_.mels);
+        out_.int32(bins);
+        // Triangular bands spread evenly over the bins.
+        const float spacing = static_cast<float>(bins - 1) / static_cast<float>(options_.mels + 1);
+        for (int m = 0; m < options_.mels; ++m)
+            for (int k = 0; k < bins; ++k) {
+                const float centre = spacing * static_cast<float>(m + 1);
+                const float weight = std::max(0.0f, 1.0f - std::fabs(static_cast<float>(k) - centre) / spacing);
+                out_.raw(&weight, sizeof weight);
+            }
+    }
+
+    void writeVocabulary()
+    {
+        const int32_t count = options_.vocab == 51864 ? 50256 : 50257;
+        out_.int32(count);
+        for (int32_t id = 0; id < count; ++id) {
+            std::string piece;
+            if (id < 256) {
+                piece.push_back(static_cast<char>(id));
+            } else {
+                if (random_.next() % 4 != 0)
+                    piece.push_back(' ');
+                const int letters = 2 + static_cast<int>(random_.next() % 6);
+                for (int i = 0; i < letters; ++i)
+                    piece.push_back(static_cast<char>('a' + random_.next() % 26));
+            }
+            out_.uint32(static_cast<uint32_t>(piece.size()));
+            out_.raw(piece.data(), piece.size());
+        }
+    }
+
+    // Extents innermost first, as the file stores them. Values are uniform
+    // with a spread that keeps activations of order one.
+    void tensor(const std::string& name, std::vector<int32_t> extents, Kind kind, float spread,
+                float centre = 0.0f)
+    {
+        const bool half = kind == Kind::matrix && options_.ftype == 1;
+        out_.int32(static_cast<int32_t>(extents.size()));
+        out_.int32(static_cast<int32_t>(name.size()));
+        out_.int32(half ? 1 : 0);
+        size_t count = 1;
+        for (int32_t extent : extents) {
+            out_.int32(extent);
+            count *= static_cast<size_t>(extent);
+        }
+        out_.raw(name.data(), name.size());
+        for (size_t i = 0; i < count; ++i) {
+            const float value = centre + spread * random_.symmetric();
+            if (half) {
+                const uint16_t bits = Platform::ML::narrowToHalfFloat(value);
+                out_.raw(&bits, sizeof bits);
+            } else {
+                out_.raw(&value, sizeof value);
+            }
+        }
+    }
+
+    float spreadFor(int inputs) const { return std::sqrt(3.0f / static_cast<float>(inputs)); }
+
+    void linear(const std::string& name, int in, int out, bool bias = true)
+    {
+        tensor(name + ".weight", {in, out}, Kind::matrix, spreadFor(in));
+        if (bias)
+            tensor(name + ".bias", {out}, Kind::vector, 0.05f);
+    }
+
+    void norm(const std::string& name)
+    {
+        tensor(name + ".weight", {options_.width}, Kind::vector, 0.1f, 1.0f);
+        tensor(name + ".bias", {options_.width}, Kind::vector, 0.05f);
+    }
+
+    void attention(const std::string& name)
+    {
+        const int w = options_.width;
+        linear(name + ".query", w, w);
+        linear(name + ".key", w, w, false);
+        linear(name + ".value", w, w);
+        linear(name + ".out", w, w);
+    }
+
+    void mlp(const std::string& prefix)
+    {
+        norm(prefix + "mlp_ln");
+        linear(prefix + "mlp.0", options_.width, 4 * options_.width);
+        linear(prefix + "mlp.2", 4 * options_.width, options_.width);
+    }
+
+    void writeEncoder()
+    {
+        const int w = options_.width;
+        tensor("encoder.positional_embedding", {w, options_.audioCtx}, Kind::fixedF32, 0.1f);
+        tensor("encoder.conv1.weight", {3, options_.mels, w}, Kind::matrix, spreadFor(3 * options_.mels));
+        tensor("encoder.conv1.bias", {1, w}, Kind::fixedF32, 0.05f);
+        tensor("encoder.conv2.weight", {3, w, w}, Kind::matrix, spreadFor(3 * w));
+        tensor("encoder.conv2.bias", {1, w}, Kind::fixedF32, 0.05f);
+        for (int l = 0; l < options_.layers; ++l) {
+            const std::string prefix = "encoder.blocks." + std::to_string(l) + ".";
+            norm(prefix + "attn_ln");
+            attention(prefix + "attn");
+            mlp(prefix);
+        }
+        norm("encoder.ln_post");
+    }
+
+    void writeDecoder()
+    {
+        const int w = options_.width;
+        tensor("decoder.positional_embedding", {w, options_.textCtx}, Kind::fixedF32, 0.1f);
+        tensor("decoder.token_embedding.weight", {w, options_.vocab}, Kind::matrix, 0.1f);
+        for (int l = 0; l < options_.layers; ++l) {
+            const std::string prefix = "decoder.blocks." + std::to_string(l) + ".";
+            norm(prefix + "attn_ln");
+            attention(prefix + "attn");
+            norm(prefix + "cross_attn_ln");
+            attention(prefix + "cross_attn");
+            mlp(prefix);
+        }
+        norm("decoder.ln");
+    }
+
+    const RandomModelOptions& options_;
+    Random random_;
+    Writer out_;
+};
+
+} // namespace
+
+std::vector<std::byte> randomGgmlModel(const RandomModelOptions& options)
+{
+    if (options.vocab < 51864 || options.vocab > 51866 || (options.ftype != 0 && options.ftype != 1)
+        || options.width < 1 || options.heads < 1 || options.width % options.heads != 0
+        || options.layers < 1 || options.mels < 1 || options.audioCtx < 1 || options.textCtx < 1)
+        throw std::invalid_argument("Invalid random model options");
+    std::vector<std::byte> bytes;
+    ModelWriter(options, bytes).write();
+    return bytes;
+}
+
+void writeRandomGgmlModel(const std::filesystem::path& path, const RandomModelOptions& options)
+{
+    const auto bytes = randomGgmlModel(options);
+    auto temporary = path;
+    temporary += ".partial";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        file.flush();
+        if (!file)
+            throw std::runtime_error("Cannot write " + temporary.string());
+    }
+    std::filesystem::rename(temporary, path);
+}
+
+} // namespace QelTools
