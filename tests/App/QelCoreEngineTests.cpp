@@ -3,6 +3,8 @@
 #include "App/STT/STTEngineError.h"
 
 #include "Doubles/ScriptedQelCoreLibrary.h"
+#include "Platform/Text/CharacterSets.h"
+#include "QelCore/ModelFiles.h"
 #include "Support/LoopbackHTTPServer.h"
 #include "Support/TestEnvironment.h"
 
@@ -262,4 +264,24 @@ TEST_F(QelCoreEngineTest, EngineIsFreedOnceAfterTheLastTranscriptionInFlight)
     released->load("ggml-base.bin");
     released.reset();
     EXPECT_EQ(library.enginesFreed, 2);
+}
+
+TEST_F(QelCoreEngineTest, RunsOnTheLinkedLibraryWithATinyRandomModel)
+{
+    std::filesystem::create_directories(cacheFolder());
+    QelTools::writeRandomGgmlModel(cacheFolder() / "ggml-tiny.en.bin", tinyModel(51864));
+    QelCoreEngine engine;
+    engine.onProgress = [this](Phase phase, double fraction) { progress.emplace_back(phase, fraction); };
+    engine.load("openai_whisper-tiny.en");
+    ASSERT_TRUE(engine.isLoaded());
+    EXPECT_EQ(progress.back(), (std::pair{Phase::ready, 1.0}));
+    EXPECT_TRUE(server.requestedPaths().empty());
+
+    const std::vector<float> audio = toneSamples(1.0, 0);
+    const auto first = engine.transcribe(audio);
+    const auto second = engine.transcribe(audio);
+    EXPECT_EQ(first.text, second.text);
+    EXPECT_EQ(first.text, Platform::trimming(first.text, Platform::CharacterSet::whitespacesAndNewlines));
+    EXPECT_EQ(first.language, std::nullopt);
+    EXPECT_GT(first.processingTime, 0.0);
 }
