@@ -1,6 +1,6 @@
 #include "App/Audio/StreamingPipeline.h"
 
-#include "App/Audio/AudioLevel.h"
+#include "Platform/Vector/RootMeanSquare.h"
 #include "App/Audio/NonSpeechTokens.h"
 #include "App/STT/STTEngineError.h"
 #include "App/Utils/FileLogger.h"
@@ -62,7 +62,7 @@ void StreamingPipeline::processAudioBuffer(const std::vector<float>& frame)
         return;
     ++frameCount_;
 
-    const float rms = rootMeanSquare(frame);
+    const float rms = Platform::rootMeanSquare(frame);
     const float level = std::min(rms * 10.0f, 1.0f);
     if (onAudioLevel)
         onAudioLevel(level);
@@ -197,7 +197,7 @@ void StreamingPipeline::runPreview(const std::vector<float>& audio)
 
 void StreamingPipeline::transcribeAndInsert(const std::vector<float>& audio, bool isPartial)
 {
-    const float rms = rootMeanSquare(audio);
+    const float rms = Platform::rootMeanSquare(audio);
     FileLogger::log("transcribeAndInsert: " + std::to_string(audio.size()) + " samples, RMS=" + fixed("%.4f", rms) +
                     ", isPartial=" + (isPartial ? "true" : "false"));
     if (rms < noiseGateRMS) {

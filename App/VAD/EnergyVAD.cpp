@@ -1,6 +1,6 @@
 #include "App/VAD/EnergyVAD.h"
 
-#include "App/Audio/AudioLevel.h"
+#include "Platform/Vector/RootMeanSquare.h"
 
 namespace QEL {
 
@@ -11,7 +11,7 @@ EnergyVAD::EnergyVAD(float energyThreshold, int silenceDurationMs)
 
 VADResult EnergyVAD::process(const std::vector<float>& samples)
 {
-    if (!samples.empty() && rootMeanSquare(samples) > energyThreshold_) {
+    if (!samples.empty() && Platform::rootMeanSquare(samples) > energyThreshold_) {
         consecutiveSilenceMs_ = 0;
         isSpeechActive_ = true;
         return VADResult::speech;

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cmath>
-#include <vector>
+#include <span>
 
-namespace QEL {
+namespace Platform {
 
 // Root mean square of the samples; 0 for none. Accumulates in double so long
-// utterances do not lose precision.
-inline float rootMeanSquare(const std::vector<float>& samples)
+// stretches of audio keep their precision.
+inline float rootMeanSquare(std::span<const float> samples)
 {
     if (samples.empty())
         return 0.0f;
@@ -17,4 +17,4 @@ inline float rootMeanSquare(const std::vector<float>& samples)
     return static_cast<float>(std::sqrt(sum / static_cast<double>(samples.size())));
 }
 
-} // namespace QEL
+} // namespace Platform
