@@ -1,9 +1,9 @@
 #include "App/Audio/StreamingPipeline.h"
 
-#include "Platform/Vector/RootMeanSquare.h"
 #include "App/Audio/NonSpeechTokens.h"
 #include "App/STT/STTEngineError.h"
 #include "App/Utils/FileLogger.h"
+#include "Platform/Vector/RootMeanSquare.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -161,21 +161,21 @@ void StreamingPipeline::runQueuedTranscriptions()
             // Processing, insertion or a callback failed; the next utterance
             // still gets its turn.
             FileLogger::log("TRANSCRIPTION ERROR: " + debugDescription(error));
+        } catch (...) {
+            FileLogger::log("TRANSCRIPTION ERROR: unknown failure");
         }
     }
 }
 
 void StreamingPipeline::startPreviewIfIdle()
 {
-    std::vector<float> audio;
     {
         std::lock_guard lock(mutex_);
         if (isPreviewRunning_ || isDrainingQueue_)
             return;
         isPreviewRunning_ = true;
     }
-    audio = speechBuffer_;
-    workers_.submit([this, audio = std::move(audio)] {
+    workers_.submit([this, audio = speechBuffer_] {
         runPreview(audio);
         std::lock_guard lock(mutex_);
         isPreviewRunning_ = false;
@@ -190,7 +190,7 @@ void StreamingPipeline::runPreview(const std::vector<float>& audio)
         const QELTranscriptionResult result = engine_->transcribe(audio);
         if (!result.text.empty() && onPartialTranscript)
             onPartialTranscript(result.text);
-    } catch (const std::exception&) {
+    } catch (...) {
         // A failed preview changes nothing; the final transcription reports.
     }
 }

@@ -46,6 +46,10 @@ HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem
     curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_ERRORBUFFER, errorText);
+    // A stalled server fails the transfer instead of hanging it for ever.
+    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, writeToFile);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, file.get());
 
