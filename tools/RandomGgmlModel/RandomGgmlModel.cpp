@@ -37,8 +37,9 @@ public:
 
     void raw(const void* data, size_t size)
     {
-        const auto* bytes = static_cast<const std::byte*>(data);
-        out_.insert(out_.end(), bytes, bytes + size);
+        const size_t at = out_.size();
+        out_.resize(at + size);
+        std::memcpy(out_.data() + at, data, size);
     }
     void int32(int32_t value) { raw(&value, sizeof value); }
     void uint32(uint32_t value) { raw(&value, sizeof value); }
