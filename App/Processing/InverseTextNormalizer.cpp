@@ -4,7 +4,6 @@
 #include "Platform/Text/CaseMapping.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -29,22 +28,23 @@ std::string withNumber(std::string_view suffixPattern) {
 // One case-insensitive whole-word alternation over the table's words, each
 // replaced by its written form. No word is a whole-word part of another and no
 // written form is a word of the table, so one pass gives what one pass per
-// word would. Abbreviation phrases leave contracted words alone
-// (`keepContractedWords`).
+// word would. Each word is its own group, so the written form follows from the
+// word that matched, however case-insensitive matching spelled it ("ſecond").
+// Abbreviation phrases leave contracted words alone (`keepContractedWords`).
 ReplacementRule wordTableRule(const std::vector<std::pair<std::string, std::string>>& table,
                               bool keepContractedWords = false) {
     std::string alternation;
-    auto lookup = std::make_shared<std::map<std::string, std::string, std::less<>>>();
-    for (const auto& [word, written] : table) {
+    auto written = std::make_shared<std::vector<std::string>>();
+    for (const auto& [word, form] : table) {
         if (!alternation.empty()) alternation += '|';
-        alternation += word;
-        lookup->emplace(word, written);
+        alternation += '(' + word + ')';
+        written->push_back(form);
     }
     return ReplacementRule(keepContractedWords ? wholeWords(alternation) : "\\b(?:" + alternation + ")\\b",
-                           [lookup](std::string_view text, const RegexMatch& match) {
-                               std::string word = Platform::lowercased(match.group(text, 0));
-                               auto found = lookup->find(word);
-                               return found == lookup->end() ? std::string(match.group(text, 0)) : found->second;
+                           [written](std::string_view text, const RegexMatch& match) {
+                               for (std::size_t group = 1; group < match.groups.size(); ++group)
+                                   if (match.groups[group]) return (*written)[group - 1];
+                               return std::string(match.group(text, 0));
                            },
                            ignoringCase);
 }

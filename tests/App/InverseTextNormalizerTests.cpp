@@ -42,6 +42,7 @@ TEST(InverseTextNormalizer, RewritesSpokenFormsAsWritten)
         {"wait a second", "wait a 2nd"},
         {"seventeen seven", "17 7"},
         {"someone", "someone"},
+        {"the \u017Fecond \uFB01rst", "the 2nd 1st"}, // spellings that match only when case is ignored
         // Times.
         {"three thirty five pm", "3:35 PM"},
         {"3 30 pm", "3:30 PM"},
