@@ -4,7 +4,6 @@
 #include "Platform/Text/CaseMapping.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -15,31 +14,37 @@ namespace {
 using Platform::RegexMatch;
 constexpr Platform::RegexOptions ignoringCase{.caseInsensitive = true};
 
-// A number already written in digits, taken whole: thousands separators and a
-// decimal part included, never starting inside a longer number.
-constexpr std::string_view writtenNumber = R"((?<![\d])(?<![\d][.,])(\d{1,3}(?:,\d{3})+(?:\.\d+)?|\d+(?:\.\d+)?))";
+// Numbers already written in digits stay whole: no rule starts inside one
+// ("1.5", "1,000") or ends where one goes on.
+constexpr std::string_view notWithinNumber = R"((?<![\d])(?<![\d][.,]))";
+constexpr std::string_view notContinuedAsNumber = R"((?![.,]\d))";
+// A written number taken whole, thousands separators and a decimal part included.
+constexpr std::string_view writtenNumber = R"((\d{1,3}(?:,\d{3})+(?:\.\d+)?|\d+(?:\.\d+)?))";
 
-std::string withNumber(std::string_view suffixPattern) { return std::string(writtenNumber) + std::string(suffixPattern); }
+std::string withNumber(std::string_view suffixPattern) {
+    return std::string(notWithinNumber) + std::string(writtenNumber) + std::string(suffixPattern);
+}
 
 // One case-insensitive whole-word alternation over the table's words, each
 // replaced by its written form. No word is a whole-word part of another and no
 // written form is a word of the table, so one pass gives what one pass per
-// word would. Abbreviation phrases leave contracted words alone
-// (`keepContractedWords`).
+// word would. Each word is its own group, so the written form follows from the
+// word that matched, however case-insensitive matching spelled it ("ſecond").
+// Abbreviation phrases leave contracted words alone (`keepContractedWords`).
 ReplacementRule wordTableRule(const std::vector<std::pair<std::string, std::string>>& table,
                               bool keepContractedWords = false) {
     std::string alternation;
-    auto lookup = std::make_shared<std::map<std::string, std::string, std::less<>>>();
-    for (const auto& [word, written] : table) {
+    auto written = std::make_shared<std::vector<std::string>>();
+    for (const auto& [word, form] : table) {
         if (!alternation.empty()) alternation += '|';
-        alternation += word;
-        lookup->emplace(word, written);
+        alternation += '(' + word + ')';
+        written->push_back(form);
     }
     return ReplacementRule(keepContractedWords ? wholeWords(alternation) : "\\b(?:" + alternation + ")\\b",
-                           [lookup](std::string_view text, const RegexMatch& match) {
-                               std::string word = Platform::lowercased(match.group(text, 0));
-                               auto found = lookup->find(word);
-                               return found == lookup->end() ? std::string(match.group(text, 0)) : found->second;
+                           [written](std::string_view text, const RegexMatch& match) {
+                               for (std::size_t group = 1; group < match.groups.size(); ++group)
+                                   if (match.groups[group]) return (*written)[group - 1];
+                               return std::string(match.group(text, 0));
                            },
                            ignoringCase);
 }
@@ -78,10 +83,12 @@ struct Rules {
     });
     ReplacementRule scaleAnd{"(hundred|thousand|million|billion) and ", "$1 ", ignoringCase};
     ReplacementRule numberWords = wordTableRule(numberWordTable());
-    // Starts at a word boundary so that "1990 5" keeps both numbers.
-    ReplacementRule tensAndUnits{R"(\b(\d)0 (\d)\b)", "$1$2"};
+    // Whole numbers only, so that "1990 5", "1.20 5" and "20 1.5" keep theirs.
+    ReplacementRule tensAndUnits{
+        std::string(notWithinNumber) + R"(\b(\d)0 (\d)\b)" + std::string(notContinuedAsNumber), "$1$2"};
     // Whole numbers only, and the meridiem must end a word ("3 30 amazing").
-    ReplacementRule time{R"(\b(\d{1,2}) (\d{2}) ?(am|pm)\b)", "$1:$2 $3", ignoringCase};
+    ReplacementRule time{std::string(notWithinNumber) + R"(\b(\d{1,2}) (\d{2}) ?(am|pm)\b)", "$1:$2 $3",
+                         ignoringCase};
     ReplacementRule meridiemCapitals{R"(\b(\d{1,2}:\d{2} )(am|pm)\b)",
                                      [](std::string_view text, const RegexMatch& match) {
                                          return std::string(match.group(text, 1)) +

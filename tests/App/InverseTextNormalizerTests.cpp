@@ -24,6 +24,10 @@ TEST(InverseTextNormalizer, RewritesSpokenFormsAsWritten)
         {"1,000 dollars and 50 cents", "$1,000.50"},
         {"in 1990 5 people", "in 1990 5 people"},
         {"the 2023 10 am call", "the 2023 10 am call"},
+        {"20 1.5 volt cells", "20 1.5 volt cells"},
+        {"20 1,000 people", "20 1,000 people"},
+        {"version 1.20 5 times", "version 1.20 5 times"},
+        {"at 1.10 30 pm", "at 1.10 30 pm"},
         // Decimals close one gap per number.
         {"3 point 1 4", "3.14"},
         {"3 point 1 4 1", "3.14 1"},
@@ -38,6 +42,7 @@ TEST(InverseTextNormalizer, RewritesSpokenFormsAsWritten)
         {"wait a second", "wait a 2nd"},
         {"seventeen seven", "17 7"},
         {"someone", "someone"},
+        {"the \u017Fecond \uFB01rst", "the 2nd 1st"}, // spellings that match only when case is ignored
         // Times.
         {"three thirty five pm", "3:35 PM"},
         {"3 30 pm", "3:30 PM"},
