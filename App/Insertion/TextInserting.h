@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace QEL {
+
+// Puts text into the application that has the keyboard focus. Called from
+// transcription worker threads; an empty text does nothing.
+class TextInserting {
+public:
+    virtual ~TextInserting() = default;
+    virtual void insert(const std::string& text) = 0;
+};
+
+} // namespace QEL

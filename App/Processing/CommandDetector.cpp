@@ -1,0 +1,86 @@
+#include "App/Processing/CommandDetector.h"
+
+#include "Platform/Text/CaseMapping.h"
+#include "Platform/Text/CharacterSets.h"
+
+#include <stdexcept>
+#include <thread>
+
+namespace QEL {
+
+namespace {
+
+// Lets the target application take each Option+Backspace before the next.
+constexpr auto scratchPause = std::chrono::milliseconds(20);
+constexpr int scratchWordCount = 10;
+// The pasted mark must reach the target before the user's text comes back.
+constexpr auto pasteboardRestoreDelay = std::chrono::milliseconds(100);
+
+} // namespace
+
+CommandDetector::CommandDetector(std::shared_ptr<CommandEffects> effects) : effects_(std::move(effects)) {
+    if (!effects_) throw std::invalid_argument("a command detector needs the desktop's command effects");
+}
+
+std::optional<VoiceCommand> CommandDetector::detect(std::string_view text) const {
+    const std::string lowered = Platform::lowercased(text);
+    std::string_view phrase = Platform::trimming(lowered, Platform::CharacterSet::whitespacesAndNewlines);
+    phrase = Platform::trimming(phrase, Platform::CharacterSet::punctuation);
+    return voiceCommand(phrase);
+}
+
+void CommandDetector::execute(VoiceCommand command) const {
+    CommandEffects& effects = *effects_;
+    switch (command) {
+    case VoiceCommand::deleteThat:
+        effects.pressKey(Key::backspace, Modifier::none);
+        break;
+    case VoiceCommand::scratchThat:
+        effects.pressKey(Key::backspace, Modifier::none);
+        for (int word = 0; word < scratchWordCount; ++word) {
+            effects.pressKey(Key::backspace, Modifier::option);
+            std::this_thread::sleep_for(scratchPause);
+        }
+        break;
+    case VoiceCommand::undoThat:
+    case VoiceCommand::undo:
+        effects.pressKey(Key::z, Modifier::command);
+        break;
+    case VoiceCommand::newLine:
+        effects.pressKey(Key::returnKey, Modifier::none);
+        break;
+    case VoiceCommand::newParagraph:
+        effects.pressKey(Key::returnKey, Modifier::none);
+        effects.pressKey(Key::returnKey, Modifier::none);
+        break;
+    case VoiceCommand::selectAll:
+        effects.pressKey(Key::a, Modifier::command);
+        break;
+    case VoiceCommand::copyThat:
+        effects.pressKey(Key::c, Modifier::command);
+        break;
+    case VoiceCommand::pasteThat:
+        effects.pressKey(Key::v, Modifier::command);
+        break;
+    case VoiceCommand::stopDictation:
+        effects.stopDictation();
+        break;
+    case VoiceCommand::period: insertPunctuation("."); break;
+    case VoiceCommand::comma: insertPunctuation(","); break;
+    case VoiceCommand::questionMark: insertPunctuation("?"); break;
+    case VoiceCommand::exclamationMark: insertPunctuation("!"); break;
+    case VoiceCommand::colon: insertPunctuation(":"); break;
+    case VoiceCommand::semicolon: insertPunctuation(";"); break;
+    }
+}
+
+void CommandDetector::insertPunctuation(const std::string& mark) const {
+    std::optional<std::string> saved = effects_->pasteboardString();
+    effects_->setPasteboardString(mark);
+    effects_->pressKey(Key::v, Modifier::command);
+    if (!saved) return; // the mark stays on an otherwise empty pasteboard
+    effects_->runOnMainThreadAfter(pasteboardRestoreDelay,
+                                   [effects = effects_, text = std::move(*saved)] { effects->setPasteboardString(text); });
+}
+
+} // namespace QEL

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace Platform {
+
+// Replaces the file at `path` with `bytes` so that a crash at any moment leaves
+// either the old contents or the new ones, never a mixture: the bytes go to a
+// temporary file in the same folder, are flushed to disk, and the temporary file
+// is renamed over the target. An existing target keeps its permission bits; a new
+// file is readable by its owner only. The folder must exist.
+// Throws std::system_error naming the path and the failing step; the target is
+// then untouched and no temporary file is left behind.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+} // namespace Platform

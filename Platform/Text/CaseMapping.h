@@ -1,0 +1,20 @@
+#pragma once
+
+// Unicode default case mapping of UTF-8 text: full mappings ("ß" upper-cases
+// to "SS"), independent of the user's locale.
+
+#include <string>
+#include <string_view>
+
+namespace Platform {
+
+std::string uppercased(std::string_view text);
+std::string lowercased(std::string_view text);
+
+// Whether a character (one grapheme cluster) is upper or lower case: a single
+// code point by its Unicode property, a longer cluster when case mapping
+// changes it one way and not the other.
+bool isUppercase(std::string_view character);
+bool isLowercase(std::string_view character);
+
+} // namespace Platform

@@ -1,0 +1,43 @@
+#include "Platform/Text/CharacterSets.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+namespace Platform {
+
+bool contains(CharacterSet set, char32_t codePoint) {
+    const auto c = static_cast<UChar32>(codePoint);
+    switch (set) {
+    case CharacterSet::whitespaces:
+        return c == U'\t' || u_charType(c) == U_SPACE_SEPARATOR;
+    case CharacterSet::whitespacesAndNewlines:
+        return u_isUWhiteSpace(c);
+    case CharacterSet::punctuation:
+        return u_ispunct(c);
+    }
+    return false;
+}
+
+std::string_view trimming(std::string_view text, CharacterSet set) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t begin = 0;
+    while (begin < length) {
+        int32_t next = begin;
+        UChar32 c = 0;
+        U8_NEXT(bytes, next, length, c);
+        if (c < 0 || !contains(set, static_cast<char32_t>(c))) break;
+        begin = next;
+    }
+    int32_t end = length;
+    while (end > begin) {
+        int32_t previous = end;
+        UChar32 c = 0;
+        U8_PREV(bytes, begin, previous, c);
+        if (c < 0 || !contains(set, static_cast<char32_t>(c))) break;
+        end = previous;
+    }
+    return text.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
+}
+
+} // namespace Platform

@@ -1,0 +1,20 @@
+#pragma once
+
+// Unicode character sets used to trim text, tested code point by code point.
+
+#include <string_view>
+
+namespace Platform {
+
+enum class CharacterSet {
+    whitespaces,             // space separators (Zs) and the tab, no line breaks
+    whitespacesAndNewlines,  // the Unicode White_Space set, line and paragraph separators included
+    punctuation,             // the Unicode punctuation categories (P*)
+};
+
+bool contains(CharacterSet set, char32_t codePoint);
+
+// The text without the set's code points at both ends.
+std::string_view trimming(std::string_view text, CharacterSet set);
+
+} // namespace Platform

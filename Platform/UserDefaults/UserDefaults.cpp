@@ -1,0 +1,318 @@
+#include "Platform/UserDefaults/UserDefaults.h"
+
+#include "Platform/Files/AtomicWrite.h"
+#include "Platform/Log/Log.h"
+#include "Platform/Paths/StandardPaths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <limits>
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/writer.h>
+#include <rapidjson/stringbuffer.h>
+#include <system_error>
+
+namespace Platform {
+
+namespace {
+
+const Logger& defaultsLog()
+{
+    static const Logger logger("com.tolvek.qel", "UserDefaults");
+    return logger;
+}
+
+rapidjson::Value keyValue(std::string_view key)
+{
+    return rapidjson::Value(rapidjson::StringRef(key.data(), key.size()));
+}
+
+std::optional<DefaultsValue> toDefaultsValue(const rapidjson::Value& json)
+{
+    if (json.IsBool())
+        return json.GetBool();
+    if (json.IsInt64())
+        return json.GetInt64();
+    if (json.IsNumber())
+        return json.GetDouble();
+    if (json.IsString())
+        return std::string(json.GetString(), json.GetStringLength());
+    if (json.IsArray()) {
+        std::vector<std::string> strings;
+        for (const auto& element : json.GetArray()) {
+            if (!element.IsString())
+                return std::nullopt;
+            strings.emplace_back(element.GetString(), element.GetStringLength());
+        }
+        return strings;
+    }
+    return std::nullopt;
+}
+
+rapidjson::Value toJSON(const DefaultsValue& value, rapidjson::Document::AllocatorType& allocator)
+{
+    struct Encoder {
+        rapidjson::Document::AllocatorType& allocator;
+        rapidjson::Value operator()(bool flag) const { return rapidjson::Value(flag); }
+        rapidjson::Value operator()(std::int64_t number) const { return rapidjson::Value(number); }
+        rapidjson::Value operator()(double number) const { return rapidjson::Value(number); }
+        rapidjson::Value operator()(const std::string& text) const
+        {
+            return rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
+        }
+        rapidjson::Value operator()(const std::vector<std::string>& texts) const
+        {
+            rapidjson::Value array(rapidjson::kArrayType);
+            for (const auto& text : texts)
+                array.PushBack((*this)(text), allocator);
+            return array;
+        }
+    };
+    return std::visit(Encoder {allocator}, value);
+}
+
+std::optional<double> parseNumber(std::string_view text)
+{
+    std::int64_t integer = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), integer);
+    if (error == std::errc() && end == text.data() + text.size())
+        return static_cast<double>(integer);
+    double number = 0;
+    auto [doubleEnd, doubleError] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (doubleError == std::errc() && doubleEnd == text.data() + text.size())
+        return number;
+    return std::nullopt;
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lowercase)
+{
+    return std::equal(text.begin(), text.end(), lowercase.begin(), lowercase.end(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// Converts a stored Boolean, number or numeric string to a number.
+std::optional<double> numericValue(const std::optional<DefaultsValue>& value)
+{
+    if (!value)
+        return std::nullopt;
+    if (const bool* flag = std::get_if<bool>(&*value))
+        return *flag ? 1.0 : 0.0;
+    if (const std::int64_t* integer = std::get_if<std::int64_t>(&*value))
+        return static_cast<double>(*integer);
+    if (const double* number = std::get_if<double>(&*value))
+        return *number;
+    if (const std::string* text = std::get_if<std::string>(&*value))
+        return parseNumber(*text);
+    return std::nullopt;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& file, int& error)
+{
+    std::FILE* stream = std::fopen(file.c_str(), "rbe");
+    if (!stream) {
+        error = errno;
+        return std::nullopt;
+    }
+    std::string contents;
+    char buffer[65536];
+    size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+        contents.append(buffer, count);
+    error = std::ferror(stream) ? EIO : 0;
+    std::fclose(stream);
+    if (error)
+        return std::nullopt;
+    return contents;
+}
+
+// Moves an unreadable settings file out of the way without replacing any earlier
+// copy. Returns where it went, or none when it could not be moved.
+std::optional<std::filesystem::path> moveAside(const std::filesystem::path& file)
+{
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        std::filesystem::path aside = file;
+        aside += attempt == 1 ? ".corrupt" : ".corrupt-" + std::to_string(attempt);
+        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
+            return aside;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+struct UserDefaults::Store {
+    rapidjson::Document document;
+};
+
+UserDefaults::UserDefaults(std::filesystem::path file)
+    : file_(std::move(file)), store_(std::make_unique<Store>())
+{
+    store_->document.SetObject();
+    load();
+}
+
+UserDefaults::~UserDefaults() = default;
+
+std::filesystem::path UserDefaults::standardFilePath()
+{
+    return configDirectory() / "tolvek" / "QEL.json";
+}
+
+UserDefaults& UserDefaults::standard()
+{
+    static UserDefaults instance(standardFilePath());
+    return instance;
+}
+
+void UserDefaults::load()
+{
+    int error = 0;
+    std::optional<std::string> contents = readWholeFile(file_, error);
+    if (!contents && error == ENOENT)
+        return;
+
+    std::string problem;
+    if (!contents) {
+        problem = std::system_category().message(error);
+    } else {
+        rapidjson::Document parsed;
+        parsed.Parse<rapidjson::kParseNanAndInfFlag>(contents->data(), contents->size());
+        if (parsed.HasParseError())
+            problem = std::string(rapidjson::GetParseError_En(parsed.GetParseError())) + " at offset "
+                + std::to_string(parsed.GetErrorOffset());
+        else if (!parsed.IsObject())
+            problem = "the top level is not an object";
+        else {
+            store_->document.Swap(parsed);
+            return;
+        }
+    }
+
+    if (auto aside = moveAside(file_)) {
+        defaultsLog().error("Settings file " + file_.string() + " is unreadable (" + problem
+                            + "); moved it to " + aside->string() + " and started from defaults");
+    } else {
+        mayWriteFile_ = false;
+        defaultsLog().error("Settings file " + file_.string() + " is unreadable (" + problem
+                            + ") and cannot be moved aside; settings changes will not be saved");
+    }
+}
+
+void UserDefaults::save()
+{
+    if (!mayWriteFile_)
+        return;
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, rapidjson::CrtAllocator,
+                      rapidjson::kWriteNanAndInfFlag>
+        writer(buffer);
+    store_->document.Accept(writer);
+    std::string bytes(buffer.GetString(), buffer.GetSize());
+    bytes.push_back('\n');
+    try {
+        std::filesystem::create_directories(file_.parent_path());
+        writeFileAtomically(file_, bytes);
+    } catch (const std::exception& failure) {
+        defaultsLog().error(std::string("Cannot save settings: ") + failure.what());
+    }
+}
+
+std::optional<DefaultsValue> UserDefaults::object(std::string_view key) const
+{
+    std::lock_guard lock(mutex_);
+    const auto& document = store_->document;
+    auto member = document.FindMember(keyValue(key));
+    if (member == document.MemberEnd())
+        return std::nullopt;
+    return toDefaultsValue(member->value);
+}
+
+bool UserDefaults::boolean(std::string_view key) const
+{
+    std::optional<DefaultsValue> value = object(key);
+    if (value)
+        if (const std::string* text = std::get_if<std::string>(&*value))
+            if (equalsIgnoringCase(*text, "true") || equalsIgnoringCase(*text, "yes"))
+                return true;
+    std::optional<double> number = numericValue(value);
+    return number && *number != 0;
+}
+
+std::int64_t UserDefaults::integer(std::string_view key) const
+{
+    std::optional<DefaultsValue> value = object(key);
+    if (value)
+        if (const std::int64_t* integer = std::get_if<std::int64_t>(&*value))
+            return *integer;
+    std::optional<double> number = numericValue(value);
+    if (!number || std::isnan(*number))
+        return 0;
+    // Out-of-range doubles clamp instead of overflowing the conversion.
+    constexpr double limit = 9223372036854775807.0;
+    if (*number >= limit)
+        return std::numeric_limits<std::int64_t>::max();
+    if (*number <= -limit)
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(*number);
+}
+
+double UserDefaults::doubleValue(std::string_view key) const
+{
+    return numericValue(object(key)).value_or(0);
+}
+
+std::optional<std::string> UserDefaults::string(std::string_view key) const
+{
+    std::optional<DefaultsValue> value = object(key);
+    if (!value)
+        return std::nullopt;
+    if (std::string* text = std::get_if<std::string>(&*value))
+        return std::move(*text);
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> UserDefaults::stringArray(std::string_view key) const
+{
+    std::optional<DefaultsValue> value = object(key);
+    if (!value)
+        return std::nullopt;
+    if (auto* texts = std::get_if<std::vector<std::string>>(&*value))
+        return std::move(*texts);
+    return std::nullopt;
+}
+
+void UserDefaults::set(DefaultsValue value, std::string_view key)
+{
+    std::lock_guard lock(mutex_);
+    auto& document = store_->document;
+    auto& allocator = document.GetAllocator();
+    rapidjson::Value json = toJSON(value, allocator);
+    auto member = document.FindMember(keyValue(key));
+    if (member != document.MemberEnd())
+        member->value = json;
+    else
+        document.AddMember(rapidjson::Value(key.data(), static_cast<rapidjson::SizeType>(key.size()), allocator),
+                           json, allocator);
+    save();
+}
+
+void UserDefaults::removeObject(std::string_view key)
+{
+    std::lock_guard lock(mutex_);
+    auto& document = store_->document;
+    auto member = document.FindMember(keyValue(key));
+    if (member == document.MemberEnd())
+        return;
+    document.EraseMember(member);
+    save();
+}
+
+} // namespace Platform

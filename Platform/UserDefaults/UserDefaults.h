@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace Platform {
+
+// A value that the user defaults store. The alternatives stay distinct across a
+// restart: a Boolean false never comes back as the string "false", an integer
+// never as a double.
+using DefaultsValue = std::variant<bool, std::int64_t, double, std::string, std::vector<std::string>>;
+
+// The application's settings: typed values under string keys, kept in one JSON
+// object in a file. Every change replaces the file atomically, so a crash leaves
+// the previous or the new settings, never a torn file.
+//
+// A missing file reads as no settings. A file that exists but cannot be read as
+// a JSON object is moved aside (to "<name>.corrupt", "<name>.corrupt-2", ...)
+// before anything is written, so the user can still recover it; if it cannot be
+// moved, changes are kept in memory only and the file is left alone. Entries of
+// types this class does not handle (hand edits) are kept when the file is
+// rewritten.
+//
+// All operations may be called from any thread.
+class UserDefaults {
+public:
+    explicit UserDefaults(std::filesystem::path file);
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    // The application's instance, on standardFilePath(), created on first use.
+    static UserDefaults& standard();
+    // $XDG_CONFIG_HOME/tolvek/QEL.json (see Platform::configDirectory()).
+    static std::filesystem::path standardFilePath();
+
+    const std::filesystem::path& filePath() const { return file_; }
+
+    // The stored value, or none when the key is absent or holds a type that is
+    // not a DefaultsValue.
+    std::optional<DefaultsValue> object(std::string_view key) const;
+
+    // Typed reads. Numbers and Booleans convert into one another (true is 1),
+    // and a string holding a number reads as that number; "true"/"yes" read as
+    // true. Anything else, or an absent key, reads as false or 0.
+    bool boolean(std::string_view key) const;
+    std::int64_t integer(std::string_view key) const;
+    double doubleValue(std::string_view key) const;
+    // Only a stored string, or a stored list of strings, answers; anything else
+    // (a number included) is none.
+    std::optional<std::string> string(std::string_view key) const;
+    std::optional<std::vector<std::string>> stringArray(std::string_view key) const;
+
+    // Store or remove a value and rewrite the file. A failure to write is logged
+    // and the value stays in effect for this run.
+    void set(DefaultsValue value, std::string_view key);
+    void removeObject(std::string_view key);
+
+private:
+    struct Store;
+
+    void load();
+    void save();
+
+    std::filesystem::path file_;
+    mutable std::mutex mutex_;
+    std::unique_ptr<Store> store_;
+    bool mayWriteFile_ = true;
+};
+
+} // namespace Platform

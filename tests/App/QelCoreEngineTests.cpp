@@ -1,0 +1,287 @@
+#include "App/STT/ModelFileName.h"
+#include "App/STT/QelCoreEngine.h"
+#include "App/STT/STTEngineError.h"
+
+#include "Doubles/ScriptedQelCoreLibrary.h"
+#include "Platform/Text/CharacterSets.h"
+#include "QelCore/ModelFiles.h"
+#include "Support/LoopbackHTTPServer.h"
+#include "Support/TestEnvironment.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+using QEL::QelCoreEngine;
+using QEL::STTEngineError;
+using Phase = QelCoreEngine::ModelLoadPhase;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::StartsWith;
+
+namespace {
+
+class QelCoreEngineTest : public testing::Test {
+protected:
+    std::filesystem::path cacheFolder() const { return dataHome.path() / "com.tolvek.qel" / "models"; }
+
+    void putInCache(const std::string& fileName, const std::string& content)
+    {
+        std::filesystem::create_directories(cacheFolder());
+        std::ofstream(cacheFolder() / fileName) << content;
+    }
+
+    std::vector<std::filesystem::path> cachedFiles() const
+    {
+        std::vector<std::filesystem::path> files;
+        if (std::filesystem::exists(cacheFolder()))
+            for (const auto& entry : std::filesystem::directory_iterator(cacheFolder()))
+                files.push_back(entry.path().filename());
+        return files;
+    }
+
+    // A new adapter on the scripted library that records its progress reports.
+    std::unique_ptr<QelCoreEngine> makeEngine()
+    {
+        auto engine = std::make_unique<QelCoreEngine>(ScriptedQelCore::library());
+        engine->onProgress = [this](Phase phase, double fraction) { progress.emplace_back(phase, fraction); };
+        return engine;
+    }
+
+    static std::string describeLoadFailure(QelCoreEngine& engine, const std::string& modelName)
+    {
+        try {
+            engine.load(modelName);
+        } catch (const std::exception& error) {
+            return error.what();
+        }
+        return "no error";
+    }
+
+    TestSupport::TemporaryFolder dataHome;
+    TestSupport::ScopedEnvironment xdgDataHome{"XDG_DATA_HOME", dataHome.path().string()};
+    LoopbackHTTPServer server;
+    TestSupport::ScopedEnvironment modelBase{"QEL_MODEL_BASE_URL", server.baseURL()};
+    ScriptedQelCore library;
+    std::vector<std::pair<Phase, double>> progress;
+};
+
+} // namespace
+
+TEST(ModelLoadPhase, RawValuesAreTheShownLabels)
+{
+    const std::pair<Phase, const char*> labels[] = {
+        {Phase::downloading, "Downloading model"}, {Phase::compiling, "Compiling for GPU"},
+        {Phase::loading, "Loading into memory"},   {Phase::prewarming, "Prewarming"},
+        {Phase::ready, "Ready"},
+    };
+    for (const auto& [phase, label] : labels) {
+        EXPECT_EQ(QelCoreEngine::rawValue(phase), label);
+        EXPECT_EQ(QelCoreEngine::modelLoadPhase(label), phase);
+    }
+    EXPECT_EQ(QelCoreEngine::modelLoadPhase("ready"), std::nullopt);
+    EXPECT_EQ(QelCoreEngine::modelLoadPhase(""), std::nullopt);
+}
+
+TEST_F(QelCoreEngineTest, UnknownModelNameFailsBeforeAnyRequestOrReport)
+{
+    auto engine = makeEngine();
+    EXPECT_EQ(describeLoadFailure(*engine, "distil-whisper_distil-large-v3"),
+              "Transcription failed: Unknown model name: distil-whisper_distil-large-v3");
+    EXPECT_TRUE(server.requestedPaths().empty());
+    EXPECT_TRUE(progress.empty());
+    EXPECT_TRUE(library.modelPaths.empty());
+    EXPECT_FALSE(engine->isLoaded());
+    EXPECT_EQ(engine->modelName(), "distil-whisper_distil-large-v3");
+}
+
+TEST_F(QelCoreEngineTest, CachedModelLoadsWithoutNetworkAndReportsEveryPhase)
+{
+    putInCache("ggml-small.en.bin", "weights");
+    auto engine = makeEngine();
+    engine->load("openai_whisper-small.en");
+
+    EXPECT_TRUE(server.requestedPaths().empty());
+    EXPECT_TRUE(engine->isLoaded());
+    EXPECT_EQ(engine->modelName(), "openai_whisper-small.en");
+    EXPECT_THAT(library.modelPaths, ElementsAre((cacheFolder() / "ggml-small.en.bin").string()));
+    EXPECT_THAT(library.languages, ElementsAre("auto"));
+    EXPECT_THAT(library.prompts, ElementsAre(QelCoreEngine::defaultInitialPrompt));
+    EXPECT_EQ(library.prewarmCalls, 1);
+    EXPECT_THAT(progress, ElementsAre(std::pair{Phase::downloading, 0.0}, std::pair{Phase::loading, 0.6},
+                                      std::pair{Phase::prewarming, 0.85}, std::pair{Phase::ready, 1.0}));
+}
+
+TEST_F(QelCoreEngineTest, MissingOrEmptyModelIsDownloadedOnceThenServedFromTheCache)
+{
+    putInCache("ggml-base.bin", ""); // an empty file is what a broken earlier download could leave
+    server.respond("/ggml-base.bin", {200, "model bytes"});
+    makeEngine()->load("openai_whisper-base");
+    makeEngine()->load("openai_whisper-base");
+
+    EXPECT_THAT(server.requestedPaths(), ElementsAre("/ggml-base.bin"));
+    std::ifstream stored(cacheFolder() / "ggml-base.bin");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stored), {}), "model bytes");
+    EXPECT_THAT(cachedFiles(), ElementsAre("ggml-base.bin"));
+}
+
+TEST_F(QelCoreEngineTest, FailedDownloadLeavesNothingInTheCache)
+{
+    auto engine = makeEngine();
+    const std::string description = describeLoadFailure(*engine, "openai_whisper-tiny.en");
+
+    EXPECT_THAT(description, StartsWith("Transcription failed: Model download HTTP error: "));
+    EXPECT_THAT(description, HasSubstr("404"));
+    EXPECT_THAT(server.requestedPaths(), ElementsAre("/ggml-tiny.en.bin"));
+    EXPECT_TRUE(cachedFiles().empty());
+    EXPECT_THAT(progress, ElementsAre(std::pair{Phase::downloading, 0.0}));
+    EXPECT_FALSE(engine->isLoaded());
+    EXPECT_TRUE(library.modelPaths.empty());
+}
+
+TEST_F(QelCoreEngineTest, UnreachableServerFailsTheLoadWithANetworkError)
+{
+    TestSupport::ScopedEnvironment nowhere{"QEL_MODEL_BASE_URL", "http://127.0.0.1:1/models"};
+    auto engine = makeEngine();
+    EXPECT_THAT(describeLoadFailure(*engine, "openai_whisper-tiny.en"), HasSubstr("127.0.0.1:1/models/ggml-tiny.en.bin"));
+    EXPECT_TRUE(cachedFiles().empty());
+    EXPECT_FALSE(engine->isLoaded());
+}
+
+TEST_F(QelCoreEngineTest, LibraryEngineFailureLeavesTheAdapterUnloaded)
+{
+    putInCache("ggml-base.bin", "weights");
+    library.engineNewFails = true;
+    library.lastError = "bad magic";
+    {
+        auto engine = makeEngine();
+        EXPECT_EQ(describeLoadFailure(*engine, "ggml-base.bin"), "Transcription failed: qel_engine_new failed: bad magic");
+        library.lastError = nullptr;
+        EXPECT_EQ(describeLoadFailure(*engine, "ggml-base.bin"),
+                  "Transcription failed: qel_engine_new failed: unknown error");
+        EXPECT_FALSE(engine->isLoaded());
+        EXPECT_THROW(engine->transcribe({0.1f}), STTEngineError);
+    }
+    EXPECT_EQ(library.enginesFreed, 0);
+    EXPECT_TRUE(library.sampleCounts.empty());
+}
+
+TEST_F(QelCoreEngineTest, PromptAndPrewarmFailuresOnlyGetLogged)
+{
+    putInCache("ggml-base.bin", "weights");
+    library.promptStatus = 3;
+    library.prewarmStatus = -1;
+    auto engine = makeEngine();
+    engine->initialPrompt = "Words to remember: Zorblax.";
+    engine->languageHint = "de";
+    engine->load("ggml-base.bin");
+
+    EXPECT_TRUE(engine->isLoaded());
+    EXPECT_EQ(progress.back(), (std::pair{Phase::ready, 1.0}));
+    EXPECT_THAT(library.prompts, ElementsAre("Words to remember: Zorblax."));
+    EXPECT_THAT(library.languages, ElementsAre("de"));
+}
+
+TEST_F(QelCoreEngineTest, TranscribeBeforeLoadCallsNothing)
+{
+    auto engine = makeEngine();
+    try {
+        engine->transcribe(std::vector<float>(1600, 0.1f));
+        FAIL() << "no error";
+    } catch (const STTEngineError& error) {
+        EXPECT_EQ(error.kind(), STTEngineError::Kind::modelNotLoaded);
+        EXPECT_STREQ(error.what(), "No STT model is loaded");
+    }
+    EXPECT_TRUE(library.sampleCounts.empty());
+}
+
+TEST_F(QelCoreEngineTest, TranscriptionIsTrimmedAndEveryTextFreedOnce)
+{
+    putInCache("ggml-base.bin", "weights");
+    struct Case { const char* hint; std::optional<std::string> language; };
+    for (const Case& c : {Case{"auto", std::nullopt}, Case{"de", "de"}, Case{"Auto", "Auto"}}) {
+        SCOPED_TRACE(c.hint);
+        auto engine = makeEngine();
+        engine->languageHint = c.hint;
+        engine->load("ggml-base.bin");
+        library.transcriptText = "  hello world\n";
+        const auto result = engine->transcribe(std::vector<float>(3200, 0.2f));
+        EXPECT_EQ(result.text, "hello world");
+        EXPECT_FALSE(result.isPartial);
+        EXPECT_TRUE(result.segments.empty());
+        EXPECT_EQ(result.language, c.language);
+        EXPECT_GE(result.processingTime, 0.0);
+    }
+    auto engine = makeEngine();
+    engine->load("ggml-base.bin");
+    engine->transcribe({});
+    EXPECT_THAT(library.sampleCounts, ElementsAre(3200, 3200, 3200, 0));
+    EXPECT_EQ(library.textsReturned, 4);
+    EXPECT_EQ(library.textsFreed, 4);
+}
+
+TEST_F(QelCoreEngineTest, FailedTranscriptionNamesTheLibraryError)
+{
+    putInCache("ggml-base.bin", "weights");
+    auto engine = makeEngine();
+    engine->load("ggml-base.bin");
+    library.transcriptText = std::nullopt;
+    struct Case { const char* lastError; const char* description; };
+    for (const Case& c : {Case{"out of memory", "Transcription failed: qel_engine_transcribe failed: out of memory"},
+                          Case{nullptr, "Transcription failed: qel_engine_transcribe failed: unknown"}}) {
+        library.lastError = c.lastError;
+        try {
+            engine->transcribe({0.1f});
+            ADD_FAILURE() << "no error";
+        } catch (const STTEngineError& error) {
+            EXPECT_STREQ(error.what(), c.description);
+        }
+    }
+    EXPECT_EQ(library.textsFreed, 0);
+}
+
+TEST_F(QelCoreEngineTest, EngineIsFreedOnceAfterTheLastTranscriptionInFlight)
+{
+    putInCache("ggml-base.bin", "weights");
+    auto engine = makeEngine();
+    engine->load("ggml-base.bin");
+    int freedDuringTranscription = -1;
+    library.duringTranscribe = [&] {
+        engine->unload();
+        freedDuringTranscription = library.enginesFreed;
+    };
+    EXPECT_EQ(engine->transcribe({0.1f}).text, "hello");
+    EXPECT_EQ(freedDuringTranscription, 0);
+    EXPECT_EQ(library.enginesFreed, 1);
+    library.duringTranscribe = nullptr;
+    EXPECT_THROW(engine->transcribe({0.1f}), STTEngineError);
+    engine.reset();
+    EXPECT_EQ(library.enginesFreed, 1);
+
+    auto released = makeEngine();
+    released->load("ggml-base.bin");
+    released.reset();
+    EXPECT_EQ(library.enginesFreed, 2);
+}
+
+TEST_F(QelCoreEngineTest, RunsOnTheLinkedLibraryWithATinyRandomModel)
+{
+    std::filesystem::create_directories(cacheFolder());
+    QelTools::writeRandomGgmlModel(cacheFolder() / "ggml-tiny.en.bin", tinyModel(51864));
+    QelCoreEngine engine;
+    engine.onProgress = [this](Phase phase, double fraction) { progress.emplace_back(phase, fraction); };
+    engine.load("openai_whisper-tiny.en");
+    ASSERT_TRUE(engine.isLoaded());
+    EXPECT_EQ(progress.back(), (std::pair{Phase::ready, 1.0}));
+    EXPECT_TRUE(server.requestedPaths().empty());
+
+    const std::vector<float> audio = toneSamples(1.0, 0);
+    const auto first = engine.transcribe(audio);
+    const auto second = engine.transcribe(audio);
+    EXPECT_EQ(first.text, second.text);
+    EXPECT_EQ(first.text, Platform::trimming(first.text, Platform::CharacterSet::whitespacesAndNewlines));
+    EXPECT_EQ(first.language, std::nullopt);
+    EXPECT_GT(first.processingTime, 0.0);
+}

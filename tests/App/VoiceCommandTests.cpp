@@ -1,0 +1,113 @@
+#include "App/Processing/CommandDetector.h"
+
+#include "Doubles/RecordingCommandEffects.h"
+
+#include <gtest/gtest.h>
+
+using namespace QEL;
+using Press = Testing::RecordingCommandEffects::KeyPress;
+
+namespace {
+
+struct CommandDetectorTest : testing::Test {
+    std::shared_ptr<Testing::RecordingCommandEffects> effects = std::make_shared<Testing::RecordingCommandEffects>();
+    CommandDetector detector{effects};
+};
+
+} // namespace
+
+TEST_F(CommandDetectorTest, RecognisesOnlyAWholeUtteranceThatIsOneCommand)
+{
+    const struct {
+        const char* text;
+        std::optional<VoiceCommand> expected;
+    } cases[] = {
+        {"new line", VoiceCommand::newLine},
+        {"New line!", VoiceCommand::newLine},
+        {"  New Line.\n", VoiceCommand::newLine},
+        {"Comma.", VoiceCommand::comma},
+        {"«UNDO»", VoiceCommand::undo},
+        {"undo that", VoiceCommand::undoThat},
+        {"Stop dictation.", VoiceCommand::stopDictation},
+        {"new line please", std::nullopt},
+        {"please new line", std::nullopt},
+        {"new  line", std::nullopt},
+        {". new line", std::nullopt}, // white space is not trimmed again after the punctuation
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(detector.detect(c.text), c.expected) << c.text;
+    for (VoiceCommand command : allVoiceCommands) EXPECT_EQ(detector.detect(rawValue(command)), command);
+}
+
+TEST(VoiceCommand, PhrasesRoundTrip)
+{
+    EXPECT_EQ(rawValue(VoiceCommand::exclamationMark), "exclamation mark");
+    EXPECT_EQ(voiceCommand("semicolon"), VoiceCommand::semicolon);
+    EXPECT_EQ(voiceCommand("Semicolon"), std::nullopt);
+}
+
+TEST_F(CommandDetectorTest, ExecutesKeyPressesWithExactModifiers)
+{
+    const struct {
+        VoiceCommand command;
+        std::vector<Press> presses;
+    } cases[] = {
+        {VoiceCommand::deleteThat, {{Key::backspace, Modifier::none}}},
+        {VoiceCommand::undoThat, {{Key::z, Modifier::command}}},
+        {VoiceCommand::undo, {{Key::z, Modifier::command}}},
+        {VoiceCommand::newLine, {{Key::returnKey, Modifier::none}}},
+        {VoiceCommand::newParagraph, {{Key::returnKey, Modifier::none}, {Key::returnKey, Modifier::none}}},
+        {VoiceCommand::selectAll, {{Key::a, Modifier::command}}},
+        {VoiceCommand::copyThat, {{Key::c, Modifier::command}}},
+        {VoiceCommand::pasteThat, {{Key::v, Modifier::command}}},
+    };
+    for (const auto& c : cases) {
+        effects->presses.clear();
+        detector.execute(c.command);
+        EXPECT_EQ(effects->presses, c.presses) << rawValue(c.command);
+    }
+    EXPECT_EQ(Key::tab, 48);
+    EXPECT_EQ(Modifier::shift, 0x20000u);
+    EXPECT_EQ(Modifier::option, 0x80000u);
+    EXPECT_EQ(Modifier::command, 0x100000u);
+}
+
+TEST_F(CommandDetectorTest, ScratchThatDeletesThenTenWordsBack)
+{
+    detector.execute(VoiceCommand::scratchThat);
+    std::vector<Press> expected{{Key::backspace, Modifier::none}};
+    expected.insert(expected.end(), 10, Press{Key::backspace, Modifier::option});
+    EXPECT_EQ(effects->presses, expected);
+}
+
+TEST_F(CommandDetectorTest, PunctuationIsPastedAndTheUsersTextComesBackLater)
+{
+    effects->pasteboard = "user's text";
+    detector.execute(VoiceCommand::period);
+    ASSERT_EQ(effects->presses, (std::vector<Press>{{Key::v, Modifier::command}}));
+    EXPECT_EQ(effects->pasteboardAtEachPress.front(), ".");
+    ASSERT_EQ(effects->deferred.size(), 1u);
+    EXPECT_EQ(effects->deferred.front().delay, std::chrono::milliseconds(100));
+    effects->runDeferred();
+    EXPECT_EQ(effects->pasteboard, "user's text");
+}
+
+TEST_F(CommandDetectorTest, PunctuationStaysOnAnEmptyPasteboard)
+{
+    detector.execute(VoiceCommand::comma);
+    EXPECT_EQ(effects->pasteboard, ",");
+    EXPECT_TRUE(effects->deferred.empty());
+    EXPECT_EQ(effects->stopRequests, 0);
+}
+
+TEST_F(CommandDetectorTest, StopDictationOnlyStartsStopping)
+{
+    detector.execute(VoiceCommand::stopDictation);
+    EXPECT_EQ(effects->stopRequests, 1);
+    EXPECT_TRUE(effects->presses.empty());
+}
+
+TEST(CommandDetector, RefusesToWorkWithoutEffects)
+{
+    EXPECT_THROW(CommandDetector(nullptr), std::invalid_argument);
+}

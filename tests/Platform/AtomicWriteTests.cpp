@@ -1,0 +1,110 @@
+#include "Platform/Files/AtomicWrite.h"
+
+#include "Support/TestEnvironment.h"
+
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contents(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << file.rdbuf();
+    return buffer.str();
+}
+
+size_t entryCount(const fs::path& folder)
+{
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+} // namespace
+
+TEST(AtomicWrite, CreatesAndReplacesFilesLeavingNoTemporaryBehind)
+{
+    TestSupport::TemporaryFolder folder;
+    const auto target = folder / "settings.json";
+
+    Platform::writeFileAtomically(target, std::string("first\0binary", 12));
+    EXPECT_EQ(contents(target), std::string("first\0binary", 12));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    Platform::writeFileAtomically(target, "second");
+    EXPECT_EQ(contents(target), "second");
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(entryCount(folder.path()), 1u);
+}
+
+TEST(AtomicWrite, ReportsTheFailingPathAndLeavesNothingBehind)
+{
+    TestSupport::TemporaryFolder folder;
+    const auto target = folder / "missing-folder" / "file";
+    try {
+        Platform::writeFileAtomically(target, "data");
+        FAIL() << "writing into a missing folder must throw";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos) << error.what();
+    }
+
+    // A write that fails half way (the file-size limit) must not touch the target.
+    const auto kept = folder / "kept";
+    Platform::writeFileAtomically(kept, "old contents");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit {64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            Platform::writeFileAtomically(kept, std::string(4096, 'x'));
+        } catch (const std::system_error&) {
+            _exit(0);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as success";
+    EXPECT_EQ(contents(kept), "old contents");
+    EXPECT_EQ(entryCount(folder.path()), 1u);
+}
+
+TEST(AtomicWrite, ACrashMidWriteLeavesTheOldFileWhole)
+{
+    TestSupport::TemporaryFolder folder;
+    const auto target = folder / "history.json";
+    Platform::writeFileAtomically(target, "old contents");
+
+    // The child is killed by the file-size limit in the middle of writing the new
+    // contents: the nearest thing to pulling the plug that a test can do.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit noCore {0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit {64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Platform::writeFileAtomically(target, std::string(4096, 'x'));
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+    EXPECT_EQ(contents(target), "old contents");
+}

@@ -1,0 +1,94 @@
+#include "Platform/Text/CaseMapping.h"
+#include "Platform/Text/CharacterSets.h"
+#include "Platform/Text/Graphemes.h"
+#include "Platform/Text/Normalization.h"
+
+#include <gtest/gtest.h>
+
+using namespace Platform;
+
+TEST(Graphemes, CountUserPerceivedCharacters)
+{
+    const struct {
+        const char* text;
+        std::size_t count;
+    } cases[] = {
+        {"", 0},
+        {"abc", 3},
+        {"e\u0301", 1},             // e + combining acute
+        {"\U0001F1E9\U0001F1EA", 1}, // a flag: two regional indicators
+        {"\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7", 2},
+        {"\r\n", 1},
+        {"a\r\nb", 3},
+        {"\U0001F469\u200D\U0001F4BB", 1}, // emoji joined by ZWJ
+        {"ß", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(graphemeCount(c.text), c.count) << c.text;
+        EXPECT_EQ(graphemeClusters(c.text).size(), c.count) << c.text;
+    }
+}
+
+TEST(Graphemes, CutAtCharacterBoundaries)
+{
+    const std::string text = "e\u0301\U0001F1E9\U0001F1EAx\r\n";
+    EXPECT_EQ(graphemePrefix(text, 0), "");
+    EXPECT_EQ(graphemePrefix(text, 1), "e\u0301");
+    EXPECT_EQ(graphemePrefix(text, 2), "e\u0301\U0001F1E9\U0001F1EA");
+    EXPECT_EQ(graphemePrefix(text, 9), text);
+    EXPECT_EQ(dropLastGraphemes(text), "e\u0301\U0001F1E9\U0001F1EAx");
+    EXPECT_EQ(dropLastGraphemes(text, 3), "e\u0301");
+    EXPECT_EQ(dropLastGraphemes(text, 4), "");
+    EXPECT_EQ(dropLastGraphemes(text, 5), "");
+    EXPECT_EQ(firstGrapheme(text), "e\u0301");
+    EXPECT_EQ(lastGrapheme(text), "\r\n");
+    EXPECT_EQ(firstGrapheme(""), "");
+    EXPECT_EQ(lastGrapheme(""), "");
+}
+
+TEST(CaseMapping, UsesFullLocaleIndependentMappings)
+{
+    EXPECT_EQ(uppercased("ß"), "SS");
+    EXPECT_EQ(uppercased("straße"), "STRASSE");
+    EXPECT_EQ(uppercased("i"), "I"); // no Turkish dotted capital
+    EXPECT_EQ(lowercased("I"), "i");
+    EXPECT_EQ(lowercased("ΣΑΣ"), "σας"); // final sigma by context
+    EXPECT_EQ(uppercased("ǆ"), "Ǆ");
+    EXPECT_EQ(uppercased("3:30 pm"), "3:30 PM");
+
+    EXPECT_TRUE(isLowercase("a"));
+    EXPECT_TRUE(isLowercase("ß"));
+    EXPECT_TRUE(isLowercase("e\u0301"));
+    EXPECT_FALSE(isLowercase("A"));
+    EXPECT_FALSE(isLowercase("1"));
+    EXPECT_TRUE(isUppercase("É"));
+    EXPECT_TRUE(isUppercase("E\u0301"));
+    EXPECT_FALSE(isUppercase("é"));
+    EXPECT_FALSE(isUppercase("."));
+    EXPECT_FALSE(isUppercase(""));
+}
+
+TEST(CharacterSets, TrimTheUnicodeSets)
+{
+    const struct {
+        const char* text;
+        CharacterSet set;
+        const char* expected;
+    } cases[] = {
+        {" \t\n\u00A0\u2028 hi there \u3000\r\n\u2029\u0085", CharacterSet::whitespacesAndNewlines, "hi there"},
+        {" \t\u00A0hi\n\u2003 ", CharacterSet::whitespaces, "hi\n"},
+        {"\n hi \n", CharacterSet::whitespaces, "\n hi \n"},
+        {"¿«New line!»…", CharacterSet::punctuation, "New line"},
+        {"...", CharacterSet::punctuation, ""},
+        {"$5+", CharacterSet::punctuation, "$5+"}, // symbols are not punctuation
+        {"", CharacterSet::whitespacesAndNewlines, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(trimming(c.text, c.set), c.expected) << c.text;
+}
+
+TEST(Normalization, ComposesToNFC)
+{
+    EXPECT_EQ(nfc("e\u0301"), "\u00E9");
+    EXPECT_EQ(nfc("A\u030A"), "\u00C5");
+    EXPECT_EQ(nfc("plain"), "plain");
+}
