@@ -2,7 +2,6 @@
 
 #include "Platform/ML/BlasThreads.h"
 #include "Platform/ML/GgmlWhisperLoader.h"
-#include "Platform/ML/WhisperTranscriber.h"
 
 namespace QelCore {
 
@@ -32,11 +31,30 @@ std::string Engine::transcribe(const float* samples, long count) const
         prompt = promptTokens_;
     }
     BlasThreadShare share;
-    WhisperTranscriber transcriber(model_, vocabulary_);
+    auto transcriber = takeTranscriber();
     DecodingSettings settings;
     settings.language = language_;
     settings.prompt = prompt;
-    return transcriber.transcribe(samples, count, settings);
+    std::string text = transcriber->transcribe(samples, count, settings);
+    returnTranscriber(std::move(transcriber));
+    return text;
+}
+
+std::unique_ptr<WhisperTranscriber> Engine::takeTranscriber() const
+{
+    {
+        std::lock_guard lock(idleMutex_);
+        if (idle_)
+            return std::move(idle_);
+    }
+    return std::make_unique<WhisperTranscriber>(model_, vocabulary_);
+}
+
+void Engine::returnTranscriber(std::unique_ptr<WhisperTranscriber> transcriber) const
+{
+    std::lock_guard lock(idleMutex_);
+    if (!idle_)
+        idle_ = std::move(transcriber);
 }
 
 void Engine::prewarm() const

@@ -2,6 +2,7 @@
 
 #include "Platform/ML/HalfFloat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -296,18 +297,21 @@ WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes)
     model.melFilters.resize(filterFloats);
     std::memcpy(model.melFilters.data(), filterBytes.data(), filterBytes.size());
 
-    // The ordinary tokens are stored; the special ones, from end-of-text on, are not.
+    // The ordinary tokens are stored. Some converters also store special
+    // tokens' names from end-of-text on; those are never text, so only the
+    // ordinary pieces are kept.
     const int32_t endOfText = hp.nVocab == 51864 ? 50256 : 50257;
     const int32_t pieceCount = reader.int32("the vocabulary");
-    requireRange("vocabulary entry count", pieceCount, 0, endOfText);
-    model.vocabulary.reserve(static_cast<size_t>(pieceCount));
+    requireRange("vocabulary entry count", pieceCount, 0, hp.nVocab);
+    model.vocabulary.reserve(static_cast<size_t>(std::min(pieceCount, endOfText)));
     for (int32_t i = 0; i < pieceCount; ++i) {
         const uint32_t length = reader.uint32("the vocabulary");
         if (length > kMaxPieceLength)
             throw ModelFileError("Model file has a vocabulary entry of absurd length "
                                  + std::to_string(length));
         auto piece = reader.take(length, "the vocabulary");
-        model.vocabulary.emplace_back(reinterpret_cast<const char*>(piece.data()), piece.size());
+        if (i < endOfText)
+            model.vocabulary.emplace_back(reinterpret_cast<const char*>(piece.data()), piece.size());
     }
 
     ExpectedTensors expected(model);

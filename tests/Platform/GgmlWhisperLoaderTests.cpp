@@ -50,6 +50,33 @@ TEST(GgmlWhisperLoader, ReadsSizesVocabularyAndWidensHalfFloatWeights)
     EXPECT_NEAR(token[3], expected[3], 1e-3f);
 }
 
+// Some converters store the special tokens' names after the ordinary pieces.
+TEST(GgmlWhisperLoader, DropsStoredNamesOfSpecialTokens)
+{
+    auto bytes = QelTools::randomGgmlModel(microModel(1));
+    const size_t countAt = 56 + 4 * 201 * 4;
+    int32_t count;
+    std::memcpy(&count, bytes.data() + countAt, 4);
+    size_t end = countAt + 4;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t length;
+        std::memcpy(&length, bytes.data() + end, 4);
+        end += 4 + length;
+    }
+    const std::string name = "<|endoftext|>";
+    const uint32_t length = static_cast<uint32_t>(name.size());
+    std::vector<std::byte> entry(4 + name.size());
+    std::memcpy(entry.data(), &length, 4);
+    std::memcpy(entry.data() + 4, name.data(), name.size());
+    bytes.insert(bytes.begin() + static_cast<long>(end), entry.begin(), entry.end());
+    ++count;
+    std::memcpy(bytes.data() + countAt, &count, 4);
+
+    const auto model = parseGgmlWhisperModel(bytes);
+    EXPECT_EQ(model.vocabulary.size(), 50256u);
+    EXPECT_NE(model.vocabulary.back(), name);
+}
+
 // Seeded mutations of a valid file: each must load or be refused with a
 // ModelFileError, never crash or read out of bounds (the sanitizers watch).
 TEST(GgmlWhisperLoader, SurvivesRandomDamage)

@@ -64,8 +64,11 @@ public:
 
     void tokenChosen(int window, int token) override
     {
-        if (window == 0)
-            tokens_ += (tokens_.empty() ? "" : " ") + std::to_string(token);
+        if (window != 0)
+            return;
+        if (!tokens_.empty())
+            tokens_.push_back(' ');
+        tokens_.append(std::to_string(token));
     }
 
     void finish()
