@@ -80,7 +80,7 @@ void StreamingPipeline::processAudioBuffer(const std::vector<float>& frame)
     switch (vad_->process(frame)) {
     case VADResult::endpoint:
         FileLogger::log("VAD: ENDPOINT detected, buffer=" + std::to_string(speechBuffer_.size()) + " samples");
-        handleEndpoint();
+        handleEndpoint(frame);
         break;
     case VADResult::silence:
         // Quiet frames inside an open utterance belong to it; between
@@ -123,12 +123,18 @@ void StreamingPipeline::handleSpeechFrame(const std::vector<float>& frame)
     }
 }
 
-void StreamingPipeline::handleEndpoint()
+void StreamingPipeline::handleEndpoint(const std::vector<float>& frame)
 {
     if (onSpeechStateChange)
         onSpeechStateChange(false);
-    if (!speechBuffer_.empty())
-        enqueueTranscription(std::exchange(speechBuffer_, {}), false);
+    if (speechBuffer_.empty())
+        return;
+    enqueueTranscription(std::exchange(speechBuffer_, {}), false);
+    // The pre-roll still holds the end of the utterance just handed over (with
+    // a short silence limit even its last words); only the quiet frame that
+    // ended it may lead into the next one.
+    preSpeechBuffer_.clear();
+    preSpeechBuffer_.write(frame);
 }
 
 void StreamingPipeline::enqueueTranscription(std::vector<float> audio, bool isPartial)

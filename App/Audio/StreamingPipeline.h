@@ -76,7 +76,7 @@ private:
     };
 
     void handleSpeechFrame(const std::vector<float>& frame);
-    void handleEndpoint();
+    void handleEndpoint(const std::vector<float>& frame);
     void enqueueTranscription(std::vector<float> audio, bool isPartial);
     void startPreviewIfIdle();
     void runQueuedTranscriptions();

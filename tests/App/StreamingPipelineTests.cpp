@@ -37,6 +37,15 @@ std::vector<int> frameNumbers(const std::vector<float>& audio)
     return numbers;
 }
 
+// The number of the first speech frame in the audio, or quiet when it has none.
+int firstSpeechFrame(const std::vector<float>& audio)
+{
+    for (int number : frameNumbers(audio))
+        if (number != quiet)
+            return number;
+    return quiet;
+}
+
 // Commands on, fillers off, formatting for an application that takes text as it is.
 std::unique_ptr<QEL::TextProcessor> makeProcessor(std::shared_ptr<QEL::Testing::RecordingCommandEffects> effects)
 {
@@ -47,9 +56,9 @@ std::unique_ptr<QEL::TextProcessor> makeProcessor(std::shared_ptr<QEL::Testing::
 
 class StreamingPipelineTest : public testing::Test {
 protected:
-    void build(float vadThreshold = 0.015f)
+    void build(float vadThreshold = 0.015f, int silenceDurationMs = 400)
     {
-        pipeline = std::make_unique<StreamingPipeline>(std::make_unique<QEL::EnergyVAD>(vadThreshold, 400), engine,
+        pipeline = std::make_unique<StreamingPipeline>(std::make_unique<QEL::EnergyVAD>(vadThreshold, silenceDurationMs), engine,
                                                        makeProcessor(effects), inserter);
         callbacks.install(*pipeline);
     }
@@ -94,7 +103,7 @@ TEST_F(StreamingPipelineTest, FramesOutsideARecordingAreIgnored)
 TEST_F(StreamingPipelineTest, UtteranceIsThePreRollEndingWithItsFirstFrameThenLaterFramesAndNothingOlder)
 {
     engine->answerFor = [](const std::vector<float>& audio) {
-        return "utterance " + std::to_string(frameNumbers(audio)[4]);
+        return "utterance " + std::to_string(firstSpeechFrame(audio));
     };
     pipeline->start();
     pause(10);
@@ -109,8 +118,9 @@ TEST_F(StreamingPipelineTest, UtteranceIsThePreRollEndingWithItsFirstFrameThenLa
     // At most 0.5 s of pre-roll, ending with the first speech frame, which is
     // not repeated; the quiet frames before the end point belong to the utterance.
     EXPECT_THAT(frameNumbers(calls[0]), ElementsAre(quiet, quiet, quiet, quiet, 1, 2, 3, quiet, quiet, quiet));
-    // The second utterance carries no audio of the first.
-    EXPECT_THAT(frameNumbers(calls[1]), ElementsAre(quiet, quiet, quiet, quiet, 4, 5, quiet, quiet, quiet));
+    // The second utterance carries no audio of the first: its pre-roll is
+    // only the quiet frame that ended the first.
+    EXPECT_THAT(frameNumbers(calls[1]), ElementsAre(quiet, 4, 5, quiet, quiet, quiet));
     EXPECT_THAT(callbacks.read(callbacks.speechStates), ElementsAre(true, false, true, false));
     EXPECT_THAT(inserter->texts(), ElementsAre("Utterance 1", "Utterance 4"));
     EXPECT_THAT(callbacks.read(callbacks.transcripts), ElementsAre("utterance 1", "utterance 4"));
@@ -118,13 +128,33 @@ TEST_F(StreamingPipelineTest, UtteranceIsThePreRollEndingWithItsFirstFrameThenLa
     EXPECT_EQ(pipeline->totalTranscriptions(), 2);
 }
 
+TEST_F(StreamingPipelineTest, SpeechRightAfterAShortEndPointIsNotSentTwice)
+{
+    // With a short silence limit the pre-roll of the next utterance would still
+    // hold speech frames that the previous one already carried.
+    for (const int silenceMs : {200, 300}) {
+        SCOPED_TRACE(silenceMs);
+        engine = std::make_shared<ScriptedEngine>();
+        build(0.015f, silenceMs);
+        const int quietFramesToEnd = silenceMs / 100;
+        pipeline->start();
+        speak(1, 3);
+        pause(quietFramesToEnd);
+        speak(4, 5);
+        pause(quietFramesToEnd);
+        waitUntilIdle();
+        const auto calls = engine->calls();
+        ASSERT_EQ(calls.size(), 2u);
+        std::vector<int> expected{quiet, 4, 5};
+        expected.insert(expected.end(), quietFramesToEnd - 1, quiet);
+        EXPECT_EQ(frameNumbers(calls[1]), expected);
+    }
+}
+
 TEST_F(StreamingPipelineTest, EndPointsInQuickSuccessionAreAllTranscribedInOrder)
 {
     engine->answerFor = [](const std::vector<float>& audio) {
-        for (int number : frameNumbers(audio))
-            if (number != quiet)
-                return "from frame " + std::to_string(number);
-        return std::string("none");
+        return "from frame " + std::to_string(firstSpeechFrame(audio));
     };
     engine->hold();
     pipeline->start();
