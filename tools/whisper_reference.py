@@ -344,7 +344,8 @@ def greedy(model, decoder, prefix, max_steps, blank_tokens):
     tokens = list(prefix)
     produced = []
     raw_rows = []
-    while len(produced) < max_steps and len(tokens) <= n_ctx:
+    # Every chosen token keeps a context position of its own.
+    while len(produced) < max_steps and len(tokens) < n_ctx:
         raw = decoder.last_logits(tokens)
         raw_rows.append(raw)
         logits = raw.copy()

@@ -9,19 +9,35 @@ import os
 import subprocess
 import sys
 import tempfile
+from typing import NamedTuple
 
 import numpy as np
 
-STEPS = 8
 
-# name, vocabulary size, ftype, seed, language, prompt, seconds of audio, steered.
-# Steered models end their windows early and would pick special tokens and the
-# blank if nothing suppressed them; plain ones decode all steps.
+class Case(NamedTuple):
+    name: str
+    vocab: int
+    ftype: int
+    seed: int
+    language: str
+    prompt: str = ""
+    seconds: float = 7.0
+    # Steered models end their windows early and would pick special tokens and
+    # the blank if nothing suppressed them; plain ones decode every step.
+    steered: bool = False
+    steps: int = 8  # 0: as many as a window allows
+    text_ctx: int = 448
+
+
 CASES = [
-    ("english-f32", 51864, 0, 11, "en", "", 7.0, False),
-    ("english-f16-prompt", 51864, 1, 12, "en", "hello there, world", 7.0, True),
-    ("multilingual-f32-detect", 51865, 0, 13, "auto", "", 7.0, False),
-    ("multilingual-f16-two-windows", 51865, 1, 14, "de", "guten Tag", 33.0, True),
+    Case("english-f32", 51864, 0, 11, "en"),
+    Case("english-f16-prompt", 51864, 1, 12, "en", "hello there, world", steered=True),
+    Case("multilingual-f32-detect", 51865, 0, 13, "auto"),
+    Case("multilingual-f16-two-windows", 51865, 1, 14, "de", "guten Tag", seconds=33.0, steered=True),
+    # The prompt is cut to its most recent tokens and the window's token budget
+    # to the context that remains.
+    Case("multilingual-short-context-long-prompt", 51865, 0, 15, "fr",
+         "the quick brown fox jumps over the lazy dog " * 3, steps=0, text_ctx=32),
 ]
 
 # Largest difference allowed, relative to the largest reference value. Both sides
@@ -123,26 +139,28 @@ def main():
 
     failures = []
     with tempfile.TemporaryDirectory() as scratch:
-        for name, n_vocab, ftype, seed, language, prompt, seconds, steered in CASES:
-            model = os.path.join(scratch, name + ".bin")
-            audio = os.path.join(scratch, name + ".f32")
-            run([args.generator, "--out", model, "--seed", str(seed), "--vocab", str(n_vocab),
-                 "--ftype", str(ftype)] + MODEL_SHAPE)
-            samples = test_audio(seconds)
+        for case in CASES:
+            model = os.path.join(scratch, case.name + ".bin")
+            audio = os.path.join(scratch, case.name + ".f32")
+            run([args.generator, "--out", model, "--seed", str(case.seed), "--vocab", str(case.vocab),
+                 "--ftype", str(case.ftype), "--text-ctx", str(case.text_ctx)] + MODEL_SHAPE)
+            samples = test_audio(case.seconds)
             samples.tofile(audio)
-            if steered:
-                steer(reference, model, samples.astype(np.float64), language, prompt)
-            options = ["--language", language, "--steps", str(STEPS)]
-            if prompt:
-                options += ["--prompt", prompt]
+            if case.steered:
+                steer(reference, model, samples.astype(np.float64), case.language, case.prompt)
+            options = ["--language", case.language]
+            if case.steps:
+                options += ["--steps", str(case.steps)]
+            if case.prompt:
+                options += ["--prompt", case.prompt]
             outputs = {}
             for tool, command in (("runtime", [args.inspect]),
                                   ("reference", [sys.executable, args.reference])):
-                folder = os.path.join(scratch, name + "-" + tool)
+                folder = os.path.join(scratch, case.name + "-" + tool)
                 run(command + [model, audio, folder] + options)
                 outputs[tool] = read_outputs(folder)
-            failures += compare(name, outputs["runtime"], outputs["reference"], n_vocab)
-            print(f"{name}: tokens {outputs['reference']['tokens']}, text {outputs['reference']['text']!r}")
+            failures += compare(case.name, outputs["runtime"], outputs["reference"], case.vocab)
+            print(f"{case.name}: tokens {outputs['reference']['tokens']}, text {outputs['reference']['text']!r}")
 
     for failure in failures:
         print("FAIL", failure)
