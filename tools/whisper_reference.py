@@ -126,6 +126,7 @@ class Model:
             self.pieces.append(bytes(reader.take(length, "a vocabulary entry")))
 
         self.tensors = {}
+        self.offsets = {}  # name -> (file offset, dtype, shape) of the stored data
         while not reader.at_end():
             n_dims, name_len, ttype = reader.int32s(3, "a tensor header")
             if not 1 <= n_dims <= 4 or not 0 < name_len < 1024:
@@ -138,6 +139,7 @@ class Model:
                 raise ModelError(f"tensor {name} has type {ttype}; supported: 0 (f32), 1 (f16)")
             dtype = "<f4" if ttype == 0 else "<f2"
             count = math.prod(extents)
+            self.offsets[name] = (reader.pos, dtype, tuple(extents[::-1]))
             data = reader.take(count * np.dtype(dtype).itemsize, f"tensor {name}")
             # Extents are stored innermost first.
             self.tensors[name] = np.frombuffer(data, dtype=dtype).astype(np.float64).reshape(
@@ -342,7 +344,8 @@ def greedy(model, decoder, prefix, max_steps, blank_tokens):
     tokens = list(prefix)
     produced = []
     raw_rows = []
-    while len(produced) < max_steps and len(tokens) <= n_ctx:
+    # Every chosen token keeps a context position of its own.
+    while len(produced) < max_steps and len(tokens) < n_ctx:
         raw = decoder.last_logits(tokens)
         raw_rows.append(raw)
         logits = raw.copy()
@@ -406,7 +409,7 @@ def main(argv):
     parser.add_argument("model")
     parser.add_argument("audio", help="raw little-endian float32, 16 kHz mono")
     parser.add_argument("outdir")
-    parser.add_argument("--language", default="en", help='language code or "auto"')
+    parser.add_argument("--language", default="auto", help='language code or "auto"')
     parser.add_argument("--prompt", default="")
     parser.add_argument("--steps", type=int, default=None,
                         help="decode at most this many steps per window")
