@@ -50,7 +50,8 @@ std::string timestampNow()
 
 // Opens the log for appending, creating it private to the user. In a shared
 // folder such as /tmp another user could plant a link, a FIFO or a file of their
-// own at the path: none of those is opened for writing.
+// own at the path: none of those is opened for writing. Nor is a hard link, which
+// could make the log another file of the user's, emptied by setup().
 int openLog(const std::filesystem::path& path)
 {
     int descriptor = ::open(path.c_str(),
@@ -59,7 +60,8 @@ int openLog(const std::filesystem::path& path)
     if (descriptor < 0)
         return -1;
     struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1
+        || status.st_uid != ::geteuid()) {
         ::close(descriptor);
         return -1;
     }

@@ -9,9 +9,9 @@ namespace QEL {
 // at every launch, one "[<UTC time>] <message>" line per event.
 //
 // The file lives in $XDG_RUNTIME_DIR/qel_debug.log, else /tmp/qel_debug.log. It is
-// private to the user (mode 0600), and a symbolic link, or a file of another user
-// planted at the path, is never written through: the log then stays empty and the
-// application works on. Logging never reports an error to its caller.
+// private to the user (mode 0600), and a symbolic or hard link, or a file of
+// another user planted at the path, is never written through: the log then stays
+// empty and the application works on. Logging never reports an error to its caller.
 class FileLogger {
 public:
     FileLogger() = delete;

@@ -53,8 +53,8 @@ public:
     bool boolean(std::string_view key) const;
     std::int64_t integer(std::string_view key) const;
     double doubleValue(std::string_view key) const;
-    // Only a stored string, or a stored list of strings, answers; anything else
-    // (a number included) is none.
+    // Each answers only for a stored value of its own type; anything else (a
+    // number included) is none.
     std::optional<std::string> string(std::string_view key) const;
     std::optional<std::vector<std::string>> stringArray(std::string_view key) const;
 

@@ -27,9 +27,12 @@ std::string expandingTilde(std::string_view path)
     auto home = user.empty() ? Platform::homeDirectory() : Platform::homeDirectory(std::string(user));
     if (!home)
         return std::string(path);
+    // A home of "/" must not turn "~/x" into "//x".
     std::string folder = home->string();
-    if (folder.size() > 1 && folder.ends_with('/'))
+    while (folder.ends_with('/'))
         folder.pop_back();
+    if (rest.empty())
+        return folder.empty() ? "/" : folder;
     return folder + std::string(rest);
 }
 

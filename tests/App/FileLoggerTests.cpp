@@ -114,7 +114,7 @@ TEST_F(FileLoggerTest, ADeletedLogIsRecreatedByTheNextLine)
     EXPECT_EQ(fs::status(log).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST_F(FileLoggerTest, APlantedLinkOrFifoIsNeverWrittenThrough)
+TEST_F(FileLoggerTest, APlantedLinkHardLinkOrFifoIsNeverWrittenThrough)
 {
     const fs::path victim = folder / "victim";
     std::ofstream(victim) << "precious\n";
@@ -123,6 +123,13 @@ TEST_F(FileLoggerTest, APlantedLinkOrFifoIsNeverWrittenThrough)
     FileLogger::log("must not land in the victim");
     EXPECT_EQ(linesOf(victim), std::vector<std::string> {"precious"});
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(log)));
+
+    // A hard link to another file of the user would have setup() empty that file.
+    fs::remove(log);
+    fs::create_hard_link(victim, log);
+    FileLogger::setup();
+    FileLogger::log("must not land in the victim either");
+    EXPECT_EQ(linesOf(victim), std::vector<std::string> {"precious"});
 
     // A FIFO without a reader must neither block logging nor receive lines.
     fs::remove(log);

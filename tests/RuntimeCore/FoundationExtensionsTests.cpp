@@ -34,6 +34,9 @@ TEST(FoundationExtensions, ResolvesPathsAgainstHomeAndWorkingFolder)
     EXPECT_EQ(resolveAbsolutePath("~/models"), "/home/someone/models");
     EXPECT_EQ(resolveAbsolutePath("~root/models"), "/root/models");
     EXPECT_EQ(resolveAbsolutePath("~no-such-user-here/x"), cwd + "/~no-such-user-here/x");
+    TestSupport::ScopedEnvironment rootHome("HOME", "/");
+    EXPECT_EQ(resolveAbsolutePath("~"), "/");
+    EXPECT_EQ(resolveAbsolutePath("~/models"), "/models");
 }
 
 TEST(FoundationExtensions, BatchesAndUniqueElementsKeepOrder)
