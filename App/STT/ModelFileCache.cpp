@@ -1,6 +1,7 @@
 #include "App/STT/ModelFileCache.h"
 
 #include "App/STT/STTEngineError.h"
+#include "Platform/Files/AtomicWrite.h"
 #include "Platform/Net/HTTPSession.h"
 #include "Platform/Paths/StandardPaths.h"
 
@@ -75,7 +76,7 @@ std::filesystem::path ensureModelFile(const std::string& ggmlName, const Platfor
     if (response.statusCode != 200)
         throw STTEngineError::transcriptionFailed("Model download HTTP error: " + response.description);
 
-    std::filesystem::rename(download.path, modelPath);
+    Platform::moveFileDurably(download.path, modelPath);
     download.path.clear();
     std::error_code error;
     const auto size = std::filesystem::file_size(modelPath, error);

@@ -81,6 +81,21 @@ void syncFolder(const std::filesystem::path& folder)
 
 } // namespace
 
+void moveFileDurably(const std::filesystem::path& source, const std::filesystem::path& target)
+{
+    const int descriptor = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        fail(errno, "opening the finished file", target);
+    const int synced = ::fsync(descriptor);
+    const int syncError = errno;
+    ::close(descriptor);
+    if (synced != 0)
+        fail(syncError, "flushing to disk", target);
+    if (::rename(source.c_str(), target.c_str()) != 0)
+        fail(errno, "replacing the file", target);
+    syncFolder(target.has_parent_path() ? target.parent_path() : std::filesystem::path("."));
+}
+
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes)
 {
     std::filesystem::path target = path.has_parent_path() ? path : std::filesystem::path(".") / path;

@@ -14,4 +14,9 @@ namespace Platform {
 // then untouched and no temporary file is left behind.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Moves a finished file (written elsewhere, for example a download) over `target`
+// in the same file system, flushing its data first, so that after a crash the
+// target is either absent or the whole file. Throws std::system_error as above.
+void moveFileDurably(const std::filesystem::path& source, const std::filesystem::path& target);
+
 } // namespace Platform

@@ -108,3 +108,24 @@ TEST(AtomicWrite, ACrashMidWriteLeavesTheOldFileWhole)
     EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
     EXPECT_EQ(contents(target), "old contents");
 }
+
+TEST(MoveFileDurably, ReplacesTheTargetAndReportsAMissingSource)
+{
+    TestSupport::TemporaryFolder folder;
+    const auto download = folder / "model.bin.download";
+    const auto target = folder / "model.bin";
+    Platform::writeFileAtomically(target, "old");
+    Platform::writeFileAtomically(download, "new model");
+
+    Platform::moveFileDurably(download, target);
+    EXPECT_EQ(contents(target), "new model");
+    EXPECT_FALSE(fs::exists(download));
+
+    try {
+        Platform::moveFileDurably(download, target);
+        FAIL() << "a missing source must throw";
+    } catch (const std::system_error& error) {
+        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
+    }
+    EXPECT_EQ(contents(target), "new model");
+}
