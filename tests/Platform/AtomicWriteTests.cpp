@@ -15,13 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << file.rdbuf();
-    return buffer.str();
-}
 
 size_t entryCount(const fs::path& folder)
 {
@@ -36,12 +29,12 @@ TEST(AtomicWrite, CreatesAndReplacesFilesLeavingNoTemporaryBehind)
     const auto target = folder / "settings.json";
 
     Platform::writeFileAtomically(target, std::string("first\0binary", 12));
-    EXPECT_EQ(contents(target), std::string("first\0binary", 12));
+    EXPECT_EQ(TestSupport::fileContents(target), std::string("first\0binary", 12));
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     Platform::writeFileAtomically(target, "second");
-    EXPECT_EQ(contents(target), "second");
+    EXPECT_EQ(TestSupport::fileContents(target), "second");
     EXPECT_EQ(fs::status(target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(entryCount(folder.path()), 1u);
@@ -79,7 +72,7 @@ TEST(AtomicWrite, ReportsTheFailingPathAndLeavesNothingBehind)
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as success";
-    EXPECT_EQ(contents(kept), "old contents");
+    EXPECT_EQ(TestSupport::fileContents(kept), "old contents");
     EXPECT_EQ(entryCount(folder.path()), 1u);
 }
 
@@ -106,7 +99,7 @@ TEST(AtomicWrite, ACrashMidWriteLeavesTheOldFileWhole)
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
-    EXPECT_EQ(contents(target), "old contents");
+    EXPECT_EQ(TestSupport::fileContents(target), "old contents");
 }
 
 TEST(MoveFileDurably, ReplacesTheTargetAndReportsAMissingSource)
@@ -118,7 +111,7 @@ TEST(MoveFileDurably, ReplacesTheTargetAndReportsAMissingSource)
     Platform::writeFileAtomically(download, "new model");
 
     Platform::moveFileDurably(download, target);
-    EXPECT_EQ(contents(target), "new model");
+    EXPECT_EQ(TestSupport::fileContents(target), "new model");
     EXPECT_FALSE(fs::exists(download));
 
     try {
@@ -127,5 +120,5 @@ TEST(MoveFileDurably, ReplacesTheTargetAndReportsAMissingSource)
     } catch (const std::system_error& error) {
         EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
     }
-    EXPECT_EQ(contents(target), "new model");
+    EXPECT_EQ(TestSupport::fileContents(target), "new model");
 }

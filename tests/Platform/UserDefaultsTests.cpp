@@ -17,14 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << file.rdbuf();
-    return buffer.str();
-}
-
 void writeFile(const fs::path& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
@@ -123,14 +115,14 @@ TEST_F(UserDefaultsTest, UnreadableFilesAreMovedAsideNeverOverwritten)
         EXPECT_FALSE(defaults.object("selectedModel"));
         defaults.set(std::string("base"), "selectedModel");
     }
-    EXPECT_EQ(contents(file.string() + ".corrupt"), firstDamage);
+    EXPECT_EQ(TestSupport::fileContents(file.string() + ".corrupt"), firstDamage);
     EXPECT_EQ(UserDefaults(file).string("selectedModel"), "base");
 
     writeFile(file, secondDamage);
     UserDefaults defaults(file);
     EXPECT_FALSE(defaults.object("selectedModel"));
-    EXPECT_EQ(contents(file.string() + ".corrupt"), firstDamage);
-    EXPECT_EQ(contents(file.string() + ".corrupt-2"), secondDamage);
+    EXPECT_EQ(TestSupport::fileContents(file.string() + ".corrupt"), firstDamage);
+    EXPECT_EQ(TestSupport::fileContents(file.string() + ".corrupt-2"), secondDamage);
 }
 
 TEST_F(UserDefaultsTest, EntriesOfOtherTypesSurviveARewrite)
@@ -142,7 +134,7 @@ TEST_F(UserDefaultsTest, EntriesOfOtherTypesSurviveARewrite)
     EXPECT_FALSE(defaults.object("mixed"));
     defaults.set(true, "removeFillers");
 
-    std::string rewritten = contents(file);
+    std::string rewritten = TestSupport::fileContents(file);
     EXPECT_NE(rewritten.find("\"window\""), std::string::npos) << rewritten;
     EXPECT_NE(rewritten.find("\"mixed\""), std::string::npos) << rewritten;
     EXPECT_NE(rewritten.find("\"nothing\""), std::string::npos) << rewritten;

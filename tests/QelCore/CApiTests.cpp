@@ -33,12 +33,12 @@ class CApi : public testing::Test {
 protected:
     std::string modelFile(const QelTools::RandomModelOptions& options, const std::string& name = "ggml-test.bin")
     {
-        const auto path = folder_.file(name);
+        const auto path = folder_ / name;
         QelTools::writeRandomGgmlModel(path, options);
         return path.string();
     }
 
-    TemporaryFolder folder_;
+    TestSupport::TemporaryFolder folder_;
 };
 
 } // namespace

@@ -86,8 +86,8 @@ TEST(MalformedModel, EveryDamagedFileIsRefusedWithAReason)
         {"too many dimensions", [&](Bytes& b) { putInt32(b, layout.firstTensor, 9); }, "9 dimensions"},
     };
 
-    TemporaryFolder folder;
-    const auto path = folder.file("ggml-damaged.bin");
+    TestSupport::TemporaryFolder folder;
+    const auto path = folder / "ggml-damaged.bin";
     for (const auto& c : cases) {
         Bytes damaged = good;
         c.damage(damaged);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Support/TestEnvironment.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
 #include <cmath>
@@ -7,24 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
-
-// A private temporary folder that disappears with the fixture.
-class TemporaryFolder {
-public:
-    TemporaryFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qelcore-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TemporaryFolder() { std::filesystem::remove_all(path_); }
-
-    std::filesystem::path file(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline void writeBytes(const std::filesystem::path& path, const std::vector<std::byte>& bytes)
 {

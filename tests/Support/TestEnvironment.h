@@ -5,11 +5,20 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace TestSupport {
+
+// The whole file as bytes; empty when it cannot be read.
+inline std::string fileContents(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 class TemporaryFolder {
 public:
