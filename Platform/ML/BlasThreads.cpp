@@ -45,4 +45,9 @@ BlasThreadShare::~BlasThreadShare()
         applyShares();
 }
 
+int computeThreads()
+{
+    return std::max(1, openblas_get_num_threads());
+}
+
 } // namespace Platform::ML

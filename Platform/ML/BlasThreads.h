@@ -14,4 +14,8 @@ public:
     BlasThreadShare& operator=(const BlasThreadShare&) = delete;
 };
 
+// The threads one computation may use for its own parallel loops: as many as
+// BLAS has been given, so the share above bounds both.
+int computeThreads();
+
 } // namespace Platform::ML

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <map>
 #include <string>
 #include <sys/mman.h>
@@ -21,6 +22,12 @@ constexpr int32_t kTypeF16 = 1;
 constexpr int kMaxDims = 4;
 constexpr int32_t kMaxTensorNameLength = 256;
 constexpr uint32_t kMaxPieceLength = 4096;
+// Tensor data is converted in slices of this many elements, so that the file
+// bytes behind each slice can be let go before the next is read.
+constexpr size_t kSliceElements = size_t{1} << 18;
+
+// Told how far the bytes have been read; everything before is no longer needed.
+using ConsumedUpTo = std::function<void(size_t offset)>;
 
 // Reads little-endian values from a byte range; every read is checked against
 // the bytes that remain.
@@ -28,6 +35,7 @@ class ByteReader {
 public:
     explicit ByteReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
 
+    size_t offset() const { return offset_; }
     size_t remaining() const { return bytes_.size() - offset_; }
     bool atEnd() const { return offset_ == bytes_.size(); }
 
@@ -228,7 +236,8 @@ std::string describeExtents(const std::vector<int64_t>& extents)
     return text + "]";
 }
 
-void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& model)
+void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& model,
+                const ConsumedUpTo& consumed)
 {
     const int32_t nDims = reader.int32("a tensor header");
     const int32_t nameLength = reader.int32("a tensor header");
@@ -266,17 +275,23 @@ void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& mod
     for (int64_t extent : extents)
         count *= static_cast<size_t>(extent); // bounded: matches the expected extents
     const size_t elementSize = type == kTypeF32 ? 4 : 2;
-    auto data = reader.take(count * elementSize, ("the data of tensor '" + name + "'").c_str());
+    const std::string what = "the data of tensor '" + name + "'";
+    if (count * elementSize > reader.remaining())
+        reader.take(count * elementSize, what.c_str()); // throws: the tensor runs past the end
     float* destination = model.storage.data() + slot->offset;
-    if (type == kTypeF32)
-        std::memcpy(destination, data.data(), data.size());
-    else
-        widenHalfFloats(data.data(), count, destination);
+    for (size_t done = 0; done < count;) {
+        const size_t slice = std::min(kSliceElements, count - done);
+        auto data = reader.take(slice * elementSize, what.c_str());
+        if (type == kTypeF32)
+            std::memcpy(destination + done, data.data(), data.size());
+        else
+            widenHalfFloats(data.data(), slice, destination + done);
+        done += slice;
+        consumed(reader.offset());
+    }
 }
 
-} // namespace
-
-WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes)
+WhisperModel parseModel(std::span<const std::byte> bytes, const ConsumedUpTo& consumed)
 {
     ByteReader reader(bytes);
     if (reader.remaining() < 4 || reader.uint32("the magic number") != kMagic)
@@ -322,9 +337,16 @@ WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes)
     model.storage.assign(expected.totalFloats(), 0.0f);
     expected.bindPointers();
     while (!reader.atEnd())
-        readTensor(reader, expected, model);
+        readTensor(reader, expected, model, consumed);
     expected.requireAllSeen();
     return model;
+}
+
+} // namespace
+
+WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes)
+{
+    return parseModel(bytes, [](size_t) {});
 }
 
 WhisperModel loadGgmlWhisperModel(const std::filesystem::path& path)
@@ -351,8 +373,21 @@ WhisperModel loadGgmlWhisperModel(const std::filesystem::path& path)
         size_t size;
         ~Unmap() { ::munmap(address, size); }
     } unmap{mapping, size};
+    // The file is read once from start to end. Pages already converted are
+    // dropped as the reading goes on, so the file's bytes and the widened
+    // weights are never resident together.
+    ::madvise(mapping, size, MADV_SEQUENTIAL);
+    const size_t pageSize = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    size_t released = 0;
+    const auto release = [&](size_t offset) {
+        const size_t end = offset / pageSize * pageSize;
+        if (end > released) {
+            ::madvise(static_cast<std::byte*>(mapping) + released, end - released, MADV_DONTNEED);
+            released = end;
+        }
+    };
     try {
-        return parseGgmlWhisperModel({static_cast<const std::byte*>(mapping), size});
+        return parseModel({static_cast<const std::byte*>(mapping), size}, release);
     } catch (const ModelFileError& error) {
         throw ModelFileError(path.filename().string() + ": " + error.what());
     }

@@ -1,5 +1,8 @@
 #include "Platform/ML/Kernels.h"
 
+#include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/ML/BlasThreads.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -8,6 +11,17 @@
 
 namespace Platform::ML {
 namespace {
+
+// Smallest pieces worth handing to another thread (a few microseconds of
+// work each); smaller calls, like the decoder's single rows, stay serial.
+constexpr long kElementwiseGrain = 1L << 15;
+constexpr long kGeluGrain = 1L << 13;
+constexpr long kRowGrainElements = 1L << 13;
+
+long rowGrain(int width)
+{
+    return std::max(1L, kRowGrainElements / std::max(width, 1));
+}
 
 // exp(x) to about 2 ulp, written so the compiler vectorises loops that call
 // it: the libm call in a loop is the encoder's largest cost after BLAS.
@@ -45,6 +59,30 @@ inline float fastErf(float x)
     return std::copysign(y, x);
 }
 
+void normaliseRow(const LayerNormWeights& norm, const float* x, int width, float* y)
+{
+    double sum = 0.0;
+    for (int i = 0; i < width; ++i)
+        sum += x[i];
+    const float mean = static_cast<float>(sum / width);
+    double squares = 0.0;
+    for (int i = 0; i < width; ++i) {
+        const float d = x[i] - mean;
+        squares += static_cast<double>(d) * d;
+    }
+    const float scale = 1.0f / std::sqrt(static_cast<float>(squares / width) + 1e-5f);
+    for (int i = 0; i < width; ++i)
+        y[i] = (x[i] - mean) * scale * norm.weight[i] + norm.bias[i];
+}
+
+// Wider vectors where the processor has them.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void geluSpan(float* values, long count)
+{
+    constexpr float invSqrt2 = 0.70710678118654752f;
+    for (long i = 0; i < count; ++i)
+        values[i] = 0.5f * values[i] * (1.0f + fastErf(values[i] * invSqrt2));
+}
+
 } // namespace
 
 void applyLinear(const Linear& layer, const float* in, int rows, float* out)
@@ -57,38 +95,27 @@ void applyLinear(const Linear& layer, const float* in, int rows, float* out)
         return;
     }
     if (layer.bias)
-        for (int r = 0; r < rows; ++r)
-            std::copy(layer.bias, layer.bias + layer.out, out + static_cast<long>(r) * layer.out);
+        Platform::parallelFor(rows, rowGrain(layer.out), computeThreads(), [&](long begin, long end) {
+            for (long r = begin; r < end; ++r)
+                std::copy(layer.bias, layer.bias + layer.out, out + r * layer.out);
+        });
     cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, rows, layer.out, layer.in, 1.0f, in,
                 layer.in, layer.weight, layer.in, layer.bias ? 1.0f : 0.0f, out, layer.out);
 }
 
 void layerNorm(const LayerNormWeights& norm, const float* in, int rows, int width, float* out)
 {
-    for (int r = 0; r < rows; ++r) {
-        const float* x = in + static_cast<long>(r) * width;
-        float* y = out + static_cast<long>(r) * width;
-        double sum = 0.0;
-        for (int i = 0; i < width; ++i)
-            sum += x[i];
-        const float mean = static_cast<float>(sum / width);
-        double squares = 0.0;
-        for (int i = 0; i < width; ++i) {
-            const float d = x[i] - mean;
-            squares += static_cast<double>(d) * d;
-        }
-        const float scale = 1.0f / std::sqrt(static_cast<float>(squares / width) + 1e-5f);
-        for (int i = 0; i < width; ++i)
-            y[i] = (x[i] - mean) * scale * norm.weight[i] + norm.bias[i];
-    }
+    Platform::parallelFor(rows, rowGrain(width), computeThreads(), [&](long begin, long end) {
+        for (long r = begin; r < end; ++r)
+            normaliseRow(norm, in + r * width, width, out + r * width);
+    });
 }
 
-// Wider vectors where the processor has them.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void gelu(float* values, long count)
+void gelu(float* values, long count)
 {
-    constexpr float invSqrt2 = 0.70710678118654752f;
-    for (long i = 0; i < count; ++i)
-        values[i] = 0.5f * values[i] * (1.0f + fastErf(values[i] * invSqrt2));
+    Platform::parallelFor(count, kGeluGrain, computeThreads(), [&](long begin, long end) {
+        geluSpan(values + begin, end - begin);
+    });
 }
 
 __attribute__((target_clones("avx512f", "avx2", "default"))) void softmax(float* values, int count)
@@ -125,10 +152,20 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void softmax(float*
         values[i] *= inverse;
 }
 
+void softmaxRows(float* values, int rows, int width)
+{
+    Platform::parallelFor(rows, rowGrain(width), computeThreads(), [&](long begin, long end) {
+        for (long r = begin; r < end; ++r)
+            softmax(values + r * width, width);
+    });
+}
+
 void addInPlace(float* target, const float* source, long count)
 {
-    for (long i = 0; i < count; ++i)
-        target[i] += source[i];
+    Platform::parallelFor(count, kElementwiseGrain, computeThreads(), [&](long begin, long end) {
+        for (long i = begin; i < end; ++i)
+            target[i] += source[i];
+    });
 }
 
 } // namespace Platform::ML

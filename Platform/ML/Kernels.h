@@ -2,6 +2,9 @@
 
 #include "Platform/ML/WhisperModel.h"
 
+// Large calls spread their work over computeThreads() threads; a row or a
+// decoder step's worth stays on the caller.
+
 namespace Platform::ML {
 
 // out[rows][layer.out] = in[rows][layer.in] · weightᵀ + bias, through BLAS.
@@ -15,6 +18,9 @@ void gelu(float* values, long count);
 
 // Numerically stable softmax in place.
 void softmax(float* values, int count);
+
+// softmax over each of `rows` rows of `width` values.
+void softmaxRows(float* values, int rows, int width);
 
 // target[i] += source[i].
 void addInPlace(float* target, const float* source, long count);

@@ -1,5 +1,7 @@
 #include "Platform/ML/MelSpectrogram.h"
 
+#include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/ML/BlasThreads.h"
 #include "Platform/ML/WhisperModel.h"
 
 #include <algorithm>
@@ -46,7 +48,8 @@ MelSpectrogram::MelSpectrogram(const float* filters, int nMels, int windowSample
       windowSamples_(windowSamples),
       frames_(windowSamples / kMelHop),
       padded_(static_cast<size_t>(windowSamples) + kFftSize),
-      power_(static_cast<size_t>(frames_) * kMelFftBins)
+      power_(static_cast<size_t>(frames_) * kMelFftBins),
+      rowMaxima_(static_cast<size_t>(nMels))
 {
     fftPlan();
 }
@@ -67,29 +70,40 @@ void MelSpectrogram::compute(const float* samples, long count, float* out)
         x[n - 1 + i] = x[n - 1 - i];
     }
 
-    float frame[kFftSize];
-    fftwf_complex spectrum[kMelFftBins];
-    for (int t = 0; t < frames_; ++t) {
-        const float* start = padded_.data() + static_cast<long>(t) * kMelHop;
-        for (int i = 0; i < kFftSize; ++i)
-            frame[i] = start[i] * fft.window[i];
-        fftwf_execute_dft_r2c(fft.plan, frame, spectrum);
-        float* power = power_.data() + static_cast<long>(t) * kMelFftBins;
-        for (int k = 0; k < kMelFftBins; ++k)
-            power[k] = spectrum[k][0] * spectrum[k][0] + spectrum[k][1] * spectrum[k][1];
-    }
+    constexpr long kFramesPerPiece = 64;
+    Platform::parallelFor(frames_, kFramesPerPiece, computeThreads(), [&](long begin, long end) {
+        float frame[kFftSize];
+        fftwf_complex spectrum[kMelFftBins];
+        for (long t = begin; t < end; ++t) {
+            const float* start = padded_.data() + t * kMelHop;
+            for (int i = 0; i < kFftSize; ++i)
+                frame[i] = start[i] * fft.window[i];
+            fftwf_execute_dft_r2c(fft.plan, frame, spectrum);
+            float* power = power_.data() + t * kMelFftBins;
+            for (int k = 0; k < kMelFftBins; ++k)
+                power[k] = spectrum[k][0] * spectrum[k][0] + spectrum[k][1] * spectrum[k][1];
+        }
+    });
 
     // mel[m][t] = Σ_k filters[m][k] · power[t][k]
     cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, nMels_, frames_, kMelFftBins, 1.0f,
                 filters_, kMelFftBins, power_.data(), kMelFftBins, 0.0f, out, frames_);
 
+    // Row by row: the logarithms and each row's maximum, then the floor below
+    // the largest of them.
+    Platform::parallelFor(nMels_, 1, computeThreads(), [&](long begin, long end) {
+        for (long m = begin; m < end; ++m) {
+            float* row = out + m * frames_;
+            float maximum = -INFINITY;
+            for (int t = 0; t < frames_; ++t) {
+                row[t] = std::log10(std::max(row[t], 1e-10f));
+                maximum = std::max(maximum, row[t]);
+            }
+            rowMaxima_[static_cast<size_t>(m)] = maximum;
+        }
+    });
+    const float floor = *std::max_element(rowMaxima_.begin(), rowMaxima_.end()) - 8.0f;
     const long total = static_cast<long>(nMels_) * frames_;
-    float maximum = -INFINITY;
-    for (long i = 0; i < total; ++i) {
-        out[i] = std::log10(std::max(out[i], 1e-10f));
-        maximum = std::max(maximum, out[i]);
-    }
-    const float floor = maximum - 8.0f;
     for (long i = 0; i < total; ++i)
         out[i] = (std::max(out[i], floor) + 4.0f) / 4.0f;
 }

@@ -23,6 +23,7 @@ private:
     int frames_;
     std::vector<float> padded_;
     std::vector<float> power_; // [frames][201]
+    std::vector<float> rowMaxima_;
 };
 
 } // namespace Platform::ML

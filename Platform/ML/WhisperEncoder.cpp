@@ -1,10 +1,10 @@
 #include "Platform/ML/WhisperEncoder.h"
 
+#include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/ML/BlasThreads.h"
 #include "Platform/ML/Kernels.h"
 
 #include <algorithm>
-#include <cblas.h>
-#include <cmath>
 
 namespace Platform::ML {
 namespace {
@@ -16,20 +16,26 @@ template <typename Read>
 void unrollConvolution(int channels, int inputLength, int outputLength, int stride, Read at,
                        float* columns)
 {
-    for (int t = 0; t < outputLength; ++t) {
-        float* row = columns + static_cast<long>(t) * channels * 3;
-        for (int c = 0; c < channels; ++c)
-            for (int k = 0; k < 3; ++k) {
-                const int s = t * stride + k - 1;
-                row[c * 3 + k] = (s >= 0 && s < inputLength) ? at(c, s) : 0.0f;
-            }
-    }
+    constexpr long kRowsPerPiece = 32;
+    Platform::parallelFor(outputLength, kRowsPerPiece, computeThreads(), [&](long begin, long end) {
+        for (long t = begin; t < end; ++t) {
+            float* row = columns + t * channels * 3;
+            for (int c = 0; c < channels; ++c)
+                for (int k = 0; k < 3; ++k) {
+                    const long s = t * stride + k - 1;
+                    row[c * 3 + k] = (s >= 0 && s < inputLength) ? at(c, s) : 0.0f;
+                }
+        }
+    });
 }
 
 } // namespace
 
 WhisperEncoder::WhisperEncoder(const WhisperModel& model)
-    : model_(model), positions_(model.hparams.nAudioCtx), width_(model.hparams.nAudioState)
+    : model_(model),
+      positions_(model.hparams.nAudioCtx),
+      width_(model.hparams.nAudioState),
+      fullAttention_(positions_, width_, model.hparams.nAudioHead)
 {
     const size_t p = static_cast<size_t>(positions_), w = static_cast<size_t>(width_);
     const size_t convInputs = static_cast<size_t>(std::max(model.hparams.nMels, width_)) * 3;
@@ -40,7 +46,6 @@ WhisperEncoder::WhisperEncoder(const WhisperModel& model)
     key_.resize(p * w);
     value_.resize(p * w);
     attended_.resize(p * w);
-    scores_.resize(p * p);
     hidden_.resize(p * 4 * w);
 }
 
@@ -52,14 +57,14 @@ void WhisperEncoder::encode(const float* mel, float* out)
 
     Linear conv1{weights.conv1Weight, weights.conv1Bias, mels * 3, width_};
     unrollConvolution(mels, frames, frames, 1,
-                      [&](int c, int s) { return mel[static_cast<long>(c) * frames + s]; },
+                      [&](int c, long s) { return mel[static_cast<long>(c) * frames + s]; },
                       columns_.data());
     applyLinear(conv1, columns_.data(), frames, conv1_.data());
     gelu(conv1_.data(), static_cast<long>(frames) * width_);
 
     Linear conv2{weights.conv2Weight, weights.conv2Bias, width_ * 3, width_};
     unrollConvolution(width_, frames, positions_, 2,
-                      [&](int c, int s) { return conv1_[static_cast<size_t>(s) * width_ + c]; },
+                      [&](int c, long s) { return conv1_[static_cast<size_t>(s) * width_ + c]; },
                       columns_.data());
     applyLinear(conv2, columns_.data(), positions_, out);
     const long size = static_cast<long>(positions_) * width_;
@@ -79,24 +84,11 @@ void WhisperEncoder::encode(const float* mel, float* out)
 
 void WhisperEncoder::attention(const EncoderBlockWeights& block, float* x)
 {
-    const int heads = model_.hparams.nAudioHead;
-    const int headWidth = width_ / heads;
-    const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth));
     layerNorm(block.attnLn, x, positions_, width_, normed_.data());
     applyLinear(block.attn.query, normed_.data(), positions_, query_.data());
     applyLinear(block.attn.key, normed_.data(), positions_, key_.data());
     applyLinear(block.attn.value, normed_.data(), positions_, value_.data());
-    for (int h = 0; h < heads; ++h) {
-        const long column = static_cast<long>(h) * headWidth;
-        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, positions_, positions_, headWidth,
-                    scale, query_.data() + column, width_, key_.data() + column, width_, 0.0f,
-                    scores_.data(), positions_);
-        for (int t = 0; t < positions_; ++t)
-            softmax(scores_.data() + static_cast<long>(t) * positions_, positions_);
-        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasNoTrans, positions_, headWidth, positions_,
-                    1.0f, scores_.data(), positions_, value_.data() + column, width_, 0.0f,
-                    attended_.data() + column, width_);
-    }
+    fullAttention_.compute(query_.data(), key_.data(), value_.data(), attended_.data());
     applyLinear(block.attn.out, attended_.data(), positions_, normed_.data());
     addInPlace(x, normed_.data(), static_cast<long>(positions_) * width_);
 }

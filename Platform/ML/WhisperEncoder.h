@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/ML/FullAttention.h"
 #include "Platform/ML/WhisperModel.h"
 
 #include <vector>
@@ -21,11 +22,11 @@ private:
     const WhisperModel& model_;
     int positions_;
     int width_;
+    FullAttention fullAttention_;
     std::vector<float> columns_; // convolution inputs unrolled per output position
     std::vector<float> conv1_;   // [2·positions][width]
     std::vector<float> normed_;
     std::vector<float> query_, key_, value_, attended_;
-    std::vector<float> scores_;  // [positions][positions] for one head
     std::vector<float> hidden_;  // [positions][4·width]
 };
 

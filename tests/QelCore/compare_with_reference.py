@@ -162,6 +162,15 @@ def main():
             failures += compare(case.name, outputs["runtime"], outputs["reference"], case.vocab)
             print(f"{case.name}: tokens {outputs['reference']['tokens']}, text {outputs['reference']['text']!r}")
 
+        # An empty recording has no window: the runtime gives no text and no error.
+        empty = os.path.join(scratch, "empty.f32")
+        open(empty, "wb").close()
+        folder = os.path.join(scratch, "empty-runtime")
+        run([args.inspect, os.path.join(scratch, CASES[0].name + ".bin"), empty, folder])
+        with open(os.path.join(folder, "text.txt"), "rb") as f:
+            if f.read():
+                failures.append("empty audio: the runtime produced text")
+
     for failure in failures:
         print("FAIL", failure)
     return 1 if failures else 0

@@ -122,7 +122,8 @@ int main(int argc, char** argv)
             throw std::runtime_error(std::string("Cannot read ") + argv[2]);
         std::vector<char> bytes((std::istreambuf_iterator<char>(audioFile)), std::istreambuf_iterator<char>());
         std::vector<float> samples(bytes.size() / sizeof(float));
-        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+        if (!samples.empty()) // an empty file is silence; memcpy must not see null pointers
+            std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
 
         const std::filesystem::path directory = argv[3];
         std::filesystem::create_directories(directory);

@@ -1,0 +1,57 @@
+#include "Platform/Concurrency/ParallelFor.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Split {
+    long count;
+    long grain;
+    int threads;
+};
+
+// Runs a parallel loop that counts every visit of every index.
+std::vector<int> visits(const Split& split)
+{
+    std::vector<std::atomic<int>> counts(static_cast<size_t>(split.count));
+    Platform::parallelFor(split.count, split.grain, split.threads, [&](long begin, long end) {
+        for (long i = begin; i < end; ++i)
+            ++counts[static_cast<size_t>(i)];
+    });
+    return {counts.begin(), counts.end()};
+}
+
+} // namespace
+
+TEST(ParallelFor, VisitsEveryIndexExactlyOnce)
+{
+    const Split splits[] = {
+        {0, 1, 4},     {1, 1, 4},     {7, 1, 1},    {7, 100, 8},
+        {1000, 1, 8},  {1001, 3, 3},  {97, 10, 64}, {100000, 64, 8},
+    };
+    for (const auto& split : splits) {
+        const auto counts = visits(split);
+        for (size_t i = 0; i < counts.size(); ++i)
+            ASSERT_EQ(counts[i], 1) << "index " << i << " of " << split.count << ", grain " << split.grain
+                                    << ", " << split.threads << " threads";
+    }
+}
+
+TEST(ParallelFor, CallersSharingThePoolEachGetAllTheirWork)
+{
+    std::vector<std::jthread> callers;
+    std::atomic<int> wrong{0};
+    for (int caller = 0; caller < 6; ++caller)
+        callers.emplace_back([&] {
+            for (int round = 0; round < 50; ++round)
+                for (int count : visits({5000, 16, 8}))
+                    if (count != 1)
+                        ++wrong;
+        });
+    callers.clear();
+    EXPECT_EQ(wrong, 0);
+}
