@@ -1,6 +1,6 @@
 #include "QelCore/Engine.h"
 
-#include "Platform/ML/BlasThreads.h"
+#include "Platform/ML/ComputeThreads.h"
 #include "Platform/ML/GgmlWhisperLoader.h"
 
 namespace QelCore {
@@ -30,7 +30,7 @@ std::string Engine::transcribe(const float* samples, long count) const
         std::lock_guard lock(promptMutex_);
         prompt = promptTokens_;
     }
-    BlasThreadShare share;
+    ComputeThreadShare share;
     auto transcriber = takeTranscriber();
     DecodingSettings settings;
     settings.language = language_;

@@ -3,6 +3,7 @@
 #include "bench/BenchModels.h"
 #include "bench/PeakMemory.h"
 
+#include "Platform/ML/ComputeThreads.h"
 #include "Platform/ML/GgmlWhisperLoader.h"
 #include "Platform/ML/MelSpectrogram.h"
 #include "Platform/ML/WhisperDecoder.h"
@@ -10,7 +11,6 @@
 #include "Platform/ML/WhisperTokens.h"
 
 #include <benchmark/benchmark.h>
-#include <cblas.h>
 
 #include <algorithm>
 #include <thread>
@@ -38,7 +38,7 @@ std::vector<float> melOf(const WhisperModel& model)
 void BM_EncoderWindow(benchmark::State& state)
 {
     const auto& model = benchModel(sizeArgument(state));
-    openblas_set_num_threads(static_cast<int>(state.range(1)));
+    setComputeThreads(static_cast<int>(state.range(1)));
     const auto mel = melOf(model);
     std::vector<float> out(static_cast<size_t>(model.hparams.nAudioCtx) * model.hparams.nAudioState);
     WhisperEncoder encoder(model);
@@ -58,7 +58,7 @@ void BM_DecodedToken(benchmark::State& state)
     constexpr int kTokens = 64;
     const auto& model = benchModel(sizeArgument(state));
     const auto& hp = model.hparams;
-    openblas_set_num_threads(static_cast<int>(state.range(1)));
+    setComputeThreads(static_cast<int>(state.range(1)));
 
     const auto mel = melOf(model);
     std::vector<float> audio(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);

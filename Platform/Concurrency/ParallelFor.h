@@ -9,8 +9,9 @@ void runInParallel(long count, long grain, int threads, RangeBody run, const voi
 
 // Runs body(begin, end) over consecutive pieces of [0, count), each at least
 // `grain` long, on up to `threads` threads: the caller and helpers from one
-// process-wide pool. Returns when every piece is done. Work too small to
-// split runs on the caller alone, without allocating. The body must not throw.
+// process-wide set. Returns when every piece is done. Allocates nothing, so
+// it may run per decoded token; work too small to split runs on the caller
+// alone. The body must not throw.
 template <typename Body>
 void parallelFor(long count, long grain, int threads, const Body& body)
 {

@@ -1,7 +1,8 @@
 #include "Platform/ML/Kernels.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/ML/BlasThreads.h"
+#include "Platform/ML/ComputeThreads.h"
+#include "Platform/ML/VectorProduct.h"
 
 #include <algorithm>
 #include <bit>
@@ -17,6 +18,11 @@ namespace {
 constexpr long kElementwiseGrain = 1L << 15;
 constexpr long kGeluGrain = 1L << 13;
 constexpr long kRowGrainElements = 1L << 13;
+// Weights per piece of a matrix-vector product (64 KiB): less is not worth
+// handing to another thread.
+constexpr long kVectorProductGrainWeights = 1L << 14;
+// Input rows below which a matrix product is not split further.
+constexpr long kMinimumProductRows = 32;
 
 long rowGrain(int width)
 {
@@ -87,20 +93,35 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void geluSpan(float
 
 void applyLinear(const Linear& layer, const float* in, int rows, float* out)
 {
+    const int threads = computeThreads();
     if (rows == 1) {
-        if (layer.bias)
-            std::copy(layer.bias, layer.bias + layer.out, out);
-        cblas_sgemv(CblasRowMajor, CblasNoTrans, layer.out, layer.in, 1.0f, layer.weight, layer.in,
-                    in, 1, layer.bias ? 1.0f : 0.0f, out, 1);
+        // Blocks of output rows, each product reading its own part of the weights.
+        const long grain = std::max(1L, kVectorProductGrainWeights / std::max(layer.in, 1));
+        Platform::parallelFor(layer.out, grain, threads, [&](long begin, long end) {
+            multiplyRowsByVector(static_cast<int>(end - begin), layer.in, layer.weight + begin * layer.in,
+                                 in, out + begin);
+            if (layer.bias)
+                for (long o = begin; o < end; ++o)
+                    out[o] += layer.bias[o];
+        });
         return;
     }
-    if (layer.bias)
-        Platform::parallelFor(rows, rowGrain(layer.out), computeThreads(), [&](long begin, long end) {
+    // One block of input rows per thread: every call packs the whole weight
+    // matrix again, so few large blocks waste least.
+    const long blocks = std::min<long>(threads, (rows + kMinimumProductRows - 1) / kMinimumProductRows);
+    const long blockRows = (rows + blocks - 1) / blocks;
+    Platform::parallelFor(blocks, 1, threads, [&](long beginBlock, long endBlock) {
+        const long begin = beginBlock * blockRows;
+        const long end = std::min<long>(rows, endBlock * blockRows);
+        if (begin >= end)
+            return;
+        if (layer.bias)
             for (long r = begin; r < end; ++r)
                 std::copy(layer.bias, layer.bias + layer.out, out + r * layer.out);
-        });
-    cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, rows, layer.out, layer.in, 1.0f, in,
-                layer.in, layer.weight, layer.in, layer.bias ? 1.0f : 0.0f, out, layer.out);
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, static_cast<int>(end - begin), layer.out,
+                    layer.in, 1.0f, in + begin * layer.in, layer.in, layer.weight, layer.in,
+                    layer.bias ? 1.0f : 0.0f, out + begin * layer.out, layer.out);
+    });
 }
 
 void layerNorm(const LayerNormWeights& norm, const float* in, int rows, int width, float* out)

@@ -2,12 +2,13 @@
 
 #include "Platform/ML/WhisperModel.h"
 
-// Large calls spread their work over computeThreads() threads; a row or a
-// decoder step's worth stays on the caller.
+// Large calls spread their work over computeThreads() threads; a row's worth
+// stays on the caller.
 
 namespace Platform::ML {
 
-// out[rows][layer.out] = in[rows][layer.in] · weightᵀ + bias, through BLAS.
+// out[rows][layer.out] = in[rows][layer.in] · weightᵀ + bias: blocks of rows
+// through BLAS, or blocks of outputs for a single row, each on its own thread.
 void applyLinear(const Linear& layer, const float* in, int rows, float* out);
 
 // Normalises each of `rows` rows of `width` values (epsilon 1e-5) in `in` into `out`.

@@ -1,7 +1,7 @@
 #include "Platform/ML/MelSpectrogram.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/ML/BlasThreads.h"
+#include "Platform/ML/ComputeThreads.h"
 #include "Platform/ML/WhisperModel.h"
 
 #include <algorithm>
@@ -83,11 +83,11 @@ void MelSpectrogram::compute(const float* samples, long count, float* out)
             for (int k = 0; k < kMelFftBins; ++k)
                 power[k] = spectrum[k][0] * spectrum[k][0] + spectrum[k][1] * spectrum[k][1];
         }
+        // mel[m][t] = Σ_k filters[m][k] · power[t][k] for this piece's frames.
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, nMels_, static_cast<int>(end - begin),
+                    kMelFftBins, 1.0f, filters_, kMelFftBins, power_.data() + begin * kMelFftBins,
+                    kMelFftBins, 0.0f, out + begin, frames_);
     });
-
-    // mel[m][t] = Σ_k filters[m][k] · power[t][k]
-    cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, nMels_, frames_, kMelFftBins, 1.0f,
-                filters_, kMelFftBins, power_.data(), kMelFftBins, 0.0f, out, frames_);
 
     // Row by row: the logarithms and each row's maximum, then the floor below
     // the largest of them.

@@ -1,5 +1,7 @@
 #include "Platform/ML/WhisperDecoder.h"
 
+#include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/ML/ComputeThreads.h"
 #include "Platform/ML/Kernels.h"
 
 #include <algorithm>
@@ -63,7 +65,9 @@ WhisperDecoder::WhisperDecoder(const WhisperModel& model)
     attended_.resize(w);
     projected_.resize(w);
     hidden_.resize(4 * w);
-    scores_.resize(static_cast<size_t>(std::max(model.hparams.nTextCtx, model.hparams.nAudioCtx)) + 1);
+    // Room for every head's cross-attention scores, and for one head's over the text.
+    scores_.resize(std::max(static_cast<size_t>(heads_) * model.hparams.nAudioCtx,
+                            static_cast<size_t>(model.hparams.nTextCtx) + 1));
 }
 
 void WhisperDecoder::computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache) const
@@ -132,16 +136,19 @@ void WhisperDecoder::step(int token, int position, const KeyValueCacheView& cach
         const long perLayer = static_cast<long>(audioPositions) * width_;
         const float* crossKeys = cross.keys.data() + l * perLayer;
         const float* crossValues = cross.values.data() + l * perLayer;
-        for (int h = 0; h < heads_; ++h) {
-            const long head = static_cast<long>(h) * headWidth;
-            float* scores = scores_.data();
-            scoreAgainst(query_.data() + head, headWidth, crossKeys + head, width_, 1,
-                         audioPositions, scale, scores);
-            softmax(scores, audioPositions);
-            float* out = attended_.data() + head;
-            std::fill(out, out + headWidth, 0.0f);
-            accumulateValues(scores, audioPositions, crossValues + head, width_, 1, headWidth, out);
-        }
+        // The heads side by side: each reads megabytes of keys and values.
+        parallelFor(heads_, 1, computeThreads(), [&](long begin, long end) {
+            for (long h = begin; h < end; ++h) {
+                const long head = h * headWidth;
+                float* scores = scores_.data() + h * audioPositions;
+                scoreAgainst(query_.data() + head, headWidth, crossKeys + head, width_, 1,
+                             audioPositions, scale, scores);
+                softmax(scores, audioPositions);
+                float* out = attended_.data() + head;
+                std::fill(out, out + headWidth, 0.0f);
+                accumulateValues(scores, audioPositions, crossValues + head, width_, 1, headWidth, out);
+            }
+        });
         applyLinear(block.crossAttn.out, attended_.data(), 1, projected_.data());
         addInPlace(x, projected_.data(), width_);
 
@@ -155,8 +162,8 @@ void WhisperDecoder::step(int token, int position, const KeyValueCacheView& cach
     if (!logits)
         return;
     layerNorm(decoder.ln, x, 1, width_, normed_.data());
-    cblas_sgemv(CblasRowMajor, CblasNoTrans, model_.hparams.nVocab, width_, 1.0f,
-                decoder.tokenEmbedding, width_, normed_.data(), 1, 0.0f, logits, 1);
+    const Linear vocabulary{decoder.tokenEmbedding, nullptr, width_, model_.hparams.nVocab};
+    applyLinear(vocabulary, normed_.data(), 1, logits);
 }
 
 } // namespace Platform::ML

@@ -1,7 +1,7 @@
 #include "Platform/ML/WhisperEncoder.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/ML/BlasThreads.h"
+#include "Platform/ML/ComputeThreads.h"
 #include "Platform/ML/Kernels.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
+#include "Platform/ML/ComputeThreads.h"
 #include "Platform/ML/FullAttention.h"
 
 #include <gtest/gtest.h>
 
-#include <cblas.h>
 #include <cmath>
 #include <vector>
 
@@ -60,7 +60,7 @@ TEST(FullAttention, MatchesTheTextbookFormForAnyShapeAndThreadCount)
 {
     const Shape shapes[] = {{1, 16, 1}, {50, 64, 1}, {100, 48, 3}, {97, 160, 2}, {130, 128, 2}};
     for (int threads : {1, 3}) {
-        openblas_set_num_threads(threads);
+        Platform::ML::setComputeThreads(threads);
         for (const auto& shape : shapes) {
             const size_t size = static_cast<size_t>(shape.positions) * shape.width;
             const auto q = wave(size, 0.37), k = wave(size, 0.11), v = wave(size, 0.23);
@@ -73,5 +73,5 @@ TEST(FullAttention, MatchesTheTextbookFormForAnyShapeAndThreadCount)
                                                    << threads << " threads";
         }
     }
-    openblas_set_num_threads(1);
+    Platform::ML::setComputeThreads(0);
 }
