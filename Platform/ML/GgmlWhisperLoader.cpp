@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace Platform::ML {
@@ -49,21 +50,18 @@ public:
         return part;
     }
 
-    int32_t int32(const char* what)
-    {
-        int32_t value;
-        std::memcpy(&value, take(sizeof value, what).data(), sizeof value);
-        return value;
-    }
-
-    uint32_t uint32(const char* what)
-    {
-        uint32_t value;
-        std::memcpy(&value, take(sizeof value, what).data(), sizeof value);
-        return value;
-    }
+    int32_t int32(const char* what) { return scalar<int32_t>(what); }
+    uint32_t uint32(const char* what) { return scalar<uint32_t>(what); }
 
 private:
+    template <class T>
+    T scalar(const char* what)
+    {
+        T result;
+        std::memcpy(&result, take(sizeof result, what).data(), sizeof result);
+        return result;
+    }
+
     std::span<const std::byte> bytes_;
     size_t offset_ = 0;
 };
@@ -113,6 +111,14 @@ WhisperHyperParameters readHyperParameters(ByteReader& reader)
     return hp;
 }
 
+size_t elementCount(const std::vector<int64_t>& extents)
+{
+    size_t count = 1;
+    for (int64_t extent : extents)
+        count *= static_cast<size_t>(extent);
+    return count;
+}
+
 // The model's tensors, with the pointers each one fills in.
 class ExpectedTensors {
 public:
@@ -126,33 +132,13 @@ public:
         expect("encoder.conv1.bias", {1, da}, enc.conv1Bias);
         expect("encoder.conv2.weight", {3, da, da}, enc.conv2Weight);
         expect("encoder.conv2.bias", {1, da}, enc.conv2Bias);
-        enc.blocks.resize(static_cast<size_t>(hp.nAudioLayer));
-        for (int i = 0; i < hp.nAudioLayer; ++i) {
-            const std::string prefix = "encoder.blocks." + std::to_string(i) + ".";
-            auto& block = enc.blocks[static_cast<size_t>(i)];
-            expectNorm(prefix + "attn_ln", da, block.attnLn);
-            expectAttention(prefix + "attn", da, block.attn);
-            expectNorm(prefix + "mlp_ln", da, block.mlpLn);
-            expectLinear(prefix + "mlp.0", da, 4 * da, block.mlp0);
-            expectLinear(prefix + "mlp.2", 4 * da, da, block.mlp2);
-        }
+        expectBlocks("encoder", hp.nAudioLayer, da, enc.blocks);
         expectNorm("encoder.ln_post", da, enc.lnPost);
 
         auto& dec = model.decoder;
         expect("decoder.positional_embedding", {dt, hp.nTextCtx}, dec.positionalEmbedding);
         expect("decoder.token_embedding.weight", {dt, hp.nVocab}, dec.tokenEmbedding);
-        dec.blocks.resize(static_cast<size_t>(hp.nTextLayer));
-        for (int i = 0; i < hp.nTextLayer; ++i) {
-            const std::string prefix = "decoder.blocks." + std::to_string(i) + ".";
-            auto& block = dec.blocks[static_cast<size_t>(i)];
-            expectNorm(prefix + "attn_ln", dt, block.attnLn);
-            expectAttention(prefix + "attn", dt, block.attn);
-            expectNorm(prefix + "cross_attn_ln", dt, block.crossAttnLn);
-            expectAttention(prefix + "cross_attn", dt, block.crossAttn);
-            expectNorm(prefix + "mlp_ln", dt, block.mlpLn);
-            expectLinear(prefix + "mlp.0", dt, 4 * dt, block.mlp0);
-            expectLinear(prefix + "mlp.2", 4 * dt, dt, block.mlp2);
-        }
+        expectBlocks("decoder", hp.nTextLayer, dt, dec.blocks);
         expectNorm("decoder.ln", dt, dec.ln);
     }
 
@@ -189,15 +175,13 @@ public:
 private:
     void expect(const std::string& name, std::vector<int64_t> extents, const float*& target)
     {
-        int64_t count = 1;
-        for (int64_t extent : extents)
-            count *= extent;
+        const size_t count = elementCount(extents);
         Slot slot;
         slot.extents = std::move(extents);
         slot.offset = totalFloats_;
         slot.target = &target;
         slots_.emplace(name, std::move(slot));
-        totalFloats_ += static_cast<size_t>(count);
+        totalFloats_ += count;
     }
 
     void expectNorm(const std::string& name, int64_t width, LayerNormWeights& norm)
@@ -221,6 +205,27 @@ private:
         expectLinear(name + ".key", width, width, attention.key, false);
         expectLinear(name + ".value", width, width, attention.value);
         expectLinear(name + ".out", width, width, attention.out);
+    }
+
+    // Encoder and decoder blocks differ only in the decoder's cross attention,
+    // which sits between self attention and the MLP.
+    template <class Block>
+    void expectBlocks(const std::string& stack, int layers, int64_t width, std::vector<Block>& blocks)
+    {
+        blocks.resize(static_cast<size_t>(layers));
+        for (int i = 0; i < layers; ++i) {
+            const std::string prefix = stack + ".blocks." + std::to_string(i) + ".";
+            auto& block = blocks[static_cast<size_t>(i)];
+            expectNorm(prefix + "attn_ln", width, block.attnLn);
+            expectAttention(prefix + "attn", width, block.attn);
+            if constexpr (std::is_same_v<Block, DecoderBlockWeights>) {
+                expectNorm(prefix + "cross_attn_ln", width, block.crossAttnLn);
+                expectAttention(prefix + "cross_attn", width, block.crossAttn);
+            }
+            expectNorm(prefix + "mlp_ln", width, block.mlpLn);
+            expectLinear(prefix + "mlp.0", width, 4 * width, block.mlp0);
+            expectLinear(prefix + "mlp.2", 4 * width, width, block.mlp2);
+        }
     }
 
     WhisperModel& model_;
@@ -271,9 +276,7 @@ void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& mod
                              + ", expected " + describeExtents(slot->extents));
     slot->seen = true;
 
-    size_t count = 1;
-    for (int64_t extent : extents)
-        count *= static_cast<size_t>(extent); // bounded: matches the expected extents
+    const size_t count = elementCount(extents); // bounded: matches the expected extents
     const size_t elementSize = type == kTypeF32 ? 4 : 2;
     const std::string what = "the data of tensor '" + name + "'";
     if (count * elementSize > reader.remaining())
