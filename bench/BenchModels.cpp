@@ -38,13 +38,8 @@ public:
         if (found != files_.end())
             return found->second;
         const ModelShape shape = shapeOf(size);
-        QelTools::RandomModelOptions options;
-        options.seed = 7;
-        options.vocab = 51865;
-        options.ftype = 1;
-        options.width = shape.width;
-        options.heads = shape.heads;
-        options.layers = shape.layers;
+        const QelTools::RandomModelOptions options{
+            .seed = 7, .vocab = 51865, .ftype = 1, .width = shape.width, .heads = shape.heads, .layers = shape.layers};
         const auto path = std::filesystem::temp_directory_path() /
                           ("qel-bench-" + std::to_string(getpid()) + "-" + modelSizeName(size) + ".bin");
         QelTools::writeRandomGgmlModel(path, options);

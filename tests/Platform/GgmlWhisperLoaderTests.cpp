@@ -13,17 +13,8 @@ namespace {
 
 QelTools::RandomModelOptions microModel(int ftype)
 {
-    QelTools::RandomModelOptions options;
-    options.seed = 5;
-    options.vocab = 51864;
-    options.ftype = ftype;
-    options.width = 8;
-    options.heads = 2;
-    options.layers = 1;
-    options.mels = 4;
-    options.audioCtx = 4;
-    options.textCtx = 8;
-    return options;
+    return {.seed = 5, .vocab = 51864, .ftype = ftype, .width = 8, .heads = 2, .layers = 1, .mels = 4, .audioCtx = 4,
+            .textCtx = 8};
 }
 
 } // namespace

@@ -10,15 +10,8 @@
 // A small random model with a 2 s window, loaded once per test.
 inline Platform::ML::WhisperModel smallRandomModel(int vocab, uint64_t seed = 3)
 {
-    QelTools::RandomModelOptions options;
-    options.seed = seed;
-    options.vocab = vocab;
-    options.ftype = 1;
-    options.width = 32;
-    options.heads = 4;
-    options.layers = 2;
-    options.audioCtx = 100;
-    options.textCtx = 64;
+    const QelTools::RandomModelOptions options{
+        .seed = seed, .vocab = vocab, .ftype = 1, .width = 32, .heads = 4, .layers = 2, .audioCtx = 100, .textCtx = 64};
     return Platform::ML::parseGgmlWhisperModel(QelTools::randomGgmlModel(options));
 }
 

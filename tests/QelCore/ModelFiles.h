@@ -19,16 +19,8 @@ inline void writeBytes(const std::filesystem::path& path, const std::vector<std:
 // Small enough that a window runs in well under a second under the sanitizers.
 inline QelTools::RandomModelOptions tinyModel(int vocab, uint64_t seed = 11)
 {
-    QelTools::RandomModelOptions options;
-    options.seed = seed;
-    options.vocab = vocab;
-    options.ftype = 1;
-    options.width = 32;
-    options.heads = 2;
-    options.layers = 1;
-    options.audioCtx = 1500;
-    options.textCtx = 64;
-    return options;
+    return {
+        .seed = seed, .vocab = vocab, .ftype = 1, .width = 32, .heads = 2, .layers = 1, .audioCtx = 1500, .textCtx = 64};
 }
 
 // A gliding tone at 16 kHz whose pitch depends on `variant`.
