@@ -1,20 +1,15 @@
 #include "Platform/Files/AtomicWrite.h"
 
+#include "Support/FileSizeLimit.h"
 #include "Support/TestEnvironment.h"
 
-#include <csignal>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
 
 size_t entryCount(const fs::path& folder)
 {
@@ -55,21 +50,14 @@ TEST(AtomicWrite, ReportsTheFailingPathAndLeavesNothingBehind)
     // A write that fails half way (the file-size limit) must not touch the target.
     const auto kept = folder / "kept";
     Platform::writeFileAtomically(kept, "old contents");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit {64, 64};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int status = TestSupport::runInChildWithFileSizeLimit(64, TestSupport::AtLimit::fail, [&] {
         try {
             Platform::writeFileAtomically(kept, std::string(4096, 'x'));
         } catch (const std::system_error&) {
             _exit(0);
         }
         _exit(1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    });
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as success";
     EXPECT_EQ(TestSupport::fileContents(kept), "old contents");
@@ -82,21 +70,9 @@ TEST(AtomicWrite, ACrashMidWriteLeavesTheOldFileWhole)
     const auto target = folder / "history.json";
     Platform::writeFileAtomically(target, "old contents");
 
-    // The child is killed by the file-size limit in the middle of writing the new
-    // contents: the nearest thing to pulling the plug that a test can do.
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        rlimit noCore {0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
-        std::signal(SIGXFSZ, SIG_DFL);
-        rlimit limit {64, 64};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        Platform::writeFileAtomically(target, std::string(4096, 'x'));
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    // The child is killed by the file-size limit in the middle of writing the new contents.
+    const int status = TestSupport::runInChildWithFileSizeLimit(
+        64, TestSupport::AtLimit::crash, [&] { Platform::writeFileAtomically(target, std::string(4096, 'x')); });
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
     EXPECT_EQ(TestSupport::fileContents(target), "old contents");

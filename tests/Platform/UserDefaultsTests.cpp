@@ -1,15 +1,12 @@
 #include "Platform/UserDefaults/UserDefaults.h"
 
+#include "Support/FileSizeLimit.h"
 #include "Support/TestEnvironment.h"
 
-#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using Platform::DefaultsValue;
 using Platform::UserDefaults;
@@ -170,20 +167,10 @@ TEST_F(UserDefaultsTest, ACrashWhileSavingKeepsTheOldSettings)
         defaults.set(std::string("small"), "selectedModel");
     }
     // The child dies of the file-size limit half way through writing the new file.
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        rlimit noCore {0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
-        std::signal(SIGXFSZ, SIG_DFL);
+    const int status = TestSupport::runInChildWithFileSizeLimit(256, TestSupport::AtLimit::crash, [&] {
         UserDefaults defaults(file);
-        rlimit limit {256, 256};
-        setrlimit(RLIMIT_FSIZE, &limit);
         defaults.set(std::string(8192, 'x'), "selectedModel");
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    });
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
 
     UserDefaults reopened(file);
