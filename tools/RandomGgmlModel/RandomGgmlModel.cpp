@@ -1,10 +1,10 @@
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
+#include "Platform/Files/AtomicWrite.h"
 #include "Platform/ML/HalfFloat.h"
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -217,16 +217,7 @@ std::vector<std::byte> randomGgmlModel(const RandomModelOptions& options)
 void writeRandomGgmlModel(const std::filesystem::path& path, const RandomModelOptions& options)
 {
     const auto bytes = randomGgmlModel(options);
-    auto temporary = path;
-    temporary += ".partial";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        file.flush();
-        if (!file)
-            throw std::runtime_error("Cannot write " + temporary.string());
-    }
-    std::filesystem::rename(temporary, path);
+    Platform::writeFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 } // namespace QelTools
