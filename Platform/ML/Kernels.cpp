@@ -173,14 +173,6 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void softmax(float*
         values[i] *= inverse;
 }
 
-void softmaxRows(float* values, int rows, int width)
-{
-    Platform::parallelFor(rows, rowGrain(width), computeThreads(), [&](long begin, long end) {
-        for (long r = begin; r < end; ++r)
-            softmax(values + r * width, width);
-    });
-}
-
 void addInPlace(float* target, const float* source, long count)
 {
     Platform::parallelFor(count, kElementwiseGrain, computeThreads(), [&](long begin, long end) {

@@ -20,9 +20,6 @@ void gelu(float* values, long count);
 // Numerically stable softmax in place.
 void softmax(float* values, int count);
 
-// softmax over each of `rows` rows of `width` values.
-void softmaxRows(float* values, int rows, int width);
-
 // target[i] += source[i].
 void addInPlace(float* target, const float* source, long count);
 
