@@ -1,6 +1,7 @@
 #include "Platform/UserDefaults/UserDefaults.h"
 
 #include "Platform/Files/AtomicWrite.h"
+#include "Platform/JSON/JSONCoding.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Paths/StandardPaths.h"
 
@@ -55,26 +56,9 @@ std::optional<DefaultsValue> toDefaultsValue(const rapidjson::Value& json)
     return std::nullopt;
 }
 
-rapidjson::Value toJSON(const DefaultsValue& value, rapidjson::Document::AllocatorType& allocator)
+rapidjson::Value toJSON(const DefaultsValue& value, JSON::Allocator& allocator)
 {
-    struct Encoder {
-        rapidjson::Document::AllocatorType& allocator;
-        rapidjson::Value operator()(bool flag) const { return rapidjson::Value(flag); }
-        rapidjson::Value operator()(std::int64_t number) const { return rapidjson::Value(number); }
-        rapidjson::Value operator()(double number) const { return rapidjson::Value(number); }
-        rapidjson::Value operator()(const std::string& text) const
-        {
-            return rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
-        }
-        rapidjson::Value operator()(const std::vector<std::string>& texts) const
-        {
-            rapidjson::Value array(rapidjson::kArrayType);
-            for (const auto& text : texts)
-                array.PushBack((*this)(text), allocator);
-            return array;
-        }
-    };
-    return std::visit(Encoder {allocator}, value);
+    return std::visit([&](const auto& alternative) { return JSON::encode(alternative, allocator); }, value);
 }
 
 std::optional<double> parseNumber(std::string_view text)
