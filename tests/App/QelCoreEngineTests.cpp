@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 using QEL::QelCoreEngine;
 using QEL::STTEngineError;
@@ -122,8 +121,7 @@ TEST_F(QelCoreEngineTest, MissingOrEmptyModelIsDownloadedOnceThenServedFromTheCa
     makeEngine()->load("openai_whisper-base");
 
     EXPECT_THAT(server.requestedPaths(), ElementsAre("/ggml-base.bin"));
-    std::ifstream stored(cacheFolder() / "ggml-base.bin");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stored), {}), "model bytes");
+    EXPECT_EQ(TestSupport::fileContents(cacheFolder() / "ggml-base.bin"), "model bytes");
     EXPECT_THAT(cachedFiles(), ElementsAre("ggml-base.bin"));
 }
 
