@@ -1,7 +1,10 @@
 // qel-random-ggml: writes a random-weight ggml Whisper model for tests and benchmarks.
+#include "tools/CommandLineNumber.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <map>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -21,33 +24,24 @@ int usage()
 int main(int argc, char** argv)
 {
     QelTools::RandomModelOptions options;
+    const std::map<std::string_view, int*> sizeFlags = {
+        {"--vocab", &options.vocab},   {"--ftype", &options.ftype},        {"--width", &options.width},
+        {"--heads", &options.heads},   {"--layers", &options.layers},      {"--mels", &options.mels},
+        {"--audio-ctx", &options.audioCtx}, {"--text-ctx", &options.textCtx},
+    };
     std::string out;
     try {
         for (int i = 1; i < argc; ++i) {
             const std::string_view flag = argv[i];
             if (i + 1 >= argc)
                 return usage();
-            const std::string value = argv[++i];
+            const std::string_view value = argv[++i];
             if (flag == "--out")
                 out = value;
             else if (flag == "--seed")
-                options.seed = std::stoull(value);
-            else if (flag == "--vocab")
-                options.vocab = std::stoi(value);
-            else if (flag == "--ftype")
-                options.ftype = std::stoi(value);
-            else if (flag == "--width")
-                options.width = std::stoi(value);
-            else if (flag == "--heads")
-                options.heads = std::stoi(value);
-            else if (flag == "--layers")
-                options.layers = std::stoi(value);
-            else if (flag == "--mels")
-                options.mels = std::stoi(value);
-            else if (flag == "--audio-ctx")
-                options.audioCtx = std::stoi(value);
-            else if (flag == "--text-ctx")
-                options.textCtx = std::stoi(value);
+                options.seed = QelTools::parseNumber<uint64_t>(flag, value);
+            else if (const auto size = sizeFlags.find(flag); size != sizeFlags.end())
+                *size->second = QelTools::parseNumber<int>(flag, value);
             else
                 return usage();
         }

@@ -14,6 +14,7 @@
 #include "Platform/ML/GgmlWhisperLoader.h"
 #include "Platform/ML/WhisperTokens.h"
 #include "Platform/ML/WhisperTranscriber.h"
+#include "tools/CommandLineNumber.h"
 
 #include <cstdio>
 #include <cstring>
@@ -100,20 +101,21 @@ int main(int argc, char** argv)
     std::string language = "auto";
     std::string prompt;
     int steps = 0;
-    for (int i = 4; i < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (i + 1 >= argc)
-            return usage();
-        if (flag == "--language")
-            language = argv[i + 1];
-        else if (flag == "--prompt")
-            prompt = argv[i + 1];
-        else if (flag == "--steps")
-            steps = std::stoi(argv[i + 1]);
-        else
-            return usage();
-    }
     try {
+        for (int i = 4; i < argc; i += 2) {
+            const std::string flag = argv[i];
+            if (i + 1 >= argc)
+                return usage();
+            if (flag == "--language")
+                language = argv[i + 1];
+            else if (flag == "--prompt")
+                prompt = argv[i + 1];
+            else if (flag == "--steps")
+                steps = QelTools::parseNumber<int>(flag, argv[i + 1]);
+            else
+                return usage();
+        }
+
         const auto model = loadGgmlWhisperModel(argv[1]);
         const WhisperVocabulary vocabulary(model.vocabulary);
 
