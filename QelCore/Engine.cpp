@@ -1,11 +1,11 @@
 #include "QelCore/Engine.h"
 
-#include "Platform/ML/ComputeThreads.h"
-#include "Platform/ML/GgmlWhisperLoader.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 namespace QelCore {
 
-using namespace Platform::ML;
+using Platform::ML::ComputeThreadShare;
 
 Engine::Engine(const std::filesystem::path& modelPath, std::string_view language)
     : model_(loadGgmlWhisperModel(modelPath)),

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Platform/ML/WhisperModel.h"
-#include "Platform/ML/WhisperTokens.h"
-#include "Platform/ML/WhisperTranscriber.h"
+#include "Platform/ML/Whisper/WhisperModel.h"
+#include "QelCore/Decoding/WhisperTokens.h"
+#include "QelCore/Decoding/WhisperTranscriber.h"
 
 #include <filesystem>
 #include <memory>
@@ -28,18 +28,18 @@ public:
     void prewarm() const;
 
 private:
-    std::unique_ptr<Platform::ML::WhisperTranscriber> takeTranscriber() const;
-    void returnTranscriber(std::unique_ptr<Platform::ML::WhisperTranscriber> transcriber) const;
+    std::unique_ptr<WhisperTranscriber> takeTranscriber() const;
+    void returnTranscriber(std::unique_ptr<WhisperTranscriber> transcriber) const;
 
     Platform::ML::WhisperModel model_;
-    Platform::ML::WhisperVocabulary vocabulary_;
+    WhisperVocabulary vocabulary_;
     std::optional<int> language_;
     mutable std::mutex promptMutex_;
     std::vector<int> promptTokens_;
     // One call's buffers kept warm for the next call (the prewarmed ones at
     // first); calls that overlap it get buffers of their own, freed after.
     mutable std::mutex idleMutex_;
-    mutable std::unique_ptr<Platform::ML::WhisperTranscriber> idle_;
+    mutable std::unique_ptr<WhisperTranscriber> idle_;
 };
 
 } // namespace QelCore

@@ -1,6 +1,6 @@
 #include "bench/BenchModels.h"
 
-#include "Platform/ML/GgmlWhisperLoader.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
 #include <cmath>
@@ -76,7 +76,7 @@ const Platform::ML::WhisperModel& benchModel(ModelSize size)
     std::lock_guard lock(mutex);
     auto found = models.find(size);
     if (found == models.end())
-        found = models.emplace(size, Platform::ML::loadGgmlWhisperModel(benchModelFile(size))).first;
+        found = models.emplace(size, QelCore::loadGgmlWhisperModel(benchModelFile(size))).first;
     return found->second;
 }
 

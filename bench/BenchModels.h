@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/ML/WhisperModel.h"
+#include "Platform/ML/Whisper/WhisperModel.h"
 
 #include <filesystem>
 #include <vector>

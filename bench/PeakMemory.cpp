@@ -2,8 +2,8 @@
 
 #include "bench/BenchModels.h"
 
-#include "Platform/ML/GgmlWhisperLoader.h"
-#include "Platform/ML/WhisperTranscriber.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
+#include "QelCore/Decoding/WhisperTranscriber.h"
 
 #include <cstdio>
 #include <fstream>
@@ -37,6 +37,7 @@ long residentHighWaterKiB()
 int runOneWindow(const std::filesystem::path& path)
 {
     using namespace Platform::ML;
+    using namespace QelCore;
     const auto model = loadGgmlWhisperModel(path);
     const WhisperVocabulary vocabulary(model.vocabulary);
     WhisperTranscriber transcriber(model, vocabulary);

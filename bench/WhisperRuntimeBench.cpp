@@ -3,12 +3,12 @@
 #include "bench/BenchModels.h"
 #include "bench/PeakMemory.h"
 
-#include "Platform/ML/ComputeThreads.h"
-#include "Platform/ML/GgmlWhisperLoader.h"
-#include "Platform/ML/MelSpectrogram.h"
-#include "Platform/ML/WhisperDecoder.h"
-#include "Platform/ML/WhisperEncoder.h"
-#include "Platform/ML/WhisperTokens.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Whisper/MelSpectrogram.h"
+#include "Platform/ML/Whisper/WhisperDecoder.h"
+#include "Platform/ML/Whisper/WhisperEncoder.h"
+#include "QelCore/Decoding/WhisperTokens.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,6 +20,7 @@ namespace QelBench {
 namespace {
 
 using namespace Platform::ML;
+using namespace QelCore;
 
 ModelSize sizeArgument(const benchmark::State& state)
 {

@@ -1,5 +1,5 @@
-#include "Platform/ML/ComputeThreads.h"
-#include "Platform/ML/FullAttention.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Ops/FullAttention.h"
 
 #include <gtest/gtest.h>
 

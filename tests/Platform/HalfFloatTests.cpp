@@ -1,4 +1,4 @@
-#include "Platform/ML/HalfFloat.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Platform/ML/MelSpectrogram.h"
+#include "Platform/ML/Whisper/MelSpectrogram.h"
 
 #include <gtest/gtest.h>
 

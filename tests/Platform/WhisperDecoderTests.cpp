@@ -1,8 +1,8 @@
-#include "Platform/ML/WhisperDecoder.h"
-#include "Platform/ML/WhisperEncoder.h"
-#include "Platform/ML/MelSpectrogram.h"
+#include "Platform/ML/Whisper/WhisperDecoder.h"
+#include "Platform/ML/Whisper/WhisperEncoder.h"
+#include "Platform/ML/Whisper/MelSpectrogram.h"
 
-#include "WhisperModelFixture.h"
+#include "Support/WhisperModelFixture.h"
 
 #include <gtest/gtest.h>
 

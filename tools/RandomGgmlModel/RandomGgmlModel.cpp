@@ -1,7 +1,7 @@
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
 #include "Platform/Files/AtomicWrite.h"
-#include "Platform/ML/HalfFloat.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <cmath>
 #include <cstring>

@@ -11,9 +11,9 @@
 //   tokens.txt   the chosen token ids, space separated, without the start
 //                sequence and without end-of-text
 //   text.txt     the transcription of the whole audio
-#include "Platform/ML/GgmlWhisperLoader.h"
-#include "Platform/ML/WhisperTokens.h"
-#include "Platform/ML/WhisperTranscriber.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
+#include "QelCore/Decoding/WhisperTokens.h"
+#include "QelCore/Decoding/WhisperTranscriber.h"
 #include "tools/CommandLineNumber.h"
 
 #include <cstdio>
@@ -27,6 +27,7 @@
 namespace {
 
 using namespace Platform::ML;
+using namespace QelCore;
 
 void writeFloats(const std::filesystem::path& path, const float* values, size_t count)
 {

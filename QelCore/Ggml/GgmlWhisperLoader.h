@@ -1,13 +1,15 @@
 #pragma once
 
-#include "Platform/ML/WhisperModel.h"
+#include "Platform/ML/Whisper/WhisperModel.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <span>
 #include <stdexcept>
 
-namespace Platform::ML {
+namespace QelCore {
+
+using Platform::ML::WhisperModel;
 
 // A model file that cannot be used; what() names the problem.
 class ModelFileError : public std::runtime_error {
@@ -23,4 +25,4 @@ WhisperModel loadGgmlWhisperModel(const std::filesystem::path& path);
 // The same from the file's bytes in memory.
 WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes);
 
-} // namespace Platform::ML
+} // namespace QelCore

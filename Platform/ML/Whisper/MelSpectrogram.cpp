@@ -1,8 +1,8 @@
-#include "Platform/ML/MelSpectrogram.h"
+#include "Platform/ML/Whisper/MelSpectrogram.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/ML/ComputeThreads.h"
-#include "Platform/ML/WhisperModel.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Whisper/WhisperModel.h"
 
 #include <algorithm>
 #include <cblas.h>

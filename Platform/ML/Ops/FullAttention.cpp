@@ -1,9 +1,9 @@
-#include "Platform/ML/FullAttention.h"
+#include "Platform/ML/Ops/FullAttention.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/ML/ComputeThreads.h"
-#include "Platform/ML/BlockProduct.h"
-#include "Platform/ML/Kernels.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Ops/BlockProduct.h"
+#include "Platform/ML/Ops/Kernels.h"
 
 #include <algorithm>
 #include <cmath>

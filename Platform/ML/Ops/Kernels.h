@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/ML/WhisperModel.h"
+#include "Platform/ML/Whisper/WhisperModel.h"
 
 // Large calls spread their work over computeThreads() threads; a row's worth
 // stays on the caller.

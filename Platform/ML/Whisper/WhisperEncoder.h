@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/ML/FullAttention.h"
-#include "Platform/ML/WhisperModel.h"
+#include "Platform/ML/Ops/FullAttention.h"
+#include "Platform/ML/Whisper/WhisperModel.h"
 
 #include <vector>
 

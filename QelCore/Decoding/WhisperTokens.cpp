@@ -1,22 +1,13 @@
-#include "Platform/ML/WhisperTokens.h"
+#include "QelCore/Decoding/WhisperTokens.h"
+
+#include "Platform/ML/Whisper/WhisperLanguages.h"
 
 #include <algorithm>
-#include <array>
 #include <stdexcept>
 
-namespace Platform::ML {
-namespace {
+namespace QelCore {
 
-constexpr std::array<std::string_view, 100> kLanguageCodes = {
-    "en", "zh", "de", "es", "ru", "ko", "fr", "ja", "pt", "tr", "pl", "ca", "nl", "ar", "sv",
-    "it", "id", "hi", "fi", "vi", "he", "uk", "el", "ms", "cs", "ro", "da", "hu", "ta", "no",
-    "th", "ur", "hr", "bg", "lt", "la", "mi", "ml", "cy", "sk", "te", "fa", "lv", "bn", "sr",
-    "az", "sl", "kn", "et", "mk", "br", "eu", "is", "hy", "ne", "mn", "bs", "kk", "sq", "sw",
-    "gl", "mr", "pa", "si", "km", "sn", "yo", "so", "af", "oc", "ka", "be", "tg", "sd", "gu",
-    "am", "yi", "lo", "uz", "fo", "ht", "ps", "tk", "nn", "mt", "sa", "lb", "my", "bo", "tl",
-    "mg", "as", "tt", "haw", "ln", "ha", "ba", "jw", "su", "yue"};
-
-} // namespace
+using Platform::ML::whisperLanguageIndex;
 
 SpecialTokens SpecialTokens::forVocabularySize(int nVocab)
 {
@@ -40,16 +31,6 @@ SpecialTokens SpecialTokens::forVocabularySize(int nVocab)
     tokens.noTimestamps = tokens.translate + 5;
     tokens.firstTimestamp = tokens.translate + 6;
     return tokens;
-}
-
-std::span<const std::string_view> whisperLanguageCodes() { return kLanguageCodes; }
-
-std::optional<int> whisperLanguageIndex(std::string_view code)
-{
-    auto it = std::find(kLanguageCodes.begin(), kLanguageCodes.end(), code);
-    if (it == kLanguageCodes.end())
-        return std::nullopt;
-    return static_cast<int>(it - kLanguageCodes.begin());
 }
 
 std::optional<int> languageSetting(std::string_view code, const SpecialTokens& special)
@@ -113,4 +94,4 @@ void WhisperVocabulary::appendText(int token, std::string& text) const
         text += pieces_[static_cast<size_t>(token)];
 }
 
-} // namespace Platform::ML
+} // namespace QelCore

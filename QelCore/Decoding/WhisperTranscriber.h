@@ -1,20 +1,22 @@
 #pragma once
 
-#include "Platform/ML/MelSpectrogram.h"
-#include "Platform/ML/WhisperDecoder.h"
-#include "Platform/ML/WhisperEncoder.h"
-#include "Platform/ML/WhisperModel.h"
-#include "Platform/ML/WhisperTokens.h"
+#include "Platform/ML/Whisper/MelSpectrogram.h"
+#include "Platform/ML/Whisper/WhisperDecoder.h"
+#include "Platform/ML/Whisper/WhisperEncoder.h"
+#include "Platform/ML/Whisper/WhisperModel.h"
+#include "QelCore/Decoding/WhisperTokens.h"
 
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-namespace Platform::ML {
+namespace QelCore {
+
+using Platform::ML::WhisperModel;
 
 struct DecodingSettings {
-    // The language to transcribe in, as an index into whisperLanguageCodes();
+    // The language to transcribe in, as an index into Platform::ML::whisperLanguageCodes();
     // nothing means detect it from the first window. Ignored by English-only models.
     std::optional<int> language;
     // Tokens that prime recognition; only the most recent ones that fit are used.
@@ -59,12 +61,12 @@ private:
     const WhisperVocabulary& vocabulary_;
     SpecialTokens special_;
     std::optional<int> blankToken_;
-    MelSpectrogram mel_;
-    WhisperEncoder encoder_;
-    WhisperDecoder decoder_;
+    Platform::ML::MelSpectrogram mel_;
+    Platform::ML::WhisperEncoder encoder_;
+    Platform::ML::WhisperDecoder decoder_;
     std::vector<float> melBuffer_;
     std::vector<float> encoderOutput_;
-    CrossAttentionCache cross_;
+    Platform::ML::CrossAttentionCache cross_;
     std::vector<float> keys_, values_;       // [layer][nTextCtx][nTextState]
     std::vector<float> newKeys_, newValues_; // [layer][nTextState]
     std::vector<float> logits_;
@@ -73,4 +75,4 @@ private:
     std::optional<int> detectedLanguage_;
 };
 
-} // namespace Platform::ML
+} // namespace QelCore

@@ -1,11 +1,13 @@
-#include "Platform/ML/WhisperTranscriber.h"
+#include "Platform/ML/Whisper/WhisperLanguages.h"
+#include "QelCore/Decoding/WhisperTranscriber.h"
 
 #include "AllocationCounter.h"
-#include "WhisperModelFixture.h"
+#include "Support/WhisperModelFixture.h"
 
 #include <gtest/gtest.h>
 
 using namespace Platform::ML;
+using namespace QelCore;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Platform/ML/VectorProduct.h"
+#include "Platform/ML/Ops/VectorProduct.h"
 
 #include <cstring>
 

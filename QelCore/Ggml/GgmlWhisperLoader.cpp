@@ -1,6 +1,6 @@
-#include "Platform/ML/GgmlWhisperLoader.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 
-#include "Platform/ML/HalfFloat.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +14,10 @@
 #include <type_traits>
 #include <unistd.h>
 
-namespace Platform::ML {
+namespace QelCore {
+
+using namespace Platform::ML;
+
 namespace {
 
 constexpr uint32_t kMagic = 0x67676d6c;
@@ -396,4 +399,4 @@ WhisperModel loadGgmlWhisperModel(const std::filesystem::path& path)
     }
 }
 
-} // namespace Platform::ML
+} // namespace QelCore

@@ -1,8 +1,8 @@
-#include "Platform/ML/WhisperEncoder.h"
+#include "Platform/ML/Whisper/WhisperEncoder.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/ML/ComputeThreads.h"
-#include "Platform/ML/Kernels.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Ops/Kernels.h"
 
 #include <algorithm>
 

@@ -1,13 +1,12 @@
 #pragma once
 
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-namespace Platform::ML {
+namespace QelCore {
 
 // Ids of the special tokens, which follow the stored vocabulary; where they
 // sit depends on the vocabulary size.
@@ -27,12 +26,6 @@ struct SpecialTokens {
     static SpecialTokens forVocabularySize(int nVocab);
     bool multilingual() const { return languageCount > 0; }
 };
-
-// Language codes in the order of their tokens.
-std::span<const std::string_view> whisperLanguageCodes();
-
-// The index of a language code in that order, or nothing for an unknown code.
-std::optional<int> whisperLanguageIndex(std::string_view code);
 
 // The language setting for a model from a language code or "auto": nothing
 // means detect it. English-only models ignore the code once it is known to be
@@ -64,4 +57,4 @@ private:
     size_t longestPiece_ = 0;
 };
 
-} // namespace Platform::ML
+} // namespace QelCore

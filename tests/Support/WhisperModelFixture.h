@@ -1,7 +1,6 @@
 #pragma once
 
-#include "Platform/ML/GgmlWhisperLoader.h"
-#include "Platform/ML/WhisperTokens.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
 #include <cmath>
@@ -12,7 +11,7 @@ inline Platform::ML::WhisperModel smallRandomModel(int vocab, uint64_t seed = 3)
 {
     const QelTools::RandomModelOptions options{
         .seed = seed, .vocab = vocab, .ftype = 1, .width = 32, .heads = 4, .layers = 2, .audioCtx = 100, .textCtx = 64};
-    return Platform::ML::parseGgmlWhisperModel(QelTools::randomGgmlModel(options));
+    return QelCore::parseGgmlWhisperModel(QelTools::randomGgmlModel(options));
 }
 
 inline std::vector<float> chirp(long count, double startHz)

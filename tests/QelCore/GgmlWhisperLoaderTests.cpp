@@ -1,4 +1,4 @@
-#include "Platform/ML/GgmlWhisperLoader.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <random>
 
-using namespace Platform::ML;
+using namespace QelCore;
 
 namespace {
 

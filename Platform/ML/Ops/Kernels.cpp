@@ -1,8 +1,8 @@
-#include "Platform/ML/Kernels.h"
+#include "Platform/ML/Ops/Kernels.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/ML/ComputeThreads.h"
-#include "Platform/ML/VectorProduct.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Ops/VectorProduct.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "Platform/ML/ComputeThreads.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
 
 #include <algorithm>
 #include <atomic>

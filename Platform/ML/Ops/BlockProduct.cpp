@@ -1,4 +1,4 @@
-#include "Platform/ML/BlockProduct.h"
+#include "Platform/ML/Ops/BlockProduct.h"
 
 #include <cstring>
 

@@ -1,10 +1,12 @@
-#include "Platform/ML/WhisperTranscriber.h"
+#include "QelCore/Decoding/WhisperTranscriber.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-namespace Platform::ML {
+namespace QelCore {
+
+using namespace Platform::ML;
 
 WhisperTranscriber::WhisperTranscriber(const WhisperModel& model, const WhisperVocabulary& vocabulary)
     : model_(model),
@@ -144,4 +146,4 @@ std::string WhisperTranscriber::transcribe(const float* samples, long count,
     return text;
 }
 
-} // namespace Platform::ML
+} // namespace QelCore
