@@ -15,14 +15,17 @@ using Platform::RegexMatch;
 constexpr Platform::RegexOptions ignoringCase{.caseInsensitive = true};
 
 // Numbers already written in digits stay whole: no rule starts inside one
-// ("1.5", "1,000") or ends where one goes on.
-constexpr std::string_view notWithinNumber = R"((?<![\d])(?<![\d][.,]))";
+// ("1.5", "1,000", ".5") or ends where one goes on.
+constexpr std::string_view notWithinNumber = R"((?<![\d.])(?<!\d,))";
 constexpr std::string_view notContinuedAsNumber = R"((?![.,]\d))";
-// A written number taken whole, thousands separators and a decimal part included.
-constexpr std::string_view writtenNumber = R"((\d{1,3}(?:,\d{3})+(?:\.\d+)?|\d+(?:\.\d+)?))";
+// A written number taken whole: thousands separators and a decimal part
+// included, or a decimal part alone (".5" is half, not five).
+constexpr std::string_view writtenNumber = R"((\d{1,3}(?:,\d{3})+(?:\.\d+)?|\d+(?:\.\d+)?|\.\d+))";
 
-std::string withNumber(std::string_view suffixPattern) {
-    return std::string(notWithinNumber) + std::string(writtenNumber) + std::string(suffixPattern);
+// A written number followed by a unit word that ends where the word does
+// ("5 euros", never the start of "5 european").
+std::string withNumberAndUnit(std::string_view unitWord) {
+    return std::string(notWithinNumber) + std::string(writtenNumber) + " " + wholeWords(unitWord);
 }
 
 // One case-insensitive whole-word alternation over the table's words, each
@@ -70,9 +73,12 @@ const std::vector<std::pair<std::string, int>>& tens() {
 struct Rules {
     std::vector<ReplacementRule> currency;
     ReplacementRule dollarsAndCents{R"(\$(\d{1,3}(?:,\d{3})+|\d+) and (\d+)¢)", "\\$$1.$2", ignoringCase};
-    ReplacementRule percent{withNumber(" percent"), "$1%", ignoringCase};
-    ReplacementRule decimalPoint{R"((\d+) point ((?:\d ?)+))", "$1.$2", ignoringCase};
-    ReplacementRule decimalGap{R"((\d+\.)(\d) (\d))", "$1$2$3"};
+    ReplacementRule percent{withNumberAndUnit("percent"), "$1%", ignoringCase};
+    // Neither starts inside a run of digits: a match found there would start at
+    // the run's first digit anyway, and trying every position of a long run
+    // takes time quadratic in its length.
+    ReplacementRule decimalPoint{R"((?<!\d)(\d+) point ((?:\d ?)+))", "$1.$2", ignoringCase};
+    ReplacementRule decimalGap{R"((?<!\d)(\d+\.)(\d) (\d))", "$1$2$3"};
     ReplacementRule ordinals = wordTableRule({
         {"first", "1st"},        {"second", "2nd"},       {"third", "3rd"},         {"fourth", "4th"},
         {"fifth", "5th"},        {"sixth", "6th"},        {"seventh", "7th"},       {"eighth", "8th"},
@@ -101,9 +107,9 @@ struct Rules {
 
     Rules() {
         const std::pair<const char*, const char*> units[] = {
-            {" dollars?", "\\$$1"}, {" cents?", "$1¢"}, {" pounds?", "£$1"}, {" euros?", "€$1"}};
+            {"dollars?", "\\$$1"}, {"cents?", "$1¢"}, {"pounds?", "£$1"}, {"euros?", "€$1"}};
         for (const auto& [unit, replacement] : units)
-            currency.emplace_back(withNumber(unit), replacement, ignoringCase);
+            currency.emplace_back(withNumberAndUnit(unit), replacement, ignoringCase);
     }
 
     // The union of both tables, longest word first; equal lengths keep table order.

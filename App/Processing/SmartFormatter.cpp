@@ -17,7 +17,8 @@ constexpr Platform::RegexOptions ignoringCase{.caseInsensitive = true};
 
 struct Rules {
     ReplacementRule markRun{R"(([.!?]){2,})", "$1"};
-    ReplacementRule spaceBeforeMark{R"( ([.!?,;:]))", "$1"};
+    // A full stop before a digit begins a number (".5"): its space stays.
+    ReplacementRule spaceBeforeMark{R"( ([!?,;:]|\.(?!\d)))", "$1"};
     ReplacementRule spaceAfterMark{R"(([!?,;:])([A-Za-z]))", "$1 $2"};
     // After a full stop only before a capital, so "file.txt" and "e.g." stay whole.
     ReplacementRule spaceAfterFullStop{R"((\.)([A-Z]))", "$1 $2"};

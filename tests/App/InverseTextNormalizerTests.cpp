@@ -28,9 +28,23 @@ TEST(InverseTextNormalizer, RewritesSpokenFormsAsWritten)
         {"20 1,000 people", "20 1,000 people"},
         {"version 1.20 5 times", "version 1.20 5 times"},
         {"at 1.10 30 pm", "at 1.10 30 pm"},
+        // Unit words are whole words.
+        {"5 european cities", "5 european cities"},
+        {"20 percentage points", "20 percentage points"},
+        {"50 centimetres and 2 pounders", "50 centimetres and 2 pounders"},
+        {"1 dollar, 2 Euros. 3 cents! 40 percent?", "$1, €2. 3¢! 40%?"},
+        {"5 dollar's worth", "5 dollar's worth"},
+        // A leading decimal point belongs to its number.
+        {"it costs .5 dollars", "it costs $.5"},
+        {".5 percent", ".5%"},
+        {"0.5 dollars", "$0.5"},
+        {"1,000.5 dollars", "$1,000.5"},
+        {"at .20 5 or .10 30 pm", "at .20 5 or .10 30 pm"},
         // Decimals close one gap per number.
         {"3 point 1 4", "3.14"},
         {"3 point 1 4 1", "3.14 1"},
+        {"12345 point 6 7", "12345.67"},
+        {"pi is 3.1 4", "pi is 3.14"},
         // Ordinals, then number words, then tens joined to units.
         {"twenty first", "20 1st"},
         {"twenty-one", "20-1"},

@@ -46,6 +46,8 @@ TEST(SmartFormatter, RepairsArtefactsContractionsAndCapitals)
         {"hello ,world", "Hello, world"},
         {"end.Next step", "End. Next step"},
         {"see google.com and file.txt", "See google.com and file.txt"},
+        {"it costs .5 dollars", "It costs $.5"},
+        {"the rate is .5 percent .", "The rate is .5%."},
         {"as for example this", "As e.g. This"},
         {"one. two! three? four", "1. 2! 3? 4"},
         {"  lots   of    space  ", "Lots of space"},
