@@ -3,10 +3,10 @@
 // Small helpers that tests share: a private temporary folder and environment
 // variables that are restored when the test ends.
 
+#include "Platform/Files/ReadFile.h"
+
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -16,8 +16,11 @@ namespace TestSupport {
 // The whole file as bytes; empty when it cannot be read.
 inline std::string fileContents(const std::filesystem::path& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    try {
+        return Platform::readFile(path);
+    } catch (const Platform::FileReadError&) {
+        return {};
+    }
 }
 
 class TemporaryFolder {

@@ -1,0 +1,58 @@
+#pragma once
+
+// Reading and writing whole JSON documents from and to text, safe for files
+// that anyone may have written: nesting is limited and nothing recurses with
+// the depth of the input.
+
+#include <cstddef>
+#include <rapidjson/document.h>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace Platform::JSON {
+
+// Text that is not a JSON document. what() is the problem followed by
+// " at offset N", the byte where it was found.
+class ParseError : public std::runtime_error {
+public:
+    ParseError(const std::string& problem, std::size_t offset);
+    std::size_t offset() const { return offset_; }
+
+private:
+    std::size_t offset_;
+};
+
+// A value that cannot be written as JSON (a number that is not finite, where
+// such numbers are not allowed).
+class WriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Far deeper than any document the program reads, shallow enough for any
+// code that walks a document recursively.
+inline constexpr std::size_t defaultMaxDepth = 256;
+
+struct ParseOptions {
+    // Accept NaN, Infinity and -Infinity as numbers.
+    bool allowNanAndInfinity = false;
+    // Objects and arrays nested deeper than this are refused.
+    std::size_t maxDepth = defaultMaxDepth;
+};
+
+// Parses a whole document (one value with nothing but white space after it)
+// without recursion. Throws ParseError.
+rapidjson::Document parseDocument(std::string_view text, const ParseOptions& options = {});
+
+struct WriteOptions {
+    // Write non-finite numbers as NaN, Infinity and -Infinity; otherwise they
+    // are refused.
+    bool allowNanAndInfinity = false;
+};
+
+// The compact text of a value of any depth, written without recursion.
+// Throws WriteError.
+std::string serialize(const rapidjson::Value& value, const WriteOptions& options = {});
+
+} // namespace Platform::JSON

@@ -1,0 +1,69 @@
+#include "Platform/JSON/JSONDocument.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using Platform::JSON::ParseError;
+using Platform::JSON::parseDocument;
+using Platform::JSON::serialize;
+
+TEST(JSONDocument, ParseErrorsNameTheProblemAndItsOffset)
+{
+    struct Case {
+        std::string text;
+        std::string message;
+        size_t offset;
+    };
+    const Case cases[] = {
+        {"", "The document is empty. at offset 0", 0},
+        {R"({"a": })", "Invalid value. at offset 6", 6},
+        {R"({"a": 1} x)", "The document root must not be followed by other values. at offset 9", 9},
+        {"[NaN]", "Invalid value. at offset 1", 1},
+        {std::string(300000, '['), "Nesting deeper than 256 levels at offset 256", 256},
+        {std::string(100, '{'), "Missing a name for object member. at offset 1", 1},
+        {R"({"a":)" + std::string(400, '['), "Nesting deeper than 256 levels at offset 260", 260},
+    };
+    for (const auto& c : cases) {
+        try {
+            parseDocument(c.text);
+            ADD_FAILURE() << c.text.substr(0, 40) << " was parsed";
+        } catch (const ParseError& error) {
+            EXPECT_EQ(std::string(error.what()), c.message);
+            EXPECT_EQ(error.offset(), c.offset) << c.message;
+        }
+    }
+}
+
+TEST(JSONDocument, DepthLimitAndNonFiniteNumbersAreOptions)
+{
+    const std::string deepest = std::string(256, '[') + std::string(256, ']');
+    EXPECT_TRUE(parseDocument(deepest).IsArray());
+    EXPECT_THROW(parseDocument("[[[1]]]", {.maxDepth = 2}), ParseError);
+
+    const auto document = parseDocument(R"({"n": NaN, "i": -Infinity})", {.allowNanAndInfinity = true});
+    EXPECT_TRUE(std::isnan(document["n"].GetDouble()));
+    EXPECT_EQ(document["i"].GetDouble(), -INFINITY);
+    EXPECT_EQ(serialize(document, {.allowNanAndInfinity = true}), R"({"n":NaN,"i":-Infinity})");
+    EXPECT_THROW(serialize(document), Platform::JSON::WriteError);
+}
+
+TEST(JSONDocument, WritesWhatItReadsAndAnyDepthWithoutRecursion)
+{
+    const std::string text =
+        R"({"s":"a\"\\\n\u00e9","t":true,"f":false,"z":null,"i":-7,"u":4294967295,"l":-9000000000000,)"
+        R"("d":0.5,"a":[1,[],{}],"o":{"k":[{"x":[2]}]}})";
+    EXPECT_EQ(serialize(parseDocument(text)), R"({"s":"a\"\\\né","t":true,"f":false,"z":null,"i":-7,)"
+                                              R"("u":4294967295,"l":-9000000000000,"d":0.5,"a":[1,[],{}],)"
+                                              R"("o":{"k":[{"x":[2]}]}})");
+
+    // A value built in memory may be nested far deeper than the parser allows.
+    rapidjson::Document deep;
+    rapidjson::Value value(rapidjson::kArrayType);
+    constexpr int depth = 200000;
+    for (int level = 1; level < depth; ++level) {
+        rapidjson::Value outer(rapidjson::kArrayType);
+        outer.PushBack(value, deep.GetAllocator());
+        value = outer;
+    }
+    EXPECT_EQ(serialize(value), std::string(depth, '[') + std::string(depth, ']'));
+}
