@@ -79,6 +79,24 @@ void syncFolder(const std::filesystem::path& folder)
     ::close(descriptor);
 }
 
+// The file a write to `path` replaces: the end of the chain of symbolic links
+// at `path`, if any, so that the links keep pointing where they pointed.
+std::filesystem::path finalTarget(const std::filesystem::path& path)
+{
+    constexpr int maxLinks = 40; // the kernel's own limit
+    std::filesystem::path target = path.has_parent_path() ? path : std::filesystem::path(".") / path;
+    for (int links = 0; links < maxLinks; ++links) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, error)))
+            return target;
+        const std::filesystem::path next = std::filesystem::read_symlink(target, error);
+        if (error)
+            fail(error.value(), "reading the symbolic link", path);
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    fail(ELOOP, "following symbolic links", path);
+}
+
 } // namespace
 
 void moveFileDurably(const std::filesystem::path& source, const std::filesystem::path& target)
@@ -98,7 +116,7 @@ void moveFileDurably(const std::filesystem::path& source, const std::filesystem:
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes)
 {
-    std::filesystem::path target = path.has_parent_path() ? path : std::filesystem::path(".") / path;
+    const std::filesystem::path target = finalTarget(path);
     TemporaryFile temporary(target);
 
     struct stat existing {};

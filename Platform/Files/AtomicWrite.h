@@ -9,7 +9,8 @@ namespace Platform {
 // either the old contents or the new ones, never a mixture: the bytes go to a
 // temporary file in the same folder, are flushed to disk, and the temporary file
 // is renamed over the target. An existing target keeps its permission bits; a new
-// file is readable by its owner only. The folder must exist.
+// file is readable by its owner only. The folder must exist. A symbolic link at
+// `path` is written through: the file it leads to is replaced and the link stays.
 // Throws std::system_error naming the path and the failing step; the target is
 // then untouched and no temporary file is left behind.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);

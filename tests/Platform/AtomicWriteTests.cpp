@@ -35,6 +35,29 @@ TEST(AtomicWrite, CreatesAndReplacesFilesLeavingNoTemporaryBehind)
     EXPECT_EQ(entryCount(folder.path()), 1u);
 }
 
+TEST(AtomicWrite, WritesThroughSymbolicLinksAndKeepsThem)
+{
+    TestSupport::TemporaryFolder folder;
+    fs::create_directory(folder / "dotfiles");
+    Platform::writeFileAtomically(folder / "dotfiles" / "settings.json", "old");
+    // A chain of links, relative and absolute, and one whose target does not exist yet.
+    fs::create_symlink("dotfiles/settings.json", folder / "first");
+    fs::create_symlink(folder / "first", folder / "second");
+    fs::create_symlink("dotfiles/new.json", folder / "dangling");
+
+    Platform::writeFileAtomically(folder / "second", "new");
+    Platform::writeFileAtomically(folder / "dangling", "created");
+
+    EXPECT_TRUE(fs::is_symlink(folder / "first"));
+    EXPECT_TRUE(fs::is_symlink(folder / "second"));
+    EXPECT_TRUE(fs::is_symlink(folder / "dangling"));
+    EXPECT_EQ(TestSupport::fileContents(folder / "dotfiles" / "settings.json"), "new");
+    EXPECT_EQ(TestSupport::fileContents(folder / "dotfiles" / "new.json"), "created");
+
+    fs::create_symlink("loop", folder / "loop");
+    EXPECT_THROW(Platform::writeFileAtomically(folder / "loop", "x"), std::system_error);
+}
+
 TEST(AtomicWrite, ReportsTheFailingPathAndLeavesNothingBehind)
 {
     TestSupport::TemporaryFolder folder;
