@@ -1,7 +1,10 @@
 #include "Platform/UserDefaults/UserDefaults.h"
 
 #include "Platform/Files/AtomicWrite.h"
+#include "Platform/Files/FileLock.h"
+#include "Platform/Files/ReadFile.h"
 #include "Platform/JSON/JSONCoding.h"
+#include "Platform/JSON/JSONDocument.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Paths/StandardPaths.h"
 
@@ -13,11 +16,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <limits>
+#include <map>
 #include <rapidjson/document.h>
-#include <rapidjson/error/en.h>
-#include <rapidjson/writer.h>
-#include <rapidjson/stringbuffer.h>
-#include <system_error>
 
 namespace Platform {
 
@@ -96,23 +96,41 @@ std::optional<double> numericValue(const std::optional<DefaultsValue>& value)
     return std::nullopt;
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& file, int& error)
+// The settings object in the file: an empty one for a missing file, or the
+// reason the file is unusable.
+std::variant<rapidjson::Document, std::string> readSettingsFile(const std::filesystem::path& file)
 {
-    std::FILE* stream = std::fopen(file.c_str(), "rbe");
-    if (!stream) {
-        error = errno;
-        return std::nullopt;
+    try {
+        rapidjson::Document parsed = JSON::parseDocument(readFile(file), {.allowNanAndInfinity = true});
+        if (!parsed.IsObject())
+            return std::string("the top level is not an object");
+        return parsed;
+    } catch (const FileReadError& error) {
+        if (!error.isMissing())
+            return std::string(error.what());
+    } catch (const JSON::ParseError& error) {
+        return std::string(error.what());
     }
-    std::string contents;
-    char buffer[65536];
-    size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        contents.append(buffer, count);
-    error = std::ferror(stream) ? EIO : 0;
-    std::fclose(stream);
-    if (error)
-        return std::nullopt;
-    return contents;
+    rapidjson::Document empty;
+    empty.SetObject();
+    return empty;
+}
+
+void setMember(rapidjson::Document& document, std::string_view key, const std::optional<DefaultsValue>& value)
+{
+    auto member = document.FindMember(keyValue(key));
+    if (!value) {
+        if (member != document.MemberEnd())
+            document.EraseMember(member);
+        return;
+    }
+    auto& allocator = document.GetAllocator();
+    rapidjson::Value json = toJSON(*value, allocator);
+    if (member != document.MemberEnd())
+        member->value = json;
+    else
+        document.AddMember(rapidjson::Value(key.data(), static_cast<rapidjson::SizeType>(key.size()), allocator), json,
+                           allocator);
 }
 
 // Moves an unreadable settings file out of the way without replacing any earlier
@@ -134,6 +152,10 @@ std::optional<std::filesystem::path> moveAside(const std::filesystem::path& file
 
 struct UserDefaults::Store {
     rapidjson::Document document;
+    // This process's changes that the file does not hold yet: a value, or none
+    // for a removal. Each save applies them to the file as it is then, so keys
+    // that other processes wrote meanwhile survive.
+    std::map<std::string, std::optional<DefaultsValue>, std::less<>> unsaved;
 };
 
 UserDefaults::UserDefaults(std::filesystem::path file)
@@ -158,31 +180,18 @@ UserDefaults& UserDefaults::standard()
 
 void UserDefaults::load()
 {
-    int error = 0;
-    std::optional<std::string> contents = readWholeFile(file_, error);
-    if (!contents && error == ENOENT)
-        return;
+    auto read = readSettingsFile(file_);
+    if (auto* settings = std::get_if<rapidjson::Document>(&read))
+        store_->document.Swap(*settings);
+    else
+        setAsideUnreadableFile(std::get<std::string>(read));
+}
 
-    std::string problem;
-    if (!contents) {
-        problem = std::system_category().message(error);
-    } else {
-        rapidjson::Document parsed;
-        parsed.Parse<rapidjson::kParseNanAndInfFlag>(contents->data(), contents->size());
-        if (parsed.HasParseError())
-            problem = std::string(rapidjson::GetParseError_En(parsed.GetParseError())) + " at offset "
-                + std::to_string(parsed.GetErrorOffset());
-        else if (!parsed.IsObject())
-            problem = "the top level is not an object";
-        else {
-            store_->document.Swap(parsed);
-            return;
-        }
-    }
-
+void UserDefaults::setAsideUnreadableFile(const std::string& problem)
+{
     if (auto aside = moveAside(file_)) {
-        defaultsLog().error("Settings file " + file_.string() + " is unreadable (" + problem
-                            + "); moved it to " + aside->string() + " and started from defaults");
+        defaultsLog().error("Settings file " + file_.string() + " is unreadable (" + problem + "); moved it to "
+                            + aside->string() + " and started from defaults");
     } else {
         mayWriteFile_ = false;
         defaultsLog().error("Settings file " + file_.string() + " is unreadable (" + problem
@@ -194,16 +203,28 @@ void UserDefaults::save()
 {
     if (!mayWriteFile_)
         return;
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, rapidjson::CrtAllocator,
-                      rapidjson::kWriteNanAndInfFlag>
-        writer(buffer);
-    store_->document.Accept(writer);
-    std::string bytes(buffer.GetString(), buffer.GetSize());
-    bytes.push_back('\n');
     try {
         std::filesystem::create_directories(file_.parent_path());
-        writeFileAtomically(file_, bytes);
+        // Other processes write this file too: each write holds the lock from
+        // reading the file to replacing it.
+        FileLock lock(std::filesystem::path(file_) += ".lock");
+        auto read = readSettingsFile(file_);
+        rapidjson::Document merged;
+        if (auto* current = std::get_if<rapidjson::Document>(&read)) {
+            merged.Swap(*current);
+        } else {
+            // Damaged since it was loaded: keep a copy, start again from what
+            // this process knows.
+            setAsideUnreadableFile(std::get<std::string>(read));
+            if (!mayWriteFile_)
+                return;
+            merged.CopyFrom(store_->document, merged.GetAllocator());
+        }
+        for (const auto& [key, value] : store_->unsaved)
+            setMember(merged, key, value);
+        writeFileAtomically(file_, JSON::serialize(merged, {.allowNanAndInfinity = true}) + "\n");
+        store_->document.Swap(merged);
+        store_->unsaved.clear();
     } catch (const std::exception& failure) {
         defaultsLog().error(std::string("Cannot save settings: ") + failure.what());
     }
@@ -275,27 +296,21 @@ std::optional<std::vector<std::string>> UserDefaults::stringArray(std::string_vi
 
 void UserDefaults::set(DefaultsValue value, std::string_view key)
 {
-    std::lock_guard lock(mutex_);
-    auto& document = store_->document;
-    auto& allocator = document.GetAllocator();
-    rapidjson::Value json = toJSON(value, allocator);
-    auto member = document.FindMember(keyValue(key));
-    if (member != document.MemberEnd())
-        member->value = json;
-    else
-        document.AddMember(rapidjson::Value(key.data(), static_cast<rapidjson::SizeType>(key.size()), allocator),
-                           json, allocator);
-    save();
+    change(key, std::move(value));
 }
 
 void UserDefaults::removeObject(std::string_view key)
 {
+    change(key, std::nullopt);
+}
+
+void UserDefaults::change(std::string_view key, std::optional<DefaultsValue> value)
+{
     std::lock_guard lock(mutex_);
-    auto& document = store_->document;
-    auto member = document.FindMember(keyValue(key));
-    if (member == document.MemberEnd())
+    if (!value && !store_->document.HasMember(keyValue(key)))
         return;
-    document.EraseMember(member);
+    setMember(store_->document, key, value);
+    store_->unsaved.insert_or_assign(std::string(key), std::move(value));
     save();
 }
 

@@ -19,10 +19,14 @@ using DefaultsValue = std::variant<bool, std::int64_t, double, std::string, std:
 
 // The application's settings: typed values under string keys, kept in one JSON
 // object in a file. Every change replaces the file atomically, so a crash leaves
-// the previous or the new settings, never a torn file.
+// the previous or the new settings, never a torn file. Several processes may
+// share the file: a change takes an advisory lock on "<name>.lock", re-reads
+// the file and applies only this process's changes to it, so no process loses
+// another's keys. A symbolic link at the path keeps pointing where it pointed.
 //
 // A missing file reads as no settings. A file that exists but cannot be read as
-// a JSON object is moved aside (to "<name>.corrupt", "<name>.corrupt-2", ...)
+// a JSON object (a FIFO, a folder or a document nested absurdly deep included)
+// is moved aside (to "<name>.corrupt", "<name>.corrupt-2", ...)
 // before anything is written, so the user can still recover it; if it cannot be
 // moved, changes are kept in memory only and the file is left alone. Entries of
 // types this class does not handle (hand edits) are kept when the file is
@@ -68,6 +72,8 @@ private:
 
     void load();
     void save();
+    void change(std::string_view key, std::optional<DefaultsValue> value);
+    void setAsideUnreadableFile(const std::string& problem);
 
     std::filesystem::path file_;
     mutable std::mutex mutex_;

@@ -4,9 +4,13 @@
 #include "Support/TestEnvironment.h"
 
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using Platform::DefaultsValue;
 using Platform::UserDefaults;
@@ -120,6 +124,101 @@ TEST_F(UserDefaultsTest, UnreadableFilesAreMovedAsideNeverOverwritten)
     EXPECT_FALSE(defaults.object("selectedModel"));
     EXPECT_EQ(TestSupport::fileContents(file.string() + ".corrupt"), firstDamage);
     EXPECT_EQ(TestSupport::fileContents(file.string() + ".corrupt-2"), secondDamage);
+}
+
+TEST_F(UserDefaultsTest, HostileFilesCountAsUnreadableAndAreMovedAside)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> plant;
+    };
+    const Case cases[] = {
+        {"deep nesting", [](const fs::path& path) { writeFile(path, std::string(300000, '[')); }},
+        {"deep nesting in a value",
+         [](const fs::path& path) { writeFile(path, "{\"a\": " + std::string(300000, '{')); }},
+        {"FIFO", [](const fs::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+        {"folder", [](const fs::path& path) { fs::create_directory(path); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(file.parent_path());
+        fs::create_directories(file.parent_path());
+        c.plant(file);
+        const auto planted = fs::symlink_status(file).type();
+        {
+            UserDefaults defaults(file);
+            EXPECT_FALSE(defaults.object("selectedModel"));
+            defaults.set(std::string("base"), "selectedModel");
+        }
+        EXPECT_EQ(fs::symlink_status(file.string() + ".corrupt").type(), planted);
+        EXPECT_EQ(UserDefaults(file).string("selectedModel"), "base");
+    }
+}
+
+TEST_F(UserDefaultsTest, ProcessesWritingTheFileKeepEachOthersKeys)
+{
+    constexpr int keysPerProcess = 40;
+    {
+        UserDefaults defaults(file);
+        defaults.set(std::string("small"), "selectedModel");
+    }
+    std::vector<pid_t> children;
+    for (int process = 0; process < 2; ++process) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            UserDefaults defaults(file);
+            for (int k = 0; k < keysPerProcess; ++k)
+                defaults.set(std::int64_t {k}, "key-" + std::to_string(process) + "-" + std::to_string(k));
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    UserDefaults reopened(file);
+    EXPECT_EQ(reopened.string("selectedModel"), "small");
+    for (int process = 0; process < 2; ++process)
+        for (int k = 0; k < keysPerProcess; ++k)
+            EXPECT_EQ(reopened.object("key-" + std::to_string(process) + "-" + std::to_string(k)),
+                      DefaultsValue(std::int64_t {k}));
+}
+
+TEST_F(UserDefaultsTest, AChangeKeepsOtherWritersChangesAndShowsThem)
+{
+    UserDefaults first(file);
+    UserDefaults second(file);
+    first.set(std::string("tiny"), "selectedModel");
+    first.set(true, "removeFillers");
+    second.set(std::string("de"), "selectedLanguage");
+    second.removeObject("removeFillers"); // unknown to it until its last write
+    first.set(false, "enableCommands");
+
+    UserDefaults reopened(file);
+    EXPECT_EQ(reopened.string("selectedModel"), "tiny");
+    EXPECT_EQ(reopened.string("selectedLanguage"), "de");
+    EXPECT_EQ(reopened.object("enableCommands"), DefaultsValue(false));
+    EXPECT_EQ(first.string("selectedLanguage"), "de");
+    EXPECT_FALSE(reopened.object("removeFillers"));
+}
+
+TEST_F(UserDefaultsTest, ASymbolicLinkAtThePathKeepsPointingWhereItPointed)
+{
+    fs::create_directories(folder / "dotfiles");
+    fs::create_directories(file.parent_path());
+    writeFile(folder / "dotfiles" / "qel.json", R"({"selectedModel": "tiny"})");
+    fs::create_symlink(folder / "dotfiles" / "qel.json", file);
+
+    UserDefaults defaults(file);
+    EXPECT_EQ(defaults.string("selectedModel"), "tiny");
+    defaults.set(std::string("base"), "selectedModel");
+
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(UserDefaults(folder / "dotfiles" / "qel.json").string("selectedModel"), "base");
 }
 
 TEST_F(UserDefaultsTest, EntriesOfOtherTypesSurviveARewrite)
