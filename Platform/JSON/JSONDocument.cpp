@@ -175,9 +175,13 @@ ParseError::ParseError(const std::string& problem, std::size_t offset)
 
 rapidjson::Document parseDocument(std::string_view text, const ParseOptions& options)
 {
+    constexpr unsigned nanAndInfinity = rapidjson::kParseNanAndInfFlag;
+    constexpr unsigned validUTF8 = rapidjson::kParseValidateEncodingFlag;
     if (options.allowNanAndInfinity)
-        return parseWith<rapidjson::kParseNanAndInfFlag>(text, options.maxDepth);
-    return parseWith<rapidjson::kParseDefaultFlags>(text, options.maxDepth);
+        return options.requireValidUTF8 ? parseWith<nanAndInfinity | validUTF8>(text, options.maxDepth)
+                                        : parseWith<nanAndInfinity>(text, options.maxDepth);
+    return options.requireValidUTF8 ? parseWith<validUTF8>(text, options.maxDepth)
+                                    : parseWith<rapidjson::kParseDefaultFlags>(text, options.maxDepth);
 }
 
 std::string serialize(const rapidjson::Value& value, const WriteOptions& options)

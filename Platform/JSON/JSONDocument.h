@@ -39,6 +39,8 @@ struct ParseOptions {
     bool allowNanAndInfinity = false;
     // Objects and arrays nested deeper than this are refused.
     std::size_t maxDepth = defaultMaxDepth;
+    // Refuse text that is not valid UTF-8 instead of passing its bytes on.
+    bool requireValidUTF8 = false;
 };
 
 // Parses a whole document (one value with nothing but white space after it)

@@ -40,6 +40,15 @@ TEST(JSONDocument, DepthLimitAndNonFiniteNumbersAreOptions)
     EXPECT_TRUE(parseDocument(deepest).IsArray());
     EXPECT_THROW(parseDocument("[[[1]]]", {.maxDepth = 2}), ParseError);
 
+    const std::string latin1 = "[\"caf\xE9\"]";
+    EXPECT_EQ(parseDocument(latin1)[0].GetStringLength(), 4u);
+    try {
+        parseDocument(latin1, {.requireValidUTF8 = true});
+        ADD_FAILURE() << "invalid UTF-8 was parsed";
+    } catch (const ParseError& error) {
+        EXPECT_EQ(std::string(error.what()), "Invalid encoding in string. at offset 5");
+    }
+
     const auto document = parseDocument(R"({"n": NaN, "i": -Infinity})", {.allowNanAndInfinity = true});
     EXPECT_TRUE(std::isnan(document["n"].GetDouble()));
     EXPECT_EQ(document["i"].GetDouble(), -INFINITY);
