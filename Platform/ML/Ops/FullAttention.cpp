@@ -2,8 +2,8 @@
 
 #include "Platform/Concurrency/ParallelFor.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
-#include "Platform/ML/Ops/BlockProduct.h"
-#include "Platform/ML/Ops/Kernels.h"
+#include "Platform/ML/Simd/BlockProduct.h"
+#include "Platform/ML/Simd/Elementwise.h"
 
 #include <algorithm>
 #include <cmath>

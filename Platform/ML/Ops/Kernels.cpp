@@ -2,11 +2,10 @@
 
 #include "Platform/Concurrency/ParallelFor.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
-#include "Platform/ML/Ops/VectorProduct.h"
+#include "Platform/ML/Simd/Elementwise.h"
+#include "Platform/ML/Simd/VectorProduct.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <cblas.h>
 #include <cmath>
 
@@ -29,42 +28,6 @@ long rowGrain(int width)
     return std::max(1L, kRowGrainElements / std::max(width, 1));
 }
 
-// exp(x) to about 2 ulp, written so the compiler vectorises loops that call
-// it: the libm call in a loop is the encoder's largest cost after BLAS.
-inline float fastExp(float x)
-{
-    x = std::min(std::max(x, -87.0f), 88.0f);
-    constexpr float log2e = 1.44269504088896341f;
-    constexpr float roundingShift = 12582912.0f; // 1.5 · 2^23: adding it rounds to an integer
-    const float k = (x * log2e + roundingShift) - roundingShift;
-    // r = x − k·ln 2, in two parts to keep the low bits.
-    const float r = (x - k * 0.693359375f) + k * 2.12194440e-4f;
-    float p = 1.9875691500e-4f;
-    p = p * r + 1.3981999507e-3f;
-    p = p * r + 8.3334519073e-3f;
-    p = p * r + 4.1665795894e-2f;
-    p = p * r + 1.6666665459e-1f;
-    p = p * r + 5.0000001201e-1f;
-    p = p * r * r + r + 1.0f;
-    const int32_t scale = (static_cast<int32_t>(k) + 127) << 23;
-    return p * std::bit_cast<float>(scale);
-}
-
-// erf(x) with an absolute error below 1.5e-7 (Abramowitz and Stegun
-// 7.1.26), vectorisable like fastExp.
-inline float fastErf(float x)
-{
-    const float a = std::fabs(x);
-    const float t = 1.0f / (1.0f + 0.3275911f * a);
-    float p = 1.061405429f;
-    p = p * t - 1.453152027f;
-    p = p * t + 1.421413741f;
-    p = p * t - 0.284496736f;
-    p = p * t + 0.254829592f;
-    const float y = 1.0f - p * t * fastExp(-a * a);
-    return std::copysign(y, x);
-}
-
 void normaliseRow(const LayerNormWeights& norm, const float* x, int width, float* y)
 {
     double sum = 0.0;
@@ -79,14 +42,6 @@ void normaliseRow(const LayerNormWeights& norm, const float* x, int width, float
     const float scale = 1.0f / std::sqrt(static_cast<float>(squares / width) + 1e-5f);
     for (int i = 0; i < width; ++i)
         y[i] = (x[i] - mean) * scale * norm.weight[i] + norm.bias[i];
-}
-
-// Wider vectors where the processor has them.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void geluSpan(float* values, long count)
-{
-    constexpr float invSqrt2 = 0.70710678118654752f;
-    for (long i = 0; i < count; ++i)
-        values[i] = 0.5f * values[i] * (1.0f + fastErf(values[i] * invSqrt2));
 }
 
 } // namespace
@@ -137,40 +92,6 @@ void gelu(float* values, long count)
     Platform::parallelFor(count, kGeluGrain, computeThreads(), [&](long begin, long end) {
         geluSpan(values + begin, end - begin);
     });
-}
-
-__attribute__((target_clones("avx512f", "avx2", "default"))) void softmax(float* values, int count)
-{
-    // Eight independent lanes let the compiler keep the reductions in vectors.
-    constexpr int lanes = 8;
-    float maxima[lanes], sums[lanes];
-    for (int j = 0; j < lanes; ++j)
-        maxima[j] = -INFINITY;
-    const int whole = count / lanes * lanes;
-    for (int i = 0; i < whole; i += lanes)
-        for (int j = 0; j < lanes; ++j)
-            maxima[j] = values[i + j] > maxima[j] ? values[i + j] : maxima[j];
-    float maximum = -INFINITY;
-    for (int j = 0; j < lanes; ++j)
-        maximum = std::max(maximum, maxima[j]);
-    for (int i = whole; i < count; ++i)
-        maximum = std::max(maximum, values[i]);
-
-    for (int i = 0; i < count; ++i)
-        values[i] = fastExp(values[i] - maximum);
-    for (int j = 0; j < lanes; ++j)
-        sums[j] = 0.0f;
-    for (int i = 0; i < whole; i += lanes)
-        for (int j = 0; j < lanes; ++j)
-            sums[j] += values[i + j];
-    float sum = 0.0f;
-    for (int j = 0; j < lanes; ++j)
-        sum += sums[j];
-    for (int i = whole; i < count; ++i)
-        sum += values[i];
-    const float inverse = 1.0f / sum;
-    for (int i = 0; i < count; ++i)
-        values[i] *= inverse;
 }
 
 void addInPlace(float* target, const float* source, long count)

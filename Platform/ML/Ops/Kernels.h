@@ -17,9 +17,6 @@ void layerNorm(const LayerNormWeights& norm, const float* in, int rows, int widt
 // Exact (erf) GELU in place.
 void gelu(float* values, long count);
 
-// Numerically stable softmax in place.
-void softmax(float* values, int count);
-
 // target[i] += source[i].
 void addInPlace(float* target, const float* source, long count);
 

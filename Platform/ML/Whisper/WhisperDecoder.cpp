@@ -3,6 +3,7 @@
 #include "Platform/Concurrency/ParallelFor.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Ops/Kernels.h"
+#include "Platform/ML/Simd/Elementwise.h"
 
 #include <algorithm>
 #include <cblas.h>

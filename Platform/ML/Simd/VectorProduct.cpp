@@ -1,4 +1,4 @@
-#include "Platform/ML/Ops/VectorProduct.h"
+#include "Platform/ML/Simd/VectorProduct.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "Platform/ML/Ops/BlockProduct.h"
+#include "Platform/ML/Simd/BlockProduct.h"
 
 #include <cstring>
 
