@@ -3,29 +3,68 @@
 // Generic JSON coding for values and records. A record takes part by offering
 //     rapidjson::Value toJSON(Platform::JSON::Allocator&) const;
 //     static Record fromJSON(const rapidjson::Value&);
-// Booleans, integers, floating-point numbers, strings, optionals (null when
-// empty) and vectors of any of these are coded directly.
+// and builds its object with encodeMember/decodeMember below, so every record
+// treats keys alike: an optional member is written only when present and reads
+// as absent when missing or null; any other member is required; unknown keys
+// are ignored. Booleans, integers, floating-point numbers, strings, optionals
+// (null when empty), vectors and integer-keyed maps of any of these are coded
+// directly.
 
 #include <charconv>
+#include <cmath>
 #include <concepts>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <optional>
 #include <rapidjson/document.h>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace Platform::JSON {
 
 using Allocator = rapidjson::Document::AllocatorType;
 
-// A JSON value that does not have the shape the decoded type needs.
+// A JSON value that does not have the shape the decoded type needs. The
+// description says what is wrong; the coding path says where: member keys, and
+// array positions as decimal text, outermost first.
 class DecodingError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DecodingError(const std::string& description, std::vector<std::string> codingPath = {})
+        : std::runtime_error(description), codingPath_(std::move(codingPath))
+    {
+    }
+
+    const std::vector<std::string>& codingPath() const { return codingPath_; }
+
+    // The same error seen from one level further out.
+    DecodingError inside(std::string component) const
+    {
+        std::vector<std::string> path;
+        path.reserve(codingPath_.size() + 1);
+        path.push_back(std::move(component));
+        path.insert(path.end(), codingPath_.begin(), codingPath_.end());
+        return DecodingError(what(), std::move(path));
+    }
+
+private:
+    std::vector<std::string> codingPath_;
 };
+
+// Runs `decode` and puts `component` in front of the path of any decoding error.
+template <class Decode>
+auto decodingAt(std::string_view component, Decode&& decode) -> decltype(decode())
+{
+    try {
+        return std::forward<Decode>(decode)();
+    } catch (const DecodingError& error) {
+        throw error.inside(std::string(component));
+    }
+}
 
 template <class T>
 concept SelfCoding = requires(const T& value, Allocator& allocator, const rapidjson::Value& json) {
@@ -111,7 +150,13 @@ struct Coding<T> {
     {
         if (!json.IsNumber())
             throw DecodingError("Expected a number");
-        return static_cast<T>(json.GetDouble());
+        const double number = json.GetDouble();
+        if (std::isfinite(number) && std::isinf(static_cast<T>(number))) {
+            char text[32];
+            throw DecodingError("The number " + std::string(text, std::to_chars(text, text + sizeof text, number).ptr)
+                                + " does not fit a 32-bit float");
+        }
+        return static_cast<T>(number);
     }
 };
 
@@ -160,9 +205,90 @@ struct Coding<std::vector<T>> {
         std::vector<T> values;
         values.reserve(json.Size());
         for (const auto& element : json.GetArray())
-            values.push_back(JSON::decode<T>(element));
+            values.push_back(decodingAt(std::to_string(values.size()), [&] { return JSON::decode<T>(element); }));
         return values;
     }
 };
+
+// A map keyed by integers is an object keyed by their decimal text.
+template <class Key, class T>
+    requires std::integral<Key>
+struct Coding<std::map<Key, T>> {
+    static rapidjson::Value encode(const std::map<Key, T>& values, Allocator& allocator)
+    {
+        rapidjson::Value object(rapidjson::kObjectType);
+        for (const auto& [key, value] : values) {
+            const std::string text = std::to_string(key);
+            object.AddMember(rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator),
+                             JSON::encode(value, allocator), allocator);
+        }
+        return object;
+    }
+    static std::map<Key, T> decode(const rapidjson::Value& json)
+    {
+        if (!json.IsObject())
+            throw DecodingError("Expected an object");
+        std::map<Key, T> values;
+        for (const auto& member : json.GetObject()) {
+            const std::string_view text(member.name.GetString(), member.name.GetStringLength());
+            Key key {};
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), key);
+            if (error != std::errc() || end != text.data() + text.size())
+                throw DecodingError("Expected an integer key, found \"" + std::string(text) + "\"");
+            values.insert_or_assign(key, decodingAt(text, [&] { return JSON::decode<T>(member.value); }));
+        }
+        return values;
+    }
+};
+
+// Members of records.
+
+inline rapidjson::Value memberKey(std::string_view key, Allocator& allocator)
+{
+    return rapidjson::Value(key.data(), static_cast<rapidjson::SizeType>(key.size()), allocator);
+}
+
+template <class T>
+void encodeMember(rapidjson::Value& object, std::string_view key, const T& value, Allocator& allocator)
+{
+    object.AddMember(memberKey(key, allocator), JSON::encode(value, allocator), allocator);
+}
+
+// Written only when present.
+template <class T>
+void encodeOptionalMember(rapidjson::Value& object, std::string_view key, const std::optional<T>& value,
+                          Allocator& allocator)
+{
+    if (value)
+        encodeMember(object, key, *value, allocator);
+}
+
+inline const rapidjson::Value* findMember(const rapidjson::Value& object, std::string_view key)
+{
+    if (!object.IsObject())
+        throw DecodingError("Expected an object");
+    auto member = object.FindMember(rapidjson::Value(rapidjson::StringRef(key.data(), key.size())));
+    return member == object.MemberEnd() ? nullptr : &member->value;
+}
+
+// A required member: a missing key fails, naming the key.
+template <class T>
+T decodeMember(const rapidjson::Value& object, std::string_view key)
+{
+    const rapidjson::Value* value = findMember(object, key);
+    if (!value)
+        throw DecodingError("No value for the key \"" + std::string(key) + "\"");
+    return decodingAt(key, [&] { return JSON::decode<T>(*value); });
+}
+
+// An optional member: missing or null reads as absent.
+template <class T>
+std::optional<T> decodeOptionalMember(const rapidjson::Value& object, std::string_view key)
+{
+    const rapidjson::Value* value = findMember(object, key);
+    if (!value || value->IsNull())
+        return std::nullopt;
+    return decodingAt(key, [&] { return JSON::decode<T>(*value); });
+}
 
 } // namespace Platform::JSON

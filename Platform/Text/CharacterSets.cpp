@@ -40,4 +40,19 @@ std::string_view trimming(std::string_view text, CharacterSet set) {
     return text.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
 }
 
+std::string removing(std::string_view text, CharacterSet set) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    std::string kept;
+    kept.reserve(text.size());
+    for (int32_t offset = 0; offset < length;) {
+        const int32_t start = offset;
+        UChar32 c = 0;
+        U8_NEXT(bytes, offset, length, c);
+        if (c < 0 || !contains(set, static_cast<char32_t>(c)))
+            kept.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(offset - start)));
+    }
+    return kept;
+}
+
 } // namespace Platform

@@ -2,6 +2,7 @@
 
 // Unicode character sets used to trim text, tested code point by code point.
 
+#include <string>
 #include <string_view>
 
 namespace Platform {
@@ -16,5 +17,8 @@ bool contains(CharacterSet set, char32_t codePoint);
 
 // The text without the set's code points at both ends.
 std::string_view trimming(std::string_view text, CharacterSet set);
+
+// The text without any of the set's code points.
+std::string removing(std::string_view text, CharacterSet set);
 
 } // namespace Platform

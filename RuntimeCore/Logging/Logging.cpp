@@ -1,6 +1,7 @@
 #include "RuntimeCore/Logging/Logging.h"
 
-#include <cstdio>
+#include "Platform/Text/Format.h"
+
 #include <fstream>
 #include <unistd.h>
 
@@ -83,12 +84,7 @@ std::string Logging::formatTimeWithPercentage(double time, double runs, double t
     double milliseconds = time * 1000;
     double perRun = runs > 0 ? milliseconds / runs : 0;
     double percentage = milliseconds / totalTime * 100;
-    int length = std::snprintf(nullptr, 0, format, milliseconds, runs, perRun, percentage);
-    if (length < 0)
-        return {};
-    std::string text(static_cast<size_t>(length), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, milliseconds, runs, perRun, percentage);
-    return text;
+    return Platform::formatted(format, milliseconds, runs, perRun, percentage);
 }
 
 Platform::SignpostIntervalState Logging::beginSignpost(std::string_view intervalName,

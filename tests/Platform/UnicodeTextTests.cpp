@@ -1,7 +1,9 @@
 #include "Platform/Text/CaseMapping.h"
 #include "Platform/Text/CharacterSets.h"
 #include "Platform/Text/Graphemes.h"
+#include "Platform/Text/LanguageRecognizer.h"
 #include "Platform/Text/Normalization.h"
+#include "Platform/Text/UnicodeScalars.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,43 @@ TEST(CharacterSets, TrimTheUnicodeSets)
         {"", CharacterSet::whitespacesAndNewlines, ""},
     };
     for (const auto& c : cases) EXPECT_EQ(trimming(c.text, c.set), c.expected) << c.text;
+}
+
+TEST(CharacterSets, RemoveEveryCodePointOfASet)
+{
+    EXPECT_EQ(removing("¿«Don't», she—said…?", CharacterSet::punctuation), "Dont shesaid");
+    EXPECT_EQ(removing("$5+ ok", CharacterSet::punctuation), "$5+ ok");
+    // A malformed byte is not a code point of any set and stays.
+    EXPECT_EQ(removing("a\xFF!", CharacterSet::punctuation), "a\xFF");
+}
+
+TEST(UnicodeScalars, DecodeCodePointsAndMarkMalformedBytes)
+{
+    EXPECT_EQ(unicodeScalars("aé。😀"), (std::u32string {U'a', 0xE9, 0x3002, 0x1F600}));
+    EXPECT_EQ(unicodeScalars("\xE3\x81"), std::u32string {0xFFFD});
+    EXPECT_EQ(unicodeScalars(""), std::u32string {});
+}
+
+TEST(LanguageRecognizer, DominantLanguageByScript)
+{
+    const struct {
+        const char* text;
+        std::optional<std::string> language;
+    } cases[] = {
+        {"你好，世界", "zh"},
+        {"こんにちは世界", "ja"},
+        {"東京都に住む", "ja"}, // Han with a little kana is Japanese
+        {"สวัสดีครับ", "th"},
+        {"ສະບາຍດີ", "lo"},
+        {"မင်္ဂလာပါ", "my"},
+        {"안녕하세요 세계", "ko"},
+        {"Hello world", std::nullopt},
+        {"Привет, мир", std::nullopt},
+        {"Hello 世界, how are you", std::nullopt},
+        {"123 !?", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(dominantLanguage(c.text), c.language) << c.text;
 }
 
 TEST(Normalization, ComposesToNFC)
