@@ -5,6 +5,8 @@
 #include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
+
+#include <cmath>
 #include <vector>
 
 namespace Platform::JSON {
@@ -86,38 +88,61 @@ rapidjson::Document parseWith(std::string_view text, std::size_t maxDepth)
     return document;
 }
 
+// False for a number the writer refuses.
 template <class Writer>
-void writeScalar(const rapidjson::Value& value, Writer& writer)
+bool writeScalar(const rapidjson::Value& value, Writer& writer)
 {
-    bool written = true;
     if (value.IsNull())
-        written = writer.Null();
-    else if (value.IsBool())
-        written = writer.Bool(value.GetBool());
-    else if (value.IsString())
-        written = writer.String(value.GetString(), value.GetStringLength());
-    else if (value.IsDouble())
-        written = writer.Double(value.GetDouble());
-    else if (value.IsInt())
-        written = writer.Int(value.GetInt());
-    else if (value.IsUint())
-        written = writer.Uint(value.GetUint());
-    else if (value.IsInt64())
-        written = writer.Int64(value.GetInt64());
-    else
-        written = writer.Uint64(value.GetUint64());
-    if (!written)
-        throw WriteError("Cannot write the number " + std::to_string(value.GetDouble()) + " as JSON");
+        return writer.Null();
+    if (value.IsBool())
+        return writer.Bool(value.GetBool());
+    if (value.IsString())
+        return writer.String(value.GetString(), value.GetStringLength());
+    if (value.IsDouble())
+        return writer.Double(value.GetDouble());
+    if (value.IsInt())
+        return writer.Int(value.GetInt());
+    if (value.IsUint())
+        return writer.Uint(value.GetUint());
+    if (value.IsInt64())
+        return writer.Int64(value.GetInt64());
+    return writer.Uint64(value.GetUint64());
+}
+
+struct OpenContainer {
+    const rapidjson::Value* container;
+    SizeType next;
+};
+
+// Where the value last taken from the innermost container lies, as
+// segments[0].avgLogprob.
+std::string pathOf(const std::vector<OpenContainer>& open)
+{
+    std::string path;
+    for (const OpenContainer& level : open) {
+        const SizeType index = level.next - 1;
+        if (level.container->IsArray()) {
+            path += "[" + std::to_string(index) + "]";
+        } else {
+            const rapidjson::Value& key = level.container->MemberBegin()[index].name;
+            path += (path.empty() ? "" : ".") + std::string(key.GetString(), key.GetStringLength());
+        }
+    }
+    return path;
+}
+
+WriteError unwritableNumber(double number, const std::vector<OpenContainer>& open)
+{
+    const char* name = std::isnan(number) ? "NaN" : number > 0 ? "infinity" : "-infinity";
+    const std::string path = pathOf(open);
+    return WriteError(std::string("Cannot write ") + name + (path.empty() ? "" : " at \"" + path + "\"")
+                      + ": JSON has no number for it");
 }
 
 // Walks the value with an explicit stack of the containers still open.
 template <class Writer>
 void writeIteratively(const rapidjson::Value& root, Writer& writer)
 {
-    struct OpenContainer {
-        const rapidjson::Value* container;
-        SizeType next;
-    };
     std::vector<OpenContainer> open;
     const rapidjson::Value* pending = &root;
     for (;;) {
@@ -128,8 +153,8 @@ void writeIteratively(const rapidjson::Value& root, Writer& writer)
             } else if (pending->IsArray()) {
                 writer.StartArray();
                 open.push_back({pending, 0});
-            } else {
-                writeScalar(*pending, writer);
+            } else if (!writeScalar(*pending, writer)) {
+                throw unwritableNumber(pending->GetDouble(), open);
             }
             pending = nullptr;
         }

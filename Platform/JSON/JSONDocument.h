@@ -23,8 +23,9 @@ private:
     std::size_t offset_;
 };
 
-// A value that cannot be written as JSON (a number that is not finite, where
-// such numbers are not allowed).
+// A value that cannot be written as JSON: a number that is not finite, where
+// such numbers are not allowed. what() names where the number lies, as
+// segments[0].avgLogprob.
 class WriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -1,4 +1,5 @@
 #include "Platform/JSON/JSONCoding.h"
+#include "Platform/JSON/JSONDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +29,6 @@ struct Outer {
     static Outer fromJSON(const rapidjson::Value& json) { return {decodeMember<std::vector<Inner>>(json, "items")}; }
 };
 
-rapidjson::Document parsed(const char* text)
-{
-    rapidjson::Document document;
-    document.Parse(text);
-    return document;
-}
-
 } // namespace
 
 TEST(JSONCoding, DecodingErrorsSayWhatAndWhere)
@@ -54,7 +48,7 @@ TEST(JSONCoding, DecodingErrorsSayWhatAndWhere)
     };
     for (const Case& c : cases) {
         try {
-            Outer::fromJSON(parsed(c.json));
+            Outer::fromJSON(parseDocument(c.json));
             ADD_FAILURE() << c.json;
         } catch (const DecodingError& error) {
             EXPECT_STREQ(error.what(), c.description) << c.json;
@@ -70,8 +64,8 @@ TEST(JSONCoding, OptionalMembersAreWrittenOnlyWhenPresentAndReadMissingOrNullAsA
     EXPECT_FALSE(json.HasMember("note"));
     EXPECT_EQ(json["value"].GetDouble(), 0.1); // the float's own shortest form
 
-    EXPECT_FALSE(decode<Inner>(parsed(R"({"value":1,"note":null,"unknown":[]})")).note);
-    EXPECT_EQ(decode<Inner>(parsed(R"({"value":1,"note":"n"})")).note, "n");
+    EXPECT_FALSE(decode<Inner>(parseDocument(R"({"value":1,"note":null,"unknown":[]})")).note);
+    EXPECT_EQ(decode<Inner>(parseDocument(R"({"value":1,"note":"n"})")).note, "n");
 
     const std::map<int, float> map {{-3, 0.5f}, {50364, -0.25f}};
     rapidjson::Value mapJSON = encode(map, document.GetAllocator());

@@ -56,6 +56,27 @@ TEST(JSONDocument, DepthLimitAndNonFiniteNumbersAreOptions)
     EXPECT_THROW(serialize(document), Platform::JSON::WriteError);
 }
 
+TEST(JSONDocument, RefusedNumbersAreNamedByTheirPath)
+{
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"NaN", "Cannot write NaN: JSON has no number for it"},
+        {R"({"a":1,"b":-Infinity})", R"(Cannot write -infinity at "b": JSON has no number for it)"},
+        {R"({"segments":[{"start":0},{"tokenLogProbs":[{"1":0},{"7":Infinity}]}]})",
+         R"(Cannot write infinity at "segments[1].tokenLogProbs[1].7": JSON has no number for it)"},
+    };
+    for (const auto& c : cases) {
+        try {
+            serialize(parseDocument(c.text, {.allowNanAndInfinity = true}));
+            ADD_FAILURE() << c.text;
+        } catch (const Platform::JSON::WriteError& error) {
+            EXPECT_STREQ(error.what(), c.message);
+        }
+    }
+}
+
 TEST(JSONDocument, WritesWhatItReadsAndAnyDepthWithoutRecursion)
 {
     const std::string text =

@@ -66,8 +66,7 @@ TEST(DecodingOptions, DefaultJSONLeavesOutAbsentOptionalsAndReadsBackEqual)
 
 TEST(DecodingOptions, ReadingAppliesNoDefaults)
 {
-    rapidjson::Document document;
-    document.Parse(encodedText(DecodingOptions {}).c_str());
+    rapidjson::Document document = Platform::JSON::parseDocument(encodedText(DecodingOptions {}));
 
     document.RemoveMember("concurrentWorkerCount");
     try {

@@ -3,6 +3,7 @@
 #include "RadozodEri/JSONText.h"
 #include "Support/LogCapture.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -43,6 +44,19 @@ TEST(TranscriptionResult, SeekTimeIsAlwaysWrittenAndRequiredButTheTwinLeavesItOu
 
     const TranscriptionResultStruct shifted {.text = "hi", .language = "en", .seekTime = 30.5f};
     EXPECT_EQ(decodedText<TranscriptionResult>(encodedText(shifted)).seekTime(), 30.5f);
+}
+
+TEST(TranscriptionResult, NonFiniteNumbersAreRefusedNamingTheirKey)
+{
+    TranscriptionSegment broken = segment(0, 0, 1, " hi");
+    broken.avgLogprob = std::nanf("");
+    const TranscriptionResult result("hi", {segment(0, 0, 1, " ok"), broken}, "en", {});
+    try {
+        encodedText(result);
+        FAIL() << "a NaN was written";
+    } catch (const Platform::JSON::WriteError& error) {
+        EXPECT_NE(std::string(error.what()).find(R"("segments[1].avgLogprob")"), std::string::npos) << error.what();
+    }
 }
 
 TEST(TranscriptionResult, SegmentJSONKeepsTokenIdsAsDecimalKeysAndWordsOptional)

@@ -53,8 +53,7 @@ TEST(TranscriptionTimings, JSONHasAllThirtyFourKeysAndNeedsEach)
               0u);
     EXPECT_EQ(decodedText<TranscriptionTimings>(encodedText(fullRecord)), fullRecord);
 
-    rapidjson::Document document;
-    document.Parse(text.c_str());
+    const rapidjson::Document document = Platform::JSON::parseDocument(text);
     ASSERT_EQ(document.MemberCount(), 34u);
     for (const auto& member : document.GetObject()) {
         rapidjson::Document missingOne;
