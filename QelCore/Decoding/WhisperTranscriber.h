@@ -16,7 +16,7 @@ namespace QelCore {
 using Platform::ML::WhisperModel;
 
 struct DecodingSettings {
-    // The language to transcribe in, as an index into Platform::ML::whisperLanguageCodes();
+    // The language to transcribe in, as an index into Platform::ML::whisperLanguages();
     // nothing means detect it from the first window. Ignored by English-only models.
     std::optional<int> language;
     // Tokens that prime recognition; only the most recent ones that fit are used.

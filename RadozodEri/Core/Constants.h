@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace RadozodEri {
@@ -30,6 +32,12 @@ struct Constants {
     static constexpr std::string_view defaultRemoteEndpoint = "https://hub.example.invalid";
     // Characters that frame a special token's text, as in "<|en|>".
     static constexpr std::string_view specialTokenCharacters = "<|>";
+
+    // Lower-case English language names to language codes, other names a
+    // language goes by included ("burmese" and "myanmar" are both "my").
+    static const std::unordered_map<std::string, std::string>& languages();
+    // The distinct codes of `languages`.
+    static const std::unordered_set<std::string>& languageCodes();
 
     // The built-in model-support table, used when a repository has none.
     static ModelSupportConfig fallbackModelSupportConfig();

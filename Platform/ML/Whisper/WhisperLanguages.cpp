@@ -6,25 +6,120 @@
 namespace Platform::ML {
 namespace {
 
-constexpr std::array<std::string_view, 100> kLanguageCodes = {
-    "en", "zh", "de", "es", "ru", "ko", "fr", "ja", "pt", "tr", "pl", "ca", "nl", "ar", "sv",
-    "it", "id", "hi", "fi", "vi", "he", "uk", "el", "ms", "cs", "ro", "da", "hu", "ta", "no",
-    "th", "ur", "hr", "bg", "lt", "la", "mi", "ml", "cy", "sk", "te", "fa", "lv", "bn", "sr",
-    "az", "sl", "kn", "et", "mk", "br", "eu", "is", "hy", "ne", "mn", "bs", "kk", "sq", "sw",
-    "gl", "mr", "pa", "si", "km", "sn", "yo", "so", "af", "oc", "ka", "be", "tg", "sd", "gu",
-    "am", "yi", "lo", "uz", "fo", "ht", "ps", "tk", "nn", "mt", "sa", "lb", "my", "bo", "tl",
-    "mg", "as", "tt", "haw", "ln", "ha", "ba", "jw", "su", "yue"};
+constexpr std::array<WhisperLanguage, 100> kLanguages = {{
+    {"en", {"english"}},
+    {"zh", {"chinese", "mandarin"}},
+    {"de", {"german"}},
+    {"es", {"spanish", "castilian"}},
+    {"ru", {"russian"}},
+    {"ko", {"korean"}},
+    {"fr", {"french"}},
+    {"ja", {"japanese"}},
+    {"pt", {"portuguese"}},
+    {"tr", {"turkish"}},
+    {"pl", {"polish"}},
+    {"ca", {"catalan", "valencian"}},
+    {"nl", {"dutch", "flemish"}},
+    {"ar", {"arabic"}},
+    {"sv", {"swedish"}},
+    {"it", {"italian"}},
+    {"id", {"indonesian"}},
+    {"hi", {"hindi"}},
+    {"fi", {"finnish"}},
+    {"vi", {"vietnamese"}},
+    {"he", {"hebrew"}},
+    {"uk", {"ukrainian"}},
+    {"el", {"greek"}},
+    {"ms", {"malay"}},
+    {"cs", {"czech"}},
+    {"ro", {"romanian", "moldavian", "moldovan"}},
+    {"da", {"danish"}},
+    {"hu", {"hungarian"}},
+    {"ta", {"tamil"}},
+    {"no", {"norwegian"}},
+    {"th", {"thai"}},
+    {"ur", {"urdu"}},
+    {"hr", {"croatian"}},
+    {"bg", {"bulgarian"}},
+    {"lt", {"lithuanian"}},
+    {"la", {"latin"}},
+    {"mi", {"maori"}},
+    {"ml", {"malayalam"}},
+    {"cy", {"welsh"}},
+    {"sk", {"slovak"}},
+    {"te", {"telugu"}},
+    {"fa", {"persian"}},
+    {"lv", {"latvian"}},
+    {"bn", {"bengali"}},
+    {"sr", {"serbian"}},
+    {"az", {"azerbaijani"}},
+    {"sl", {"slovenian"}},
+    {"kn", {"kannada"}},
+    {"et", {"estonian"}},
+    {"mk", {"macedonian"}},
+    {"br", {"breton"}},
+    {"eu", {"basque"}},
+    {"is", {"icelandic"}},
+    {"hy", {"armenian"}},
+    {"ne", {"nepali"}},
+    {"mn", {"mongolian"}},
+    {"bs", {"bosnian"}},
+    {"kk", {"kazakh"}},
+    {"sq", {"albanian"}},
+    {"sw", {"swahili"}},
+    {"gl", {"galician"}},
+    {"mr", {"marathi"}},
+    {"pa", {"punjabi", "panjabi"}},
+    {"si", {"sinhala", "sinhalese"}},
+    {"km", {"khmer"}},
+    {"sn", {"shona"}},
+    {"yo", {"yoruba"}},
+    {"so", {"somali"}},
+    {"af", {"afrikaans"}},
+    {"oc", {"occitan"}},
+    {"ka", {"georgian"}},
+    {"be", {"belarusian"}},
+    {"tg", {"tajik"}},
+    {"sd", {"sindhi"}},
+    {"gu", {"gujarati"}},
+    {"am", {"amharic"}},
+    {"yi", {"yiddish"}},
+    {"lo", {"lao"}},
+    {"uz", {"uzbek"}},
+    {"fo", {"faroese"}},
+    {"ht", {"haitian creole", "haitian"}},
+    {"ps", {"pashto", "pushto"}},
+    {"tk", {"turkmen"}},
+    {"nn", {"nynorsk"}},
+    {"mt", {"maltese"}},
+    {"sa", {"sanskrit"}},
+    {"lb", {"luxembourgish", "letzeburgesch"}},
+    {"my", {"myanmar", "burmese"}},
+    {"bo", {"tibetan"}},
+    {"tl", {"tagalog"}},
+    {"mg", {"malagasy"}},
+    {"as", {"assamese"}},
+    {"tt", {"tatar"}},
+    {"haw", {"hawaiian"}},
+    {"ln", {"lingala"}},
+    {"ha", {"hausa"}},
+    {"ba", {"bashkir"}},
+    {"jw", {"javanese"}},
+    {"su", {"sundanese"}},
+    {"yue", {"cantonese"}},
+}};
 
 } // namespace
 
-std::span<const std::string_view> whisperLanguageCodes() { return kLanguageCodes; }
+std::span<const WhisperLanguage> whisperLanguages() { return kLanguages; }
 
 std::optional<int> whisperLanguageIndex(std::string_view code)
 {
-    auto it = std::find(kLanguageCodes.begin(), kLanguageCodes.end(), code);
-    if (it == kLanguageCodes.end())
+    auto it = std::find_if(kLanguages.begin(), kLanguages.end(),
+                           [&](const WhisperLanguage& language) { return language.code == code; });
+    if (it == kLanguages.end())
         return std::nullopt;
-    return static_cast<int>(it - kLanguageCodes.begin());
+    return static_cast<int>(it - kLanguages.begin());
 }
 
 } // namespace Platform::ML
