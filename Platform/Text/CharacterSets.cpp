@@ -1,5 +1,7 @@
 #include "Platform/Text/CharacterSets.h"
 
+#include "Platform/Text/UnicodeScalars.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -41,17 +43,12 @@ std::string_view trimming(std::string_view text, CharacterSet set) {
 }
 
 std::string removing(std::string_view text, CharacterSet set) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
     std::string kept;
     kept.reserve(text.size());
-    for (int32_t offset = 0; offset < length;) {
-        const int32_t start = offset;
-        UChar32 c = 0;
-        U8_NEXT(bytes, offset, length, c);
-        if (c < 0 || !contains(set, static_cast<char32_t>(c)))
-            kept.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(offset - start)));
-    }
+    forEachCodePoint(text, [&](std::optional<char32_t> codePoint, std::string_view bytes) {
+        if (!codePoint || !contains(set, *codePoint))
+            kept.append(bytes);
+    });
     return kept;
 }
 

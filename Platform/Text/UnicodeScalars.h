@@ -1,12 +1,24 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace Platform {
 
+// Calls `visit` for each code point of UTF-8 text, in order, with the bytes
+// that encode it; a malformed sequence (a character cut off, a stray byte)
+// comes with no code point.
+void forEachCodePoint(std::string_view text,
+                      const std::function<void(std::optional<char32_t> codePoint, std::string_view bytes)>& visit);
+
 // The code points of UTF-8 text, in order; each malformed sequence counts as
 // one U+FFFD.
 std::u32string unicodeScalars(std::string_view text);
+
+// The bytes as UTF-8 text: each malformed sequence becomes U+FFFD, everything
+// else stays as it is.
+std::string validUTF8(std::string_view bytes);
 
 } // namespace Platform

@@ -96,11 +96,15 @@ TEST(CharacterSets, RemoveEveryCodePointOfASet)
     EXPECT_EQ(removing("a\xFF!", CharacterSet::punctuation), "a\xFF");
 }
 
-TEST(UnicodeScalars, DecodeCodePointsAndMarkMalformedBytes)
+TEST(UnicodeScalars, DecodeCodePointsAndReplaceMalformedBytes)
 {
     EXPECT_EQ(unicodeScalars("aé。😀"), (std::u32string {U'a', 0xE9, 0x3002, 0x1F600}));
     EXPECT_EQ(unicodeScalars("\xE3\x81"), std::u32string {0xFFFD});
     EXPECT_EQ(unicodeScalars(""), std::u32string {});
+
+    EXPECT_EQ(validUTF8("a\u00E9"), "a\u00E9");
+    EXPECT_EQ(validUTF8("\xE3\x81"), "\uFFFD");
+    EXPECT_EQ(validUTF8("x\xFFy\xE3\x81\x82"), "x\uFFFDy\u3042");
 }
 
 TEST(LanguageRecognizer, DominantLanguageByScript)
