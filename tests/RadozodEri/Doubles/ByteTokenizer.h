@@ -1,0 +1,72 @@
+#pragma once
+
+// A tokenizer whose tokens are byte pieces: decoding joins the pieces and
+// turns bytes that form no whole character into U+FFFD, as byte-level
+// tokenizers do. Special tokens are whole texts with ids of their own.
+
+#include "Platform/Text/UnicodeScalars.h"
+#include "Tokenizers/Tokenizer.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace TestSupport {
+
+class ByteTokenizer : public Tokenizers::Tokenizer {
+public:
+    ByteTokenizer(std::vector<std::string> pieces, std::map<std::string, int> specialTokens)
+        : pieces_(std::move(pieces)), specialTokens_(std::move(specialTokens))
+    {
+    }
+
+    // Whole pieces only: enough for texts made of the vocabulary's pieces.
+    std::vector<int> encode(std::string_view text) const override
+    {
+        std::vector<int> ids;
+        while (!text.empty()) {
+            int best = -1;
+            for (int id = 0; id < static_cast<int>(pieces_.size()); ++id)
+                if (text.starts_with(pieces_[id]) && (best < 0 || pieces_[id].size() > pieces_[best].size()))
+                    best = id;
+            if (best < 0)
+                break;
+            ids.push_back(best);
+            text.remove_prefix(pieces_[best].size());
+        }
+        return ids;
+    }
+
+    std::string decode(std::span<const int> tokens) const override
+    {
+        std::string bytes;
+        for (int id : tokens)
+            bytes += convertIdToToken(id).value_or("");
+        return Platform::validUTF8(bytes);
+    }
+
+    std::optional<int> convertTokenToId(std::string_view token) const override
+    {
+        for (std::size_t id = 0; id < pieces_.size(); ++id)
+            if (pieces_[id] == token)
+                return static_cast<int>(id);
+        auto special = specialTokens_.find(std::string(token));
+        return special == specialTokens_.end() ? std::nullopt : std::optional(special->second);
+    }
+
+    std::optional<std::string> convertIdToToken(int id) const override
+    {
+        if (id >= 0 && id < static_cast<int>(pieces_.size()))
+            return pieces_[id];
+        for (const auto& [text, specialId] : specialTokens_)
+            if (specialId == id)
+                return text;
+        return std::nullopt;
+    }
+
+private:
+    std::vector<std::string> pieces_;
+    std::map<std::string, int> specialTokens_;
+};
+
+} // namespace TestSupport
