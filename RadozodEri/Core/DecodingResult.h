@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RadozodEri/Core/DecodingCache.h"
 #include "RadozodEri/Core/DecodingFallback.h"
 #include "RadozodEri/Core/TranscriptionTimings.h"
 
@@ -23,6 +24,8 @@ struct DecodingResult {
     float noSpeechProb = 0;
     float temperature = 0;
     float compressionRatio = 0;
+    // The decoder's cache after the window.
+    std::optional<DecodingCache> cache {};
     std::optional<TranscriptionTimings> timings {};
     // Absent when no fallback test fired.
     std::optional<DecodingFallback> fallback {};
