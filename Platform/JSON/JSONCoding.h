@@ -210,6 +210,12 @@ struct Coding<std::vector<T>> {
     }
 };
 
+// The name of an object member, copied into the allocator.
+inline rapidjson::Value memberKey(std::string_view key, Allocator& allocator)
+{
+    return rapidjson::Value(key.data(), static_cast<rapidjson::SizeType>(key.size()), allocator);
+}
+
 // A map keyed by integers is an object keyed by their decimal text.
 template <class Key, class T>
     requires std::integral<Key>
@@ -218,9 +224,7 @@ struct Coding<std::map<Key, T>> {
     {
         rapidjson::Value object(rapidjson::kObjectType);
         for (const auto& [key, value] : values) {
-            const std::string text = std::to_string(key);
-            object.AddMember(rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator),
-                             JSON::encode(value, allocator), allocator);
+            object.AddMember(memberKey(std::to_string(key), allocator), JSON::encode(value, allocator), allocator);
         }
         return object;
     }
@@ -242,11 +246,6 @@ struct Coding<std::map<Key, T>> {
 };
 
 // Members of records.
-
-inline rapidjson::Value memberKey(std::string_view key, Allocator& allocator)
-{
-    return rapidjson::Value(key.data(), static_cast<rapidjson::SizeType>(key.size()), allocator);
-}
 
 template <class T>
 void encodeMember(rapidjson::Value& object, std::string_view key, const T& value, Allocator& allocator)
