@@ -1,6 +1,7 @@
 #include "Platform/Files/AtomicWrite.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -133,6 +134,37 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
         fail(errno, "replacing the file", path);
     temporary.markRenamed();
     syncFolder(target.parent_path());
+}
+
+void replaceFolderAtomically(const std::filesystem::path& target,
+                             const std::function<void(const std::filesystem::path& staging)>& fill)
+{
+    const std::filesystem::path parent = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::string pattern = (parent / ("." + target.filename().string() + ".XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        fail(errno, "creating a staging folder", target);
+    std::filesystem::path staging = pattern;
+    try {
+        fill(staging);
+        syncFolder(staging);
+        // A folder cannot be renamed over a folder that has files in it; the
+        // two are exchanged instead and the old one, now at `staging`, removed.
+        if (::rename(staging.c_str(), target.c_str()) == 0) {
+            syncFolder(parent);
+            return;
+        }
+        if (errno != ENOTEMPTY && errno != EEXIST)
+            fail(errno, "moving the new folder into place", target);
+        if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0)
+            fail(errno, "exchanging the new folder for the old one", target);
+        syncFolder(parent);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove_all(staging, ignored);
+        throw;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(staging, ignored);
 }
 
 } // namespace Platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace Platform {
@@ -19,5 +20,13 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 // in the same file system, flushing its data first, so that after a crash the
 // target is either absent or the whole file. Throws std::system_error as above.
 void moveFileDurably(const std::filesystem::path& source, const std::filesystem::path& target);
+
+// Replaces the folder at `target` with one that `fill` writes into a fresh
+// staging folder beside it (with writeFileAtomically, so its files are on disk),
+// so that after a crash `target` is the old folder or the whole new one, never
+// a mixture. The staging folder is removed when `fill` throws; the error, or a
+// std::system_error naming the failing step, passes on and `target` is untouched.
+void replaceFolderAtomically(const std::filesystem::path& target,
+                             const std::function<void(const std::filesystem::path& staging)>& fill);
 
 } // namespace Platform

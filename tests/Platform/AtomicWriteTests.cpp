@@ -121,3 +121,35 @@ TEST(MoveFileDurably, ReplacesTheTargetAndReportsAMissingSource)
     }
     EXPECT_EQ(TestSupport::fileContents(target), "new model");
 }
+
+// A folder of several files is replaced whole: after a failure or a crash in
+// the middle, the old folder is there with all its files.
+TEST(ReplaceFolderAtomically, LeavesTheOldFolderOrTheWholeNewOne)
+{
+    TestSupport::TemporaryFolder folder;
+    const auto target = folder / "Model.mlmodelc";
+    const auto writeTwo = [](const std::string& contents) {
+        return [contents](const std::filesystem::path& staging) {
+            Platform::writeFileAtomically(staging / "a", contents);
+            Platform::writeFileAtomically(staging / "b", contents);
+        };
+    };
+    Platform::replaceFolderAtomically(target, writeTwo("first"));
+    Platform::replaceFolderAtomically(target, [](const std::filesystem::path& staging) {
+        Platform::writeFileAtomically(staging / "c", "second");
+    });
+    EXPECT_EQ(entryCount(target), 1u);
+    EXPECT_EQ(TestSupport::fileContents(target / "c"), "second");
+
+    EXPECT_THROW(Platform::replaceFolderAtomically(target, [](const std::filesystem::path& staging) {
+                     Platform::writeFileAtomically(staging / "a", "half");
+                     throw std::runtime_error("stopped");
+                 }),
+                 std::runtime_error);
+    EXPECT_EQ(entryCount(folder.path()), 1u) << "the staging folder was left behind";
+    const int status = TestSupport::runInChildWithFileSizeLimit(
+        64, TestSupport::AtLimit::crash, [&] { Platform::replaceFolderAtomically(target, writeTwo(std::string(4096, 'x'))); });
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(entryCount(target), 1u);
+    EXPECT_EQ(TestSupport::fileContents(target / "c"), "second");
+}

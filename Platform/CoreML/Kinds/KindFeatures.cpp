@@ -1,0 +1,53 @@
+#include "Platform/CoreML/Kinds/KindFeatures.h"
+
+#include "Platform/CoreML/MLModelError.h"
+
+namespace Platform::CoreML::KindFeatures {
+
+MLMultiArrayConstraint requiredArray(const Features& features, const std::string& name, const char* side,
+                                     std::initializer_list<std::int64_t> pattern)
+{
+    const auto found = features.find(name);
+    if (found == features.end())
+        throw MLModelError(std::string("the ") + side + " '" + name + "' is missing");
+    const auto& constraint = found->second.multiArrayConstraint;
+    if (!constraint)
+        throw MLModelError(std::string("the ") + side + " '" + name + "' is not an array");
+    const auto& shape = constraint->shape;
+    bool matches = shape.size() == pattern.size();
+    for (size_t i = 0; matches && i < shape.size(); ++i)
+        matches = pattern.begin()[i] == 0 || pattern.begin()[i] == shape[i];
+    if (!matches) {
+        std::vector<std::int64_t> expected(pattern);
+        throw MLModelError(std::string("the ") + side + " '" + name + "' has shape " + shapeText(shape)
+                           + ", expected " + shapeText(expected) + " (0 for any extent)");
+    }
+    return *constraint;
+}
+
+std::optional<MLMultiArrayConstraint> optionalArray(const Features& features, const std::string& name,
+                                                    const char* side, std::initializer_list<std::int64_t> pattern)
+{
+    if (!features.contains(name))
+        return std::nullopt;
+    return requiredArray(features, name, side, pattern);
+}
+
+std::map<std::string, MLFeatureValue> zeroValues(const Features& features)
+{
+    std::map<std::string, MLFeatureValue> values;
+    for (const auto& [name, feature] : features) {
+        if (const auto& constraint = feature.multiArrayConstraint)
+            values.emplace(name, MLFeatureValue(MLMultiArray(constraint->shape, constraint->dataType)));
+        else
+            values.emplace(name, MLFeatureValue(std::int64_t{0}));
+    }
+    return values;
+}
+
+std::int64_t firstInteger(const MLFeatureProvider& inputs, const std::string& name)
+{
+    return inputs.featureValue(name)->multiArrayValue()->values<std::int32_t>()[0];
+}
+
+} // namespace Platform::CoreML::KindFeatures

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Platform/CoreML/MLFeatureProvider.h"
+#include "Platform/CoreML/MLModelDescription.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the kinds ask of the features a folder declares.
+namespace Platform::CoreML::KindFeatures {
+
+using Features = std::map<std::string, MLFeatureDescription>;
+
+// An array feature the kind needs, its shape matched against a pattern of
+// extents in which 0 stands for any. Throws MLModelError when the feature is
+// missing, not an array, or of another shape; `side` is "input" or "output".
+MLMultiArrayConstraint requiredArray(const Features& features, const std::string& name, const char* side,
+                                     std::initializer_list<std::int64_t> pattern);
+
+// The same for a feature the kind can do without: nothing when it is not declared.
+std::optional<MLMultiArrayConstraint> optionalArray(const Features& features, const std::string& name,
+                                                    const char* side, std::initializer_list<std::int64_t> pattern);
+
+// Zeros of every feature's shape and element type (0 for an integer feature).
+std::map<std::string, MLFeatureValue> zeroValues(const Features& features);
+
+// Element 0 of an integer array input (the model has checked that it is one).
+std::int64_t firstInteger(const MLFeatureProvider& inputs, const std::string& name);
+
+} // namespace Platform::CoreML::KindFeatures
