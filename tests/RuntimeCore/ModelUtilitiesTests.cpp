@@ -1,0 +1,146 @@
+#include "RuntimeCore/Models/ModelHelpers.h"
+#include "RuntimeCore/Models/ModelState.h"
+#include "RuntimeCore/Models/ModelUtilities.h"
+
+#include "Platform/CoreML/Kinds/KindFeatures.h"
+#include "Platform/CoreML/MLModelError.h"
+#include "Support/ModelFolderFixtures.h"
+#include "Support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace RuntimeCore;
+using namespace TestSupport;
+using Platform::CoreML::MLComputeUnits;
+using Platform::CoreML::MLModel;
+namespace fs = std::filesystem;
+
+namespace {
+
+void makePackage(const fs::path& folder, const std::string& name)
+{
+    fs::create_directories(folder / (name + ".mlpackage") / "Data" / "com.apple.CoreML");
+    std::ofstream(folder / (name + ".mlpackage") / "Data" / "com.apple.CoreML" / "model.mlmodel") << "spec";
+}
+
+} // namespace
+
+TEST(ModelUtilities, PrefersTheCompiledModelAndFallsBackToItsLocation)
+{
+    TemporaryFolder folder;
+    const auto compiled = folder / "AudioEncoder.mlmodelc";
+    const auto packageModel = folder / "AudioEncoder.mlpackage/Data/com.apple.CoreML/model.mlmodel";
+
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "AudioEncoder"), compiled) << "neither";
+    fs::create_directories(folder / "AudioEncoder.mlpackage");
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "AudioEncoder"), compiled) << "an empty package";
+    makePackage(folder.path(), "AudioEncoder");
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "AudioEncoder"), packageModel) << "the package only";
+    fs::create_directory(compiled);
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "AudioEncoder"), compiled) << "both";
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder / "missing", "AudioEncoder"),
+              folder / "missing" / "AudioEncoder.mlmodelc");
+}
+
+TEST(ModelUtilities, SearchesBelowTheFolderForCompiledModelsOnly)
+{
+    TemporaryFolder folder;
+    makePackage(folder.path(), "TextDecoder");
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "TextDecoder", true), folder / "TextDecoder.mlmodelc");
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "TextDecoder", false),
+              folder / "TextDecoder.mlpackage/Data/com.apple.CoreML/model.mlmodel");
+    fs::create_directories(folder / "openai_whisper-tiny" / ".hidden" / "TextDecoder.mlmodelc");
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "TextDecoder", true),
+              folder / "openai_whisper-tiny" / ".hidden" / "TextDecoder.mlmodelc");
+}
+
+TEST(ModelUtilities, FindsAnyModelCompiledOnesFirst)
+{
+    TemporaryFolder folder;
+    EXPECT_FALSE(ModelUtilities::detectModelURL(folder.path()));
+    EXPECT_FALSE(ModelUtilities::detectModelURL(folder / "missing"));
+    makePackage(folder.path(), "A");
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path()), folder / "A.mlpackage/Data/com.apple.CoreML/model.mlmodel");
+    fs::create_directory(folder / "B.mlmodelc");
+    EXPECT_EQ(ModelUtilities::detectModelURL(folder.path()), folder / "B.mlmodelc");
+}
+
+TEST(ModelUtilities, ReadsTheExtentsOfArrayFeaturesOnly)
+{
+    TemporaryFolder folder;
+    const std::shared_ptr<const MLModel> model = MLModel::load(writeModelFolder(
+        folder.path(), "TextDecoder", scriptedDecoderManifest(DecoderGeometry{.embed = 384, .sequence = 224}, {1})));
+    const auto shapeOnly = MLModel::load(writeModelFolder(
+        folder.path(), "MelSpectrogram", shapeOnlyManifest({integerFeature("audio")}, {integerFeature("melspectrogram_features")})));
+
+    EXPECT_EQ(ModelUtilities::getModelInputDimension(model, "key_cache", 1), 384);
+    EXPECT_EQ(ModelUtilities::getModelInputDimention(model, "key_cache", 3), 224);
+    EXPECT_EQ(ModelUtilities::getModelOutputDimension(model, "logits", 2), 16);
+    EXPECT_EQ(ModelUtilities::getModelOutputDimention(model, "alignment_heads_weights", 0), 1);
+    const struct {
+        const char* what;
+        std::optional<int> result;
+    } nothing[] = {
+        {"no model", ModelUtilities::getModelInputDimension(nullptr, "key_cache", 1)},
+        {"an output among the inputs", ModelUtilities::getModelInputDimension(model, "logits", 0)},
+        {"an input among the outputs", ModelUtilities::getModelOutputDimension(model, "key_cache", 0)},
+        {"another letter case", ModelUtilities::getModelInputDimension(model, "Key_Cache", 0)},
+        {"a position past the shape", ModelUtilities::getModelInputDimension(model, "key_cache", 4)},
+        {"a negative position", ModelUtilities::getModelInputDimension(model, "key_cache", -1)},
+        {"an integer input", ModelUtilities::getModelInputDimension(shapeOnly, "audio", 0)},
+        {"an integer output", ModelUtilities::getModelOutputDimension(shapeOnly, "melspectrogram_features", 0)},
+    };
+    for (const auto& c : nothing)
+        EXPECT_FALSE(c.result) << c.what;
+}
+
+TEST(ModelState, DescribesItselfAndKnowsWhenItIsBusy)
+{
+    const struct {
+        ModelState state;
+        const char* description;
+        bool busy;
+    } cases[] = {
+        {ModelState::unloading, "Unloading", true},    {ModelState::unloaded, "Unloaded", false},
+        {ModelState::loading, "Loading", true},        {ModelState::loaded, "Loaded", false},
+        {ModelState::prewarming, "Specializing", true}, {ModelState::prewarmed, "Specialized", false},
+        {ModelState::downloading, "Downloading", true}, {ModelState::downloaded, "Downloaded", false},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream printed;
+        printed << c.state;
+        EXPECT_EQ(printed.str(), c.description);
+        EXPECT_EQ(isBusy(c.state), c.busy) << c.description;
+    }
+}
+
+TEST(ModelHelpers, PredictionIsTheModelsOwnAndComputeUnitsHaveNames)
+{
+    TemporaryFolder folder;
+    const DecoderGeometry g;
+    const auto model = MLModel::load(writeModelFolder(folder.path(), "TextDecoder", scriptedDecoderManifest(g, {9})));
+    auto values = Platform::CoreML::MLDictionaryFeatureProvider(
+        Platform::CoreML::KindFeatures::zeroValues(model->modelDescription().inputDescriptionsByName));
+    const auto asynchronous = asyncPrediction(*model, values, {});
+    const auto direct = model->prediction(values);
+    EXPECT_EQ(asynchronous->featureNames(), direct->featureNames());
+    EXPECT_EQ(asynchronous->featureValue("logits")->multiArrayValue()->number(9),
+              direct->featureValue("logits")->multiArrayValue()->number(9));
+
+    const Platform::CoreML::MLDictionaryFeatureProvider incomplete({});
+    EXPECT_THROW(asyncPrediction(*model, incomplete, {}), Platform::CoreML::MLModelError);
+
+    const struct {
+        int raw;
+        const char* description;
+        const char* displayName;
+    } names[] = {{0, "cpuOnly", "CPU"}, {1, "cpuAndGPU", "GPU"}, {2, "all", "All"},
+                 {3, "cpuAndNeuralEngine", "Neural Engine"}, {7, "unknown", "Unknown"}};
+    for (const auto& n : names) {
+        EXPECT_EQ(description(static_cast<MLComputeUnits>(n.raw)), n.description);
+        EXPECT_EQ(displayName(static_cast<MLComputeUnits>(n.raw)), n.displayName);
+    }
+}
