@@ -55,7 +55,7 @@ std::string timestampNow()
 int openLog(const std::filesystem::path& path)
 {
     int descriptor = ::open(path.c_str(),
-                            O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+                            O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
                             S_IRUSR | S_IWUSR);
     if (descriptor < 0)
         return -1;
@@ -78,6 +78,17 @@ void writeWhole(int descriptor, std::string_view bytes)
             return;
         bytes.remove_prefix(static_cast<size_t>(written));
     }
+}
+
+// False when the last write was cut short (a full disk), so that the next
+// line must first end the broken one.
+bool endsWithLineBreak(int descriptor)
+{
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || status.st_size == 0)
+        return true;
+    char last = '\n';
+    return ::pread(descriptor, &last, 1, status.st_size - 1) != 1 || last == '\n';
 }
 
 std::string lineFor(std::string_view message)
@@ -110,6 +121,8 @@ void FileLogger::log(std::string_view message)
     int descriptor = openLog(currentLogPath());
     if (descriptor < 0)
         return;
+    if (!endsWithLineBreak(descriptor))
+        line.insert(line.begin(), '\n');
     writeWhole(descriptor, line);
     ::close(descriptor);
 }

@@ -20,7 +20,8 @@ public:
     static void setup();
 
     // Appends one line; callable from any thread, lines are never interleaved. A
-    // deleted log is recreated by the next line.
+    // deleted log is recreated by the next line, and a line cut short by a full
+    // disk is ended before the next one starts.
     static void log(std::string_view message);
 
     static std::filesystem::path logPath();

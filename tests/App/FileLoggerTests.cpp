@@ -1,5 +1,6 @@
 #include "App/Utils/FileLogger.h"
 
+#include "Support/FileSizeLimit.h"
 #include "Support/TestEnvironment.h"
 
 #include <cctype>
@@ -112,6 +113,25 @@ TEST_F(FileLoggerTest, ADeletedLogIsRecreatedByTheNextLine)
     EXPECT_TRUE(lines[0].ends_with("] after"));
     EXPECT_TRUE(lines[1].ends_with("] later"));
     EXPECT_EQ(fs::status(log).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(FileLoggerTest, ALineCutShortByAFullDiskIsNotGluedToTheNext)
+{
+    FileLogger::setup();
+    const auto limit = static_cast<rlim_t>(fs::file_size(log) + 40);
+    const int status = TestSupport::runInChildWithFileSizeLimit(limit, TestSupport::AtLimit::fail, [] {
+        FileLogger::log("a line far longer than the room that is left on the disk");
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(fs::file_size(log), limit);
+    FileLogger::log("after the disk was freed");
+    FileLogger::log("and on");
+
+    const auto lines = linesOf(log);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_FALSE(lines[1].ends_with("the disk")) << lines[1];
+    EXPECT_EQ(messageOf(lines[2]), "after the disk was freed") << lines[2];
+    EXPECT_EQ(messageOf(lines[3]), "and on") << lines[3];
 }
 
 TEST_F(FileLoggerTest, APlantedLinkHardLinkOrFifoIsNeverWrittenThrough)
