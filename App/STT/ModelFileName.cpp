@@ -8,6 +8,10 @@ namespace QEL {
 
 namespace {
 
+// The file name and the suffixes the cache adds to it (a download's temporary
+// name, a refused file's) must fit in one folder entry, 255 bytes on Linux.
+constexpr size_t maxFileNameLength = 200;
+
 bool isSafeName(const std::string& name)
 {
     const bool safeCharacters = std::all_of(name.begin(), name.end(), [](char c) {
@@ -23,10 +27,13 @@ std::string ggmlFileName(const std::string& modelName)
 {
     const std::string whisperPrefix = "openai_whisper-";
     if (isSafeName(modelName)) {
+        std::string fileName;
         if (modelName.starts_with(whisperPrefix))
-            return "ggml-" + modelName.substr(whisperPrefix.size()) + ".bin";
-        if (modelName.starts_with("ggml-") && modelName.ends_with(".bin"))
-            return modelName;
+            fileName = "ggml-" + modelName.substr(whisperPrefix.size()) + ".bin";
+        else if (modelName.starts_with("ggml-") && modelName.ends_with(".bin"))
+            fileName = modelName;
+        if (!fileName.empty() && fileName.size() <= maxFileNameLength)
+            return fileName;
     }
     throw STTEngineError::transcriptionFailed("Unknown model name: " + modelName);
 }
