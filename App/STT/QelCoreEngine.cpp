@@ -63,8 +63,10 @@ std::string QelCoreEngine::lastError(const char* fallback) const
 void QelCoreEngine::load(const std::string& modelName)
 {
     {
+        // A loaded engine keeps its name until another load has succeeded.
         std::lock_guard lock(mutex_);
-        modelName_ = modelName;
+        if (!isLoaded_)
+            modelName_ = modelName;
     }
     const char* version = library_.version();
     logger().info("QelCore version: " + std::string(version ? version : "?") + ", loading model: " + modelName);
@@ -93,6 +95,7 @@ void QelCoreEngine::load(const std::string& modelName)
         std::lock_guard lock(mutex_);
         engine_ = std::move(engine);
         isLoaded_ = true;
+        modelName_ = modelName;
     }
     report(ModelLoadPhase::ready, 1.0);
     logger().info("QelCore engine ready (model: " + fileName + ")");

@@ -38,6 +38,7 @@ public:
     // call keeps the library engine alive until it returns.
     QELTranscriptionResult transcribe(const std::vector<float>& audioSamples) override;
     bool isLoaded() const override;
+    // The model that is loaded; while none is, the name last asked for.
     std::string modelName() const override;
     void unload() override;
 

@@ -166,6 +166,23 @@ TEST_F(QelCoreEngineTest, LibraryEngineFailureLeavesTheAdapterUnloaded)
     EXPECT_TRUE(library.sampleCounts.empty());
 }
 
+TEST_F(QelCoreEngineTest, AFailedReloadKeepsNamingTheModelStillLoaded)
+{
+    putInCache("ggml-base.bin", "weights");
+    auto engine = makeEngine();
+    engine->load("openai_whisper-base");
+
+    EXPECT_THAT(describeLoadFailure(*engine, "distil-whisper_distil-large-v3"), HasSubstr("Unknown model name"));
+    EXPECT_THAT(describeLoadFailure(*engine, "openai_whisper-tiny.en"), HasSubstr("HTTP error"));
+    putInCache("ggml-small.en.bin", "weights");
+    library.engineNewFails = true;
+    EXPECT_THAT(describeLoadFailure(*engine, "openai_whisper-small.en"), HasSubstr("qel_engine_new failed"));
+
+    EXPECT_TRUE(engine->isLoaded());
+    EXPECT_EQ(engine->modelName(), "openai_whisper-base");
+    EXPECT_EQ(engine->transcribe({0.1f}).text, "hello");
+}
+
 TEST_F(QelCoreEngineTest, PromptAndPrewarmFailuresOnlyGetLogged)
 {
     putInCache("ggml-base.bin", "weights");
