@@ -1,18 +1,14 @@
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
 
+#include "Platform/Files/ReadFile.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <functional>
 #include <map>
+#include <memory>
 #include <string>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <type_traits>
-#include <unistd.h>
 
 namespace QelCore {
 
@@ -26,37 +22,68 @@ constexpr int32_t kTypeF16 = 1;
 constexpr int kMaxDims = 4;
 constexpr int32_t kMaxTensorNameLength = 256;
 constexpr uint32_t kMaxPieceLength = 4096;
-// Tensor data is converted in slices of this many elements, so that the file
-// bytes behind each slice can be let go before the next is read.
+// Tensor data is converted in slices of this many elements; a file is read
+// ahead by at least one slice's bytes.
 constexpr size_t kSliceElements = size_t{1} << 18;
+constexpr size_t kReadAhead = kSliceElements * sizeof(float);
 
-// Told how far the bytes have been read; everything before is no longer needed.
-using ConsumedUpTo = std::function<void(size_t offset)>;
-
-// Reads little-endian values from a byte range; every read is checked against
-// the bytes that remain.
+// Reads little-endian values from a model file's bytes, in memory or in a file;
+// every read is checked against the bytes that remain. A file is read with
+// read(2) into a small buffer, never mapped, so a file cut short or rewritten
+// while it loads gives an error rather than a SIGBUS.
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
+    explicit ByteReader(std::span<const std::byte> bytes) : memory_(bytes), size_(bytes.size()) {}
+    explicit ByteReader(const Platform::RegularFile& file) : file_(&file), size_(file.size()) {}
 
-    size_t offset() const { return offset_; }
-    size_t remaining() const { return bytes_.size() - offset_; }
-    bool atEnd() const { return offset_ == bytes_.size(); }
+    size_t remaining() const { return size_ - offset_; }
+    bool atEnd() const { return offset_ == size_; }
 
+    // The next `count` bytes; valid until the next read.
     std::span<const std::byte> take(size_t count, const char* what)
     {
-        if (count > remaining())
-            throw ModelFileError(std::string("Model file is truncated: ") + what
-                                 + " runs past the end of the file");
-        auto part = bytes_.subspan(offset_, count);
+        require(count, what);
+        std::span<const std::byte> part;
+        if (!file_) {
+            part = memory_.subspan(offset_, count);
+        } else {
+            if (offset_ < bufferStart_ || offset_ + count > bufferStart_ + buffered_)
+                fill(count);
+            part = {buffer_.get() + (offset_ - bufferStart_), count};
+        }
         offset_ += count;
         return part;
+    }
+
+    void skip(size_t count, const char* what)
+    {
+        require(count, what);
+        offset_ += count;
     }
 
     int32_t int32(const char* what) { return scalar<int32_t>(what); }
     uint32_t uint32(const char* what) { return scalar<uint32_t>(what); }
 
 private:
+    void require(size_t count, const char* what) const
+    {
+        if (count > remaining())
+            throw ModelFileError(std::string("Model file is truncated: ") + what
+                                 + " runs past the end of the file");
+    }
+
+    void fill(size_t count)
+    {
+        const size_t length = std::min(remaining(), std::max(count, kReadAhead));
+        if (length > capacity_) {
+            buffer_.reset(new std::byte[length]);
+            capacity_ = length;
+        }
+        file_->readExactly(buffer_.get(), length, offset_);
+        bufferStart_ = offset_;
+        buffered_ = length;
+    }
+
     template <class T>
     T scalar(const char* what)
     {
@@ -65,9 +92,18 @@ private:
         return result;
     }
 
-    std::span<const std::byte> bytes_;
+    std::span<const std::byte> memory_;
+    const Platform::RegularFile* file_ = nullptr;
+    size_t size_ = 0;
     size_t offset_ = 0;
+    std::unique_ptr<std::byte[]> buffer_;
+    size_t capacity_ = 0;
+    size_t bufferStart_ = 0;
+    size_t buffered_ = 0;
 };
+
+// Whether reading keeps the weights or only checks where they lie.
+enum class Weights { keep, skip };
 
 void requireRange(const char* name, int32_t value, int32_t low, int32_t high)
 {
@@ -244,8 +280,7 @@ std::string describeExtents(const std::vector<int64_t>& extents)
     return text + "]";
 }
 
-void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& model,
-                const ConsumedUpTo& consumed)
+void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& model, Weights weights)
 {
     const int32_t nDims = reader.int32("a tensor header");
     const int32_t nameLength = reader.int32("a tensor header");
@@ -282,8 +317,10 @@ void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& mod
     const size_t count = elementCount(extents); // bounded: matches the expected extents
     const size_t elementSize = type == kTypeF32 ? 4 : 2;
     const std::string what = "the data of tensor '" + name + "'";
-    if (count * elementSize > reader.remaining())
-        reader.take(count * elementSize, what.c_str()); // throws: the tensor runs past the end
+    if (weights == Weights::skip || count * elementSize > reader.remaining()) {
+        reader.skip(count * elementSize, what.c_str()); // throws when the tensor runs past the end
+        return;
+    }
     float* destination = model.storage.data() + slot->offset;
     for (size_t done = 0; done < count;) {
         const size_t slice = std::min(kSliceElements, count - done);
@@ -293,13 +330,11 @@ void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& mod
         else
             widenHalfFloats(data.data(), slice, destination + done);
         done += slice;
-        consumed(reader.offset());
     }
 }
 
-WhisperModel parseModel(std::span<const std::byte> bytes, const ConsumedUpTo& consumed)
+WhisperModel readModel(ByteReader& reader, Weights weights)
 {
-    ByteReader reader(bytes);
     if (reader.remaining() < 4 || reader.uint32("the magic number") != kMagic)
         throw ModelFileError("Not a ggml model file: bad magic number");
 
@@ -340,63 +375,53 @@ WhisperModel parseModel(std::span<const std::byte> bytes, const ConsumedUpTo& co
     // short for its own header before allocating for it.
     if (expected.totalFloats() > reader.remaining() / 2)
         throw ModelFileError("Model file is truncated: its tensors need more bytes than the file has");
-    model.storage.assign(expected.totalFloats(), 0.0f);
-    expected.bindPointers();
+    if (weights == Weights::keep) {
+        model.storage.assign(expected.totalFloats(), 0.0f);
+        expected.bindPointers();
+    }
     while (!reader.atEnd())
-        readTensor(reader, expected, model, consumed);
+        readTensor(reader, expected, model, weights);
     expected.requireAllSeen();
     return model;
+}
+
+WhisperModel readModelFile(const std::filesystem::path& path, Weights weights)
+{
+    try {
+        const Platform::RegularFile file(path);
+        if (file.size() == 0)
+            throw ModelFileError("Model file " + path.string() + " is empty");
+        ByteReader reader(file);
+        WhisperModel model;
+        try {
+            model = readModel(reader, weights);
+        } catch (const ModelFileError& error) {
+            throw ModelFileError(path.filename().string() + ": " + error.what());
+        }
+        if (file.changedSinceOpened())
+            throw ModelFileError("Model file " + path.string() + " changed while it was being read");
+        return model;
+    } catch (const Platform::FileReadError& error) {
+        throw ModelFileError(error.what());
+    }
 }
 
 } // namespace
 
 WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes)
 {
-    return parseModel(bytes, [](size_t) {});
+    ByteReader reader(bytes);
+    return readModel(reader, Weights::keep);
 }
 
 WhisperModel loadGgmlWhisperModel(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw ModelFileError("Cannot open model file " + path.string() + ": " + std::strerror(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throw ModelFileError("Model file " + path.string() + " is not a regular file");
-    }
-    const size_t size = static_cast<size_t>(info.st_size);
-    if (size == 0) {
-        ::close(fd);
-        throw ModelFileError("Model file " + path.string() + " is empty");
-    }
-    void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (mapping == MAP_FAILED)
-        throw ModelFileError("Cannot map model file " + path.string() + ": " + std::strerror(errno));
-    struct Unmap {
-        void* address;
-        size_t size;
-        ~Unmap() { ::munmap(address, size); }
-    } unmap{mapping, size};
-    // The file is read once from start to end. Pages already converted are
-    // dropped as the reading goes on, so the file's bytes and the widened
-    // weights are never resident together.
-    ::madvise(mapping, size, MADV_SEQUENTIAL);
-    const size_t pageSize = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    size_t released = 0;
-    const auto release = [&](size_t offset) {
-        const size_t end = offset / pageSize * pageSize;
-        if (end > released) {
-            ::madvise(static_cast<std::byte*>(mapping) + released, end - released, MADV_DONTNEED);
-            released = end;
-        }
-    };
-    try {
-        return parseModel({static_cast<const std::byte*>(mapping), size}, release);
-    } catch (const ModelFileError& error) {
-        throw ModelFileError(path.filename().string() + ": " + error.what());
-    }
+    return readModelFile(path, Weights::keep);
+}
+
+void checkGgmlWhisperModelFile(const std::filesystem::path& path)
+{
+    readModelFile(path, Weights::skip);
 }
 
 } // namespace QelCore

@@ -19,10 +19,17 @@ public:
 
 // Reads a ggml Whisper model file: hyper-parameters, mel filters, vocabulary
 // and every tensor, 16-bit floats widened to 32 bits. Throws ModelFileError for
-// a missing, truncated, oversized or inconsistent file.
+// a missing, truncated, oversized or inconsistent file, for anything but a
+// regular file (a FIFO or device is never waited on), and for a file that is
+// cut short or rewritten while it is read.
 WhisperModel loadGgmlWhisperModel(const std::filesystem::path& path);
 
 // The same from the file's bytes in memory.
 WhisperModel parseGgmlWhisperModel(std::span<const std::byte> bytes);
+
+// Throws the ModelFileError that loading the file would, checking everything
+// but the weights' values, which it skips without reading: a quick test that
+// a file is a whole model file.
+void checkGgmlWhisperModelFile(const std::filesystem::path& path);
 
 } // namespace QelCore

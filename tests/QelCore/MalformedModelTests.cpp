@@ -1,10 +1,16 @@
 #include "qel_core.h"
 
 #include "ModelFiles.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <functional>
 #include <string>
 
@@ -98,10 +104,71 @@ TEST(MalformedModel, EveryDamagedFileIsRefusedWithAReason)
         ASSERT_NE(qel_last_error(), nullptr) << c.what;
         EXPECT_NE(std::string(qel_last_error()).find(c.errorFragment), std::string::npos)
             << c.what << ": " << qel_last_error();
+        // The quick check that skips the weights refuses the file with the same reason.
+        try {
+            QelCore::checkGgmlWhisperModelFile(path);
+            ADD_FAILURE() << c.what << " passed the check";
+        } catch (const QelCore::ModelFileError& error) {
+            EXPECT_EQ(std::string(error.what()), qel_last_error());
+        }
     }
 
     writeBytes(path, good);
     qel_engine* engine = qel_engine_new(path.c_str(), "auto");
     EXPECT_NE(engine, nullptr) << qel_last_error();
     qel_engine_free(engine);
+    EXPECT_NO_THROW(QelCore::checkGgmlWhisperModelFile(path));
+}
+
+TEST(MalformedModel, SpecialFilesAreRefusedWithoutWaiting)
+{
+    TestSupport::TemporaryFolder folder;
+    ASSERT_EQ(mkfifo((folder / "fifo.bin").c_str(), 0600), 0);
+    std::filesystem::create_symlink(folder / "fifo.bin", folder / "link.bin");
+    std::filesystem::create_directory(folder / "folder.bin");
+    const std::pair<std::filesystem::path, const char*> cases[] = {
+        {folder / "fifo.bin", "it is a FIFO, not a regular file"},
+        {folder / "link.bin", "it is a FIFO, not a regular file"},
+        {folder / "folder.bin", "it is a folder, not a regular file"},
+        {"/dev/zero", "it is a device, not a regular file"},
+    };
+    for (const auto& [path, reason] : cases) {
+        EXPECT_EQ(qel_engine_new(path.c_str(), "auto"), nullptr) << path;
+        ASSERT_NE(qel_last_error(), nullptr);
+        EXPECT_EQ(std::string(qel_last_error()), "Cannot read " + path.string() + ": " + reason);
+    }
+}
+
+// A model file rewritten in place while it loads (a copy over it, a download
+// into it) must fail the load cleanly or load whole, never kill the process.
+TEST(MalformedModel, AFileRewrittenWhileItLoadsNeverCrashes)
+{
+    auto options = tinyModel(51864);
+    options.audioCtx = 4;
+    options.textCtx = 8;
+    const Bytes good = QelTools::randomGgmlModel(options);
+    TestSupport::TemporaryFolder folder;
+    const auto path = folder / "ggml-rewritten.bin";
+    writeBytes(path, good);
+
+    std::atomic<bool> loading{true};
+    std::thread rewriter([&] {
+        const int descriptor = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        while (loading) {
+            ASSERT_EQ(ftruncate(descriptor, static_cast<off_t>(good.size() / 3)), 0);
+            ASSERT_EQ(pwrite(descriptor, good.data(), good.size(), 0), static_cast<ssize_t>(good.size()));
+        }
+        close(descriptor);
+    });
+    int refused = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        try {
+            QelCore::loadGgmlWhisperModel(path);
+        } catch (const QelCore::ModelFileError&) {
+            ++refused;
+        }
+    }
+    loading = false;
+    rewriter.join();
+    EXPECT_GT(refused, 0);
 }
