@@ -42,6 +42,10 @@ void WhisperTranscriber::runStep(int token, int position, float* logits)
         std::copy_n(newKeys_.data() + from, hp.nTextState, keys_.data() + to);
         std::copy_n(newValues_.data() + from, hp.nTextState, values_.data() + to);
     }
+    // NaN compares false with everything, so choosing among such scores would
+    // pick the first piece again and again in place of the user's words.
+    if (logits && !std::all_of(logits, logits + hp.nVocab, [](float score) { return std::isfinite(score); }))
+        throw std::runtime_error("Decoding failed: the model's scores are not finite numbers");
 }
 
 int WhisperTranscriber::detectLanguage()

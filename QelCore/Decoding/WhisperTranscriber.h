@@ -52,6 +52,8 @@ public:
 private:
     int detectLanguage();
     int buildPrefix(const DecodingSettings& settings, int language);
+    // One decoder step; fills `logits` when given and throws when any of them
+    // is not a finite number.
     void runStep(int token, int position, float* logits);
     int chooseToken(bool firstStep);
     void decodeWindow(int window, const DecodingSettings& settings, int language,

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -163,4 +165,51 @@ TEST(CApiErrors, MissingFileFailsWithAnErrorOnThatThreadOnly)
     const char* otherThreadError = "unset";
     std::thread([&] { otherThreadError = qel_last_error(); }).join();
     EXPECT_EQ(otherThreadError, nullptr);
+}
+
+// A broken capture device can deliver NaN or infinite samples; they are
+// silence, and the rest of the utterance is still recognised.
+TEST_F(CApi, NonFiniteSamplesAreSilence)
+{
+    EnginePtr engine(qel_engine_new(modelFile(tinyModel(51865)).c_str(), "en"));
+    ASSERT_TRUE(engine) << qel_last_error();
+    auto audio = toneSamples(2.0, 1);
+    auto silenced = audio;
+    const float broken[] = {NAN, -NAN, INFINITY, -INFINITY};
+    for (size_t i = 0; i < 4; ++i)
+        for (size_t at = 1000 + i * 7001; at < audio.size(); at += 9973) {
+            audio[at] = broken[i];
+            silenced[at] = 0.0f;
+        }
+    const std::string text = transcribe(engine.get(), audio);
+    EXPECT_EQ(text, transcribe(engine.get(), silenced));
+    EXPECT_NE(text, transcribe(engine.get(), std::vector<float>(audio.size(), 0.0f)));
+}
+
+// Scores that are not numbers mean the model or the audio is unusable: the
+// call fails instead of spelling out the vocabulary's first piece.
+TEST_F(CApi, ScoresThatAreNotNumbersFailTheTranscription)
+{
+    auto options = tinyModel(51864);
+    const auto path = folder_ / "ggml-nan.bin";
+    auto bytes = QelTools::randomGgmlModel(options);
+    // The file ends with the final norm's bias, always 32-bit floats.
+    const float notANumber = NAN;
+    std::memcpy(bytes.data() + bytes.size() - sizeof notANumber, &notANumber, sizeof notANumber);
+    writeBytes(path, bytes);
+    EnginePtr damaged(qel_engine_new(path.c_str(), "en"));
+    ASSERT_TRUE(damaged) << qel_last_error();
+    // Samples far outside [-1, 1] overflow the spectrum to infinity.
+    EnginePtr sound(qel_engine_new(modelFile(options).c_str(), "en"));
+    ASSERT_TRUE(sound) << qel_last_error();
+
+    const std::pair<qel_engine*, std::vector<float>> cases[] = {
+        {damaged.get(), toneSamples(1.0, 0)},
+        {sound.get(), std::vector<float>(16000, 3e38f)},
+    };
+    for (const auto& [engine, audio] : cases) {
+        EXPECT_EQ(qel_engine_transcribe(engine, audio.data(), static_cast<int64_t>(audio.size())), nullptr);
+        ASSERT_NE(qel_last_error(), nullptr);
+        EXPECT_STREQ(qel_last_error(), "Decoding failed: the model's scores are not finite numbers");
+    }
 }

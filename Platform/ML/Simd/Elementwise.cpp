@@ -15,7 +15,8 @@ inline float fastExp(float x)
     x = std::min(std::max(x, -87.0f), 88.0f);
     constexpr float log2e = 1.44269504088896341f;
     constexpr float roundingShift = 12582912.0f; // 1.5 · 2^23: adding it rounds to an integer
-    const float k = (x * log2e + roundingShift) - roundingShift;
+    const float shifted = x * log2e + roundingShift;
+    const float k = shifted - roundingShift;
     // r = x − k·ln 2, in two parts to keep the low bits.
     const float r = (x - k * 0.693359375f) + k * 2.12194440e-4f;
     float p = 1.9875691500e-4f;
@@ -25,7 +26,9 @@ inline float fastExp(float x)
     p = p * r + 1.6666665459e-1f;
     p = p * r + 5.0000001201e-1f;
     p = p * r * r + r + 1.0f;
-    const int32_t scale = (static_cast<int32_t>(k) + 127) << 23;
+    // 2^k built from the integer in `shifted`'s low bits, never by converting
+    // k: a NaN input must come out as NaN, not as undefined behaviour.
+    const uint32_t scale = (std::bit_cast<uint32_t>(shifted) - std::bit_cast<uint32_t>(roundingShift) + 127u) << 23;
     return p * std::bit_cast<float>(scale);
 }
 
