@@ -1,5 +1,7 @@
 #include "QelCore/Decoding/WhisperTranscriber.h"
 
+#include "Platform/Vector/FiniteSamples.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -44,7 +46,7 @@ void WhisperTranscriber::runStep(int token, int position, float* logits)
     }
     // NaN compares false with everything, so choosing among such scores would
     // pick the first piece again and again in place of the user's words.
-    if (logits && !std::all_of(logits, logits + hp.nVocab, [](float score) { return std::isfinite(score); }))
+    if (logits && !Platform::allFinite({logits, static_cast<size_t>(hp.nVocab)}))
         throw std::runtime_error("Decoding failed: the model's scores are not finite numbers");
 }
 

@@ -3,6 +3,7 @@
 #include "Platform/Concurrency/ParallelFor.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
+#include "Platform/Vector/FiniteSamples.h"
 
 #include <algorithm>
 #include <cblas.h>
@@ -63,9 +64,8 @@ void MelSpectrogram::compute(const float* samples, long count, float* out)
 
     // The window, centred frames: reflect the edges by half a frame.
     float* x = padded_.data() + half;
-    // A sample that is not a number (a broken capture device) is silence:
-    // otherwise it would turn every value of the window into NaN.
-    std::transform(samples, samples + count, x, [](float sample) { return std::isfinite(sample) ? sample : 0.0f; });
+    // One sample that is not a number would turn every value of the window into NaN.
+    std::transform(samples, samples + count, x, Platform::silenceIfNotFinite);
     std::fill(x + count, x + n, 0.0f);
     for (int i = 1; i <= half; ++i) {
         x[-i] = x[i];
