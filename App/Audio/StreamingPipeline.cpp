@@ -3,6 +3,7 @@
 #include "App/Audio/NonSpeechTokens.h"
 #include "App/STT/STTEngineError.h"
 #include "App/Utils/FileLogger.h"
+#include "Platform/Vector/FiniteSamples.h"
 #include "Platform/Vector/RootMeanSquare.h"
 
 #include <algorithm>
@@ -60,6 +61,19 @@ void StreamingPipeline::processAudioBuffer(const std::vector<float>& frame)
 {
     if (!isActive_)
         return;
+    if (!Platform::allFinite(frame)) {
+        // A broken device's NaN or infinite samples would make the level, the
+        // detector's verdict and the utterance's audio meaningless.
+        std::vector<float> silenced(frame.size());
+        std::transform(frame.begin(), frame.end(), silenced.begin(), Platform::silenceIfNotFinite);
+        processFiniteFrame(silenced);
+    } else {
+        processFiniteFrame(frame);
+    }
+}
+
+void StreamingPipeline::processFiniteFrame(const std::vector<float>& frame)
+{
     ++frameCount_;
 
     const float rms = Platform::rootMeanSquare(frame);

@@ -58,6 +58,7 @@ public:
     void start();
     // Hands any buffered speech to the transcription queue.
     void stop();
+    // NaN and infinite samples in the frame count as silence.
     void processAudioBuffer(const std::vector<float>& frame);
 
     // Waits until every queued final transcription has finished; false when the
@@ -75,6 +76,7 @@ private:
         bool isPartial; // a forced flush of an utterance still in progress
     };
 
+    void processFiniteFrame(const std::vector<float>& frame);
     void handleSpeechFrame(const std::vector<float>& frame);
     void handleEndpoint(const std::vector<float>& frame);
     void enqueueTranscription(std::vector<float> audio, bool isPartial);

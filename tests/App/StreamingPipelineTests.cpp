@@ -2,6 +2,7 @@
 #include "App/VAD/EnergyVAD.h"
 #include "App/Utils/FileLogger.h"
 
+#include "Platform/Vector/FiniteSamples.h"
 #include "Support/TestEnvironment.h"
 
 #include "Doubles/RecordingCommandEffects.h"
@@ -235,6 +236,29 @@ TEST_F(StreamingPipelineTest, ForcedFlushAt160000SamplesIsInsertedAndNotTranscri
     EXPECT_THAT(frameNumbers(engine->calls()[2]), ElementsAre(101, 102, quiet, quiet, quiet));
     EXPECT_THAT(callbacks.read(callbacks.speechStates), ElementsAre(true, true, false));
     EXPECT_THAT(inserter->texts(), ElementsAre("160000", "8000"));
+}
+
+TEST_F(StreamingPipelineTest, NonFiniteSamplesAreSilenceToLevelDetectorAndEngine)
+{
+    pipeline->start();
+    speak(1, 1);
+    auto broken = speechFrame(2);
+    for (size_t at = 1; at < broken.size(); at += 97)
+        broken[at] = at % 3 == 0 ? NAN : (at % 3 == 1 ? INFINITY : -INFINITY);
+    pipeline->processAudioBuffer(broken);
+    pipeline->processAudioBuffer(std::vector<float>(frameSize, NAN));
+    speak(3, 3);
+    pause(4);
+    waitUntilIdle();
+
+    for (float level : callbacks.read(callbacks.levels))
+        EXPECT_TRUE(std::isfinite(level));
+    const auto calls = engine->calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_TRUE(Platform::allFinite(calls[0]));
+    // The damaged speech frame is still speech; the frame of nothing but NaN is silence.
+    EXPECT_THAT(frameNumbers(calls[0]), ElementsAre(1, 2, quiet, 3, quiet, quiet, quiet));
+    EXPECT_THAT(inserter->texts(), ElementsAre("Words"));
 }
 
 TEST_F(StreamingPipelineTest, NoiseGateSkipsAudioBelowRMS0005)
