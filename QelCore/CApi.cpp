@@ -2,6 +2,7 @@
 // exception may cross into the caller's C code.
 #include "qel_core.h"
 
+#include "Platform/Text/UnicodeScalars.h"
 #include "QelCore/Engine.h"
 #include "QelCore/LastError.h"
 
@@ -78,7 +79,10 @@ char* qel_engine_transcribe(qel_engine* engine, const float* samples, int64_t co
         return nullptr;
     }
     return guarded<char*>(nullptr, [&]() -> char* {
-        const std::string text = engine->engine.transcribe(samples, static_cast<long>(count));
+        // The text is the model's byte pieces joined: a piece may hold a NUL,
+        // which would cut the C string short, or half a character.
+        std::string text = Platform::validUTF8(engine->engine.transcribe(samples, static_cast<long>(count)));
+        std::erase(text, '\0');
         char* copy = static_cast<char*>(std::malloc(text.size() + 1));
         if (!copy)
             throw std::bad_alloc();

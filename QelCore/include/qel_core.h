@@ -26,7 +26,9 @@ int32_t qel_engine_set_initial_prompt(qel_engine* engine, const char* prompt);
 int32_t qel_engine_prewarm(qel_engine* engine);
 
 /* Transcribes count samples. Returns a newly allocated text that the caller
- * releases with qel_string_free, or NULL on failure. Safe to call from several
+ * releases with qel_string_free, or NULL on failure. The text is valid UTF-8
+ * (ill-formed sequences replaced by U+FFFD) and holds no NUL byte before its
+ * end. NaN and infinite samples count as silence. Safe to call from several
  * threads at once on one engine. */
 char* qel_engine_transcribe(qel_engine* engine, const float* samples, int64_t count);
 
@@ -36,7 +38,8 @@ void qel_string_free(char* text);
 /* Borrowed description of the calling thread's most recent failure, or NULL. */
 const char* qel_last_error(void);
 
-/* Releases the engine. */
+/* Releases the engine. No other call on the same engine, a transcription
+ * included, may be running or start once this call has begun. */
 void qel_engine_free(qel_engine* engine);
 
 #ifdef __cplusplus

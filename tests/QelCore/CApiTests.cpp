@@ -1,6 +1,7 @@
 #include "qel_core.h"
 
 #include "ModelFiles.h"
+#include "QelCore/Engine.h"
 
 #include <gtest/gtest.h>
 
@@ -212,4 +213,42 @@ TEST_F(CApi, ScoresThatAreNotNumbersFailTheTranscription)
         ASSERT_NE(qel_last_error(), nullptr);
         EXPECT_STREQ(qel_last_error(), "Decoding failed: the model's scores are not finite numbers");
     }
+}
+
+// The text joins the model's byte pieces; pieces may hold a NUL or bytes that
+// are not UTF-8 on their own.
+TEST_F(CApi, TextIsValidUTF8AndNeverCutShortByANul)
+{
+    auto bytes = QelTools::randomGgmlModel(tinyModel(51864));
+    // Every stored piece becomes 'a' alternating with a NUL, or with 0xFF,
+    // which is never part of UTF-8.
+    size_t at = 56 + 80 * 201 * 4;
+    int32_t count;
+    std::memcpy(&count, bytes.data() + at, 4);
+    at += 4;
+    for (int32_t piece = 0; piece < count; ++piece) {
+        uint32_t length;
+        std::memcpy(&length, bytes.data() + at, 4);
+        at += 4;
+        for (uint32_t i = 0; i < length; ++i)
+            bytes[at + i] = i % 2 == 0 ? std::byte{'a'} : std::byte(piece % 2 ? 0x00 : 0xFF);
+        at += length;
+    }
+    const auto path = folder_ / "ggml-odd-pieces.bin";
+    writeBytes(path, bytes);
+    const auto audio = toneSamples(2.0, 3);
+
+    const std::string joined = QelCore::Engine(path, "en").transcribe(audio.data(), static_cast<long>(audio.size()));
+    ASSERT_NE(joined.find('\0'), std::string::npos);
+    ASSERT_NE(joined.find('\xFF'), std::string::npos);
+    std::string expected;
+    for (char c : joined)
+        if (c == '\xFF')
+            expected += "\xEF\xBF\xBD";
+        else if (c != '\0')
+            expected += c;
+
+    EnginePtr engine(qel_engine_new(path.c_str(), "en"));
+    ASSERT_TRUE(engine) << qel_last_error();
+    EXPECT_EQ(transcribe(engine.get(), audio), expected);
 }
