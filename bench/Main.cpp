@@ -1,5 +1,6 @@
-// The benchmarks, or one transcription window when started with kOneWindowFlag
-// (how the peak-memory figure is measured in a fresh process).
+// The benchmarks, or one transcription window or one folder load when started
+// with kOneWindowFlag or kFolderLoadFlag (how memory figures are measured in a
+// fresh process).
 #include "bench/PeakMemory.h"
 
 #include <benchmark/benchmark.h>
@@ -10,6 +11,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string_view(argv[1]) == QelBench::kOneWindowFlag)
         return QelBench::runOneWindow(argv[2]);
+    if (argc == 3 && std::string_view(argv[1]) == QelBench::kFolderLoadFlag)
+        return QelBench::runFolderLoad(argv[2]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

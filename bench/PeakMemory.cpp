@@ -12,25 +12,28 @@
 #include <string>
 
 namespace QelBench {
-namespace {
 
-// The high-water mark of this process's resident memory. Read here rather than
-// from the parent's wait: a spawned child shares the parent's memory until it
-// execs, and the kernel's peak figure for the child would include the parent's.
-long residentHighWaterKiB()
+long processStatusKiB(const char* key)
 {
     std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmHWM:") {
+    std::string field;
+    while (status >> field) {
+        if (field == key) {
             long kib = 0;
             status >> kib;
             return kib;
         }
         status.ignore(1 << 16, '\n');
     }
-    throw std::runtime_error("No VmHWM in /proc/self/status");
+    throw std::runtime_error(std::string("No ") + key + " in /proc/self/status");
 }
+
+namespace {
+
+// The high-water mark of this process's resident memory. Read here rather than
+// from the parent's wait: a spawned child shares the parent's memory until it
+// execs, and the kernel's peak figure for the child would include the parent's.
+long residentHighWaterKiB() { return processStatusKiB("VmHWM:"); }
 
 } // namespace
 
@@ -50,17 +53,22 @@ int runOneWindow(const std::filesystem::path& path)
     return 0;
 }
 
-double peakMemoryOfOneWindowMiB(const std::filesystem::path& model)
+long figureOfFreshProcess(const char* flag, const std::filesystem::path& path)
 {
     const auto self = std::filesystem::read_symlink("/proc/self/exe");
     std::string command;
-    for (const std::string& part : {self.string(), std::string(kOneWindowFlag), model.string()})
+    for (const std::string& part : {self.string(), std::string(flag), path.string()})
         command.append(command.empty() ? "'" : " '").append(part).append("'");
     std::unique_ptr<FILE, int (*)(FILE*)> child(popen(command.c_str(), "r"), pclose);
-    long kib = 0;
-    if (!child || std::fscanf(child.get(), "%ld", &kib) != 1)
-        throw std::runtime_error("The peak-memory process failed");
-    return static_cast<double>(kib) / 1024.0;
+    long figure = 0;
+    if (!child || std::fscanf(child.get(), "%ld", &figure) != 1)
+        throw std::runtime_error(std::string("The benchmark's child process (") + flag + ") failed");
+    return figure;
+}
+
+double peakMemoryOfOneWindowMiB(const std::filesystem::path& model)
+{
+    return static_cast<double>(figureOfFreshProcess(kOneWindowFlag, model)) / 1024.0;
 }
 
 } // namespace QelBench

@@ -4,6 +4,10 @@
 
 namespace QelBench {
 
+// A figure of this process from /proc/self/status in KiB, by its key
+// ("VmRSS:" for resident memory now, "VmHWM:" for its high-water mark).
+long processStatusKiB(const char* key);
+
 // The flag that makes the benchmark executable run one transcription window
 // as a child process and print its peak memory.
 inline constexpr const char* kOneWindowFlag = "--qel-one-window";
@@ -11,6 +15,18 @@ inline constexpr const char* kOneWindowFlag = "--qel-one-window";
 // Loads the model, transcribes 30 s of audio and prints the process's peak
 // resident memory in KiB; the child's whole work.
 int runOneWindow(const std::filesystem::path& model);
+
+// The flag that makes it load a model folder as a child process and print
+// what the load added to its resident memory.
+inline constexpr const char* kFolderLoadFlag = "--qel-folder-load";
+
+// Loads the model folder and prints the growth of resident memory in KiB; the
+// child's whole work.
+int runFolderLoad(const std::filesystem::path& folder);
+
+// Runs this executable with the flag and the path in a fresh process and
+// returns the number it prints.
+long figureOfFreshProcess(const char* flag, const std::filesystem::path& path);
 
 // Runs runOneWindow in a fresh process and returns its peak resident memory.
 double peakMemoryOfOneWindowMiB(const std::filesystem::path& model);

@@ -64,13 +64,11 @@ public:
             out_.int32(value);
         writeMelFilters();
         writeVocabulary();
-        writeEncoder();
-        writeDecoder();
+        for (const auto& tensor : whisperTensors(o))
+            writeTensor(tensor);
     }
 
 private:
-    enum class Kind { matrix, vector, fixedF32 };
-
     void writeMelFilters()
     {
         constexpr int bins = 201;
@@ -106,23 +104,21 @@ private:
         }
     }
 
-    // Extents innermost first, as the file stores them. Values are uniform
-    // with a spread that keeps activations of order one.
-    void tensor(const std::string& name, std::vector<int32_t> extents, Kind kind, float spread,
-                float centre = 0.0f)
+    // Values are uniform around the tensor's centre.
+    void writeTensor(const WhisperTensor& tensor)
     {
-        const bool half = kind == Kind::matrix && options_.ftype == 1;
-        out_.int32(static_cast<int32_t>(extents.size()));
-        out_.int32(static_cast<int32_t>(name.size()));
+        const bool half = tensor.followsFtype && options_.ftype == 1;
+        out_.int32(static_cast<int32_t>(tensor.extents.size()));
+        out_.int32(static_cast<int32_t>(tensor.name.size()));
         out_.int32(half ? 1 : 0);
         size_t count = 1;
-        for (int32_t extent : extents) {
+        for (int32_t extent : tensor.extents) {
             out_.int32(extent);
             count *= static_cast<size_t>(extent);
         }
-        out_.raw(name.data(), name.size());
+        out_.raw(tensor.name.data(), tensor.name.size());
         for (size_t i = 0; i < count; ++i) {
-            const float value = centre + spread * random_.symmetric();
+            const float value = tensor.centre + tensor.spread * random_.symmetric();
             if (half) {
                 const uint16_t bits = Platform::ML::narrowToHalfFloat(value);
                 out_.raw(&bits, sizeof bits);
@@ -132,76 +128,69 @@ private:
         }
     }
 
-    float spreadFor(int inputs) const { return std::sqrt(3.0f / static_cast<float>(inputs)); }
-
-    void linear(const std::string& name, int in, int out, bool bias = true)
-    {
-        tensor(name + ".weight", {in, out}, Kind::matrix, spreadFor(in));
-        if (bias)
-            tensor(name + ".bias", {out}, Kind::vector, 0.05f);
-    }
-
-    void norm(const std::string& name)
-    {
-        tensor(name + ".weight", {options_.width}, Kind::vector, 0.1f, 1.0f);
-        tensor(name + ".bias", {options_.width}, Kind::vector, 0.05f);
-    }
-
-    void attention(const std::string& name)
-    {
-        const int w = options_.width;
-        linear(name + ".query", w, w);
-        linear(name + ".key", w, w, false);
-        linear(name + ".value", w, w);
-        linear(name + ".out", w, w);
-    }
-
-    void mlp(const std::string& prefix)
-    {
-        norm(prefix + "mlp_ln");
-        linear(prefix + "mlp.0", options_.width, 4 * options_.width);
-        linear(prefix + "mlp.2", 4 * options_.width, options_.width);
-    }
-
-    void writeEncoder()
-    {
-        const int w = options_.width;
-        tensor("encoder.positional_embedding", {w, options_.audioCtx}, Kind::fixedF32, 0.1f);
-        tensor("encoder.conv1.weight", {3, options_.mels, w}, Kind::matrix, spreadFor(3 * options_.mels));
-        tensor("encoder.conv1.bias", {1, w}, Kind::fixedF32, 0.05f);
-        tensor("encoder.conv2.weight", {3, w, w}, Kind::matrix, spreadFor(3 * w));
-        tensor("encoder.conv2.bias", {1, w}, Kind::fixedF32, 0.05f);
-        for (int l = 0; l < options_.layers; ++l) {
-            const std::string prefix = "encoder.blocks." + std::to_string(l) + ".";
-            norm(prefix + "attn_ln");
-            attention(prefix + "attn");
-            mlp(prefix);
-        }
-        norm("encoder.ln_post");
-    }
-
-    void writeDecoder()
-    {
-        const int w = options_.width;
-        tensor("decoder.positional_embedding", {w, options_.textCtx}, Kind::fixedF32, 0.1f);
-        tensor("decoder.token_embedding.weight", {w, options_.vocab}, Kind::matrix, 0.1f);
-        for (int l = 0; l < options_.layers; ++l) {
-            const std::string prefix = "decoder.blocks." + std::to_string(l) + ".";
-            norm(prefix + "attn_ln");
-            attention(prefix + "attn");
-            norm(prefix + "cross_attn_ln");
-            attention(prefix + "cross_attn");
-            mlp(prefix);
-        }
-        norm("decoder.ln");
-    }
-
     const RandomModelOptions& options_;
     Random random_;
     Writer out_;
 };
 
 } // namespace
+
+std::vector<WhisperTensor> whisperTensors(const RandomModelOptions& options)
+{
+    const int w = options.width;
+    std::vector<WhisperTensor> tensors;
+    const auto spreadFor = [](int inputs) { return std::sqrt(3.0f / static_cast<float>(inputs)); };
+    const auto add = [&](std::string name, std::vector<int32_t> extents, bool followsFtype, float spread,
+                         float centre = 0.0f) {
+        tensors.push_back({std::move(name), std::move(extents), followsFtype, spread, centre});
+    };
+    const auto linear = [&](const std::string& name, int in, int out, bool bias = true) {
+        add(name + ".weight", {in, out}, true, spreadFor(in));
+        if (bias)
+            add(name + ".bias", {out}, false, 0.05f);
+    };
+    const auto norm = [&](const std::string& name) {
+        add(name + ".weight", {w}, false, 0.1f, 1.0f);
+        add(name + ".bias", {w}, false, 0.05f);
+    };
+    const auto attention = [&](const std::string& name) {
+        linear(name + ".query", w, w);
+        linear(name + ".key", w, w, false);
+        linear(name + ".value", w, w);
+        linear(name + ".out", w, w);
+    };
+    const auto mlp = [&](const std::string& prefix) {
+        norm(prefix + "mlp_ln");
+        linear(prefix + "mlp.0", w, 4 * w);
+        linear(prefix + "mlp.2", 4 * w, w);
+    };
+
+    add("encoder.positional_embedding", {w, options.audioCtx}, false, 0.1f);
+    add("encoder.conv1.weight", {3, options.mels, w}, true, spreadFor(3 * options.mels));
+    add("encoder.conv1.bias", {1, w}, false, 0.05f);
+    add("encoder.conv2.weight", {3, w, w}, true, spreadFor(3 * w));
+    add("encoder.conv2.bias", {1, w}, false, 0.05f);
+    for (int l = 0; l < options.layers; ++l) {
+        const std::string prefix = "encoder.blocks." + std::to_string(l) + ".";
+        norm(prefix + "attn_ln");
+        attention(prefix + "attn");
+        mlp(prefix);
+    }
+    norm("encoder.ln_post");
+
+    add("decoder.positional_embedding", {w, options.textCtx}, false, 0.1f);
+    add("decoder.token_embedding.weight", {w, options.vocab}, true, 0.1f);
+    for (int l = 0; l < options.layers; ++l) {
+        const std::string prefix = "decoder.blocks." + std::to_string(l) + ".";
+        norm(prefix + "attn_ln");
+        attention(prefix + "attn");
+        norm(prefix + "cross_attn_ln");
+        attention(prefix + "cross_attn");
+        mlp(prefix);
+    }
+    norm("decoder.ln");
+    return tensors;
+}
 
 std::vector<std::byte> randomGgmlModel(const RandomModelOptions& options)
 {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace QelTools {
@@ -20,6 +21,21 @@ struct RandomModelOptions {
     int audioCtx = 1500;
     int textCtx = 448;
 };
+
+// One tensor of a Whisper model: extents innermost first (a [out, in] matrix
+// is listed as in, out), whether it is stored in the model's weight type
+// (the others are always 32-bit floats), and the spread and centre of its
+// random values, which keep activations of order one.
+struct WhisperTensor {
+    std::string name;
+    std::vector<int32_t> extents;
+    bool followsFtype = false;
+    float spread = 0;
+    float centre = 0;
+};
+
+// Every tensor of a model of these options, in the order files store them.
+std::vector<WhisperTensor> whisperTensors(const RandomModelOptions& options);
 
 // The bytes of a ggml Whisper model file with weights drawn from the seed.
 // The same options always give the same bytes. Stored vocabulary: the 256
