@@ -117,6 +117,8 @@ TEST(ModelFolder, EveryDamagedFolderIsRefusedWithAReason)
          "hyperParameters.tokens[1] is 16; it must lie between 0 and 15"},
         {"a decoder without logits", editDescription([](Doc& d) { d["outputs"].Erase(d["outputs"].Begin()); }),
          "the output 'logits' is missing"},
+        {"a token that is not an integer", editDescription([](Doc& d) { input(d, 0)["dataType"].SetString("float16"); }),
+         "the input 'input_ids' is not an array of int32"},
         {"a decoder cache of another length", editDescription([](Doc& d) { input(d, 3)["shape"][3].SetInt(9); }),
          "the input 'value_cache' has shape [1, 4, 1, 9], expected [1, 4, 1, 8]"},
     };

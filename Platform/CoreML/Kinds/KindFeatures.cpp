@@ -25,6 +25,15 @@ MLMultiArrayConstraint requiredArray(const Features& features, const std::string
     return *constraint;
 }
 
+MLMultiArrayConstraint requiredIntegers(const Features& features, const std::string& name, const char* side,
+                                        std::initializer_list<std::int64_t> pattern)
+{
+    auto constraint = requiredArray(features, name, side, pattern);
+    if (constraint.dataType != MLMultiArrayDataType::int32)
+        throw MLModelError(std::string("the ") + side + " '" + name + "' is not an array of int32");
+    return constraint;
+}
+
 std::optional<MLMultiArrayConstraint> optionalArray(const Features& features, const std::string& name,
                                                     const char* side, std::initializer_list<std::int64_t> pattern)
 {

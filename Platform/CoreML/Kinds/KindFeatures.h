@@ -21,6 +21,10 @@ using Features = std::map<std::string, MLFeatureDescription>;
 MLMultiArrayConstraint requiredArray(const Features& features, const std::string& name, const char* side,
                                      std::initializer_list<std::int64_t> pattern);
 
+// The same for an array of 32-bit integers.
+MLMultiArrayConstraint requiredIntegers(const Features& features, const std::string& name, const char* side,
+                                        std::initializer_list<std::int64_t> pattern);
+
 // The same for a feature the kind can do without: nothing when it is not declared.
 std::optional<MLMultiArrayConstraint> optionalArray(const Features& features, const std::string& name,
                                                     const char* side, std::initializer_list<std::int64_t> pattern);
@@ -28,7 +32,7 @@ std::optional<MLMultiArrayConstraint> optionalArray(const Features& features, co
 // Zeros of every feature's shape and element type (0 for an integer feature).
 std::map<std::string, MLFeatureValue> zeroValues(const Features& features);
 
-// Element 0 of an integer array input (the model has checked that it is one).
+// Element 0 of an input the kind required with requiredIntegers.
 std::int64_t firstInteger(const MLFeatureProvider& inputs, const std::string& name);
 
 } // namespace Platform::CoreML::KindFeatures

@@ -17,8 +17,8 @@ std::unique_ptr<ModelComputation> ScriptedDecoder::make(std::shared_ptr<const Mo
     const auto& outputs = folder->description().outputDescriptionsByName;
     std::unique_ptr<ScriptedDecoder> decoder(new ScriptedDecoder);
 
-    requiredArray(inputs, "input_ids", "input", {1});
-    requiredArray(inputs, "cache_length", "input", {1});
+    requiredIntegers(inputs, "input_ids", "input", {1});
+    requiredIntegers(inputs, "cache_length", "input", {1});
     const auto keyCache = requiredArray(inputs, "key_cache", "input", {1, 0, 1, 0}).shape;
     requiredArray(inputs, "value_cache", "input", {1, keyCache[1], 1, keyCache[3]});
     requiredArray(inputs, "kv_cache_update_mask", "input", {1, keyCache[3]});
