@@ -23,7 +23,7 @@ namespace {
 void makePackage(const fs::path& folder, const std::string& name)
 {
     fs::create_directories(folder / (name + ".mlpackage") / "Data" / "com.apple.CoreML");
-    std::ofstream(folder / (name + ".mlpackage") / "Data" / "com.apple.CoreML" / "model.mlmodel") << "spec";
+    std::ofstream(folder / (name + ".mlpackage") / "Data" / "com.apple.CoreML" / "model.mlmodel") << "model";
 }
 
 } // namespace
