@@ -1,5 +1,6 @@
 #include "App/Processing/ReplacementRule.h"
 
+#include "App/AppIdentity.h"
 #include "Platform/Log/Log.h"
 
 namespace QEL {
@@ -10,7 +11,7 @@ std::optional<Platform::Regex> compileOrSkip(std::string_view pattern, Platform:
     try {
         return Platform::Regex(pattern, options);
     } catch (const Platform::RegexError& error) {
-        Platform::Logger("com.tolvek.qel", "TextProcessing").error(error.what());
+        Platform::Logger(AppIdentity::bundleIdentifier, "TextProcessing").error(error.what());
         return std::nullopt;
     }
 }

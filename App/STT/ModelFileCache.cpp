@@ -1,5 +1,6 @@
 #include "App/STT/ModelFileCache.h"
 
+#include "App/AppIdentity.h"
 #include "App/STT/STTEngineError.h"
 #include "Platform/Files/AtomicWrite.h"
 #include "Platform/Net/HTTPSession.h"
@@ -55,7 +56,7 @@ std::string modelBaseURL()
 
 std::filesystem::path modelCacheFolder()
 {
-    const std::filesystem::path folder = Platform::applicationSupportDirectory() / "com.tolvek.qel" / "models";
+    const std::filesystem::path folder = Platform::applicationSupportDirectory() / AppIdentity::modelsFolder;
     std::filesystem::create_directories(folder);
     return folder;
 }

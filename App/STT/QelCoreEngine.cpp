@@ -1,5 +1,6 @@
 #include "App/STT/QelCoreEngine.h"
 
+#include "App/AppIdentity.h"
 #include "App/STT/ModelFileCache.h"
 #include "App/STT/ModelFileName.h"
 #include "App/STT/STTEngineError.h"
@@ -16,7 +17,7 @@ namespace {
 
 const Platform::Logger& logger()
 {
-    static const Platform::Logger instance("com.tolvek.qel", "QelCore");
+    static const Platform::Logger instance(AppIdentity::bundleIdentifier, "QelCore");
     return instance;
 }
 

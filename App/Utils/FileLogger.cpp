@@ -1,5 +1,7 @@
 #include "App/Utils/FileLogger.h"
 
+#include "App/AppIdentity.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -29,8 +31,8 @@ std::filesystem::path& pathOverride()
 std::filesystem::path standardLogPath()
 {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
-        return std::filesystem::path(runtime) / "qel_debug.log";
-    return "/tmp/qel_debug.log";
+        return std::filesystem::path(runtime) / AppIdentity::debugLogFileName;
+    return std::filesystem::path("/tmp") / AppIdentity::debugLogFileName;
 }
 
 std::filesystem::path currentLogPath()

@@ -34,9 +34,11 @@ void Logger::log(Type type, std::string_view message) const
            static_cast<int>(message.size()), message.data());
 }
 
-void printQEL(std::string_view message)
+void printTagged(std::string_view tag, std::string_view message)
 {
-    std::string line = "[QEL] ";
+    std::string line = "[";
+    line.append(tag);
+    line.append("] ");
     line.append(message);
     line.push_back('\n');
     std::fwrite(line.data(), 1, line.size(), stdout);

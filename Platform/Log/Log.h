@@ -27,7 +27,7 @@ private:
     std::string category_;
 };
 
-// Writes "[QEL] " + message + a line feed to standard output as one write.
-void printQEL(std::string_view message);
+// Writes "[<tag>] " + message + a line feed to standard output as one write.
+void printTagged(std::string_view tag, std::string_view message);
 
 } // namespace Platform

@@ -23,12 +23,6 @@ namespace Platform {
 
 namespace {
 
-const Logger& defaultsLog()
-{
-    static const Logger logger("com.tolvek.qel", "UserDefaults");
-    return logger;
-}
-
 rapidjson::Value keyValue(std::string_view key)
 {
     return rapidjson::Value(rapidjson::StringRef(key.data(), key.size()));
@@ -158,8 +152,8 @@ struct UserDefaults::Store {
     std::map<std::string, std::optional<DefaultsValue>, std::less<>> unsaved;
 };
 
-UserDefaults::UserDefaults(std::filesystem::path file)
-    : file_(std::move(file)), store_(std::make_unique<Store>())
+UserDefaults::UserDefaults(std::filesystem::path file, Logger logger)
+    : file_(std::move(file)), logger_(std::move(logger)), store_(std::make_unique<Store>())
 {
     store_->document.SetObject();
     load();
@@ -167,15 +161,9 @@ UserDefaults::UserDefaults(std::filesystem::path file)
 
 UserDefaults::~UserDefaults() = default;
 
-std::filesystem::path UserDefaults::standardFilePath()
+std::filesystem::path UserDefaults::standardFilePath(std::string_view folderName, std::string_view fileName)
 {
-    return configDirectory() / "tolvek" / "QEL.json";
-}
-
-UserDefaults& UserDefaults::standard()
-{
-    static UserDefaults instance(standardFilePath());
-    return instance;
+    return configDirectory() / folderName / fileName;
 }
 
 void UserDefaults::load()
@@ -190,12 +178,12 @@ void UserDefaults::load()
 void UserDefaults::setAsideUnreadableFile(const std::string& problem)
 {
     if (auto aside = moveAside(file_)) {
-        defaultsLog().error("Settings file " + file_.string() + " is unreadable (" + problem + "); moved it to "
-                            + aside->string() + " and started from defaults");
+        logger_.error("Settings file " + file_.string() + " is unreadable (" + problem + "); moved it to " +
+                      aside->string() + " and started from defaults");
     } else {
         mayWriteFile_ = false;
-        defaultsLog().error("Settings file " + file_.string() + " is unreadable (" + problem
-                            + ") and cannot be moved aside; settings changes will not be saved");
+        logger_.error("Settings file " + file_.string() + " is unreadable (" + problem +
+                      ") and cannot be moved aside; settings changes will not be saved");
     }
 }
 
@@ -226,7 +214,7 @@ void UserDefaults::save()
         store_->document.Swap(merged);
         store_->unsaved.clear();
     } catch (const std::exception& failure) {
-        defaultsLog().error(std::string("Cannot save settings: ") + failure.what());
+        logger_.error(std::string("Cannot save settings: ") + failure.what());
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Log/Log.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -35,15 +37,15 @@ using DefaultsValue = std::variant<bool, std::int64_t, double, std::string, std:
 // All operations may be called from any thread.
 class UserDefaults {
 public:
-    explicit UserDefaults(std::filesystem::path file);
+    // Problems with the file are reported through `logger`.
+    explicit UserDefaults(std::filesystem::path file, Logger logger = Logger("Platform", "UserDefaults"));
     ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
 
-    // The application's instance, on standardFilePath(), created on first use.
-    static UserDefaults& standard();
-    // $XDG_CONFIG_HOME/tolvek/QEL.json (see Platform::configDirectory()).
-    static std::filesystem::path standardFilePath();
+    // Where an application keeps its settings:
+    // $XDG_CONFIG_HOME/<folderName>/<fileName> (see Platform::configDirectory()).
+    static std::filesystem::path standardFilePath(std::string_view folderName, std::string_view fileName);
 
     const std::filesystem::path& filePath() const { return file_; }
 
@@ -76,6 +78,7 @@ private:
     void setAsideUnreadableFile(const std::string& problem);
 
     std::filesystem::path file_;
+    Logger logger_;
     mutable std::mutex mutex_;
     std::unique_ptr<Store> store_;
     bool mayWriteFile_ = true;

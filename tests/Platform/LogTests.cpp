@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-TEST(PrintQEL, PrefixesEachLine)
+TEST(PrintTagged, PrefixesEachLine)
 {
     testing::internal::CaptureStdout();
-    Platform::printQEL("Loading model");
+    Platform::printTagged("QEL", "Loading model");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[QEL] Loading model\n");
 }
 

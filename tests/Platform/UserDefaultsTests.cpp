@@ -281,5 +281,5 @@ TEST_F(UserDefaultsTest, ACrashWhileSavingKeepsTheOldSettings)
 TEST(UserDefaultsLocation, StandardFileLivesInTheConfigFolder)
 {
     TestSupport::ScopedEnvironment config("XDG_CONFIG_HOME", "/config/home");
-    EXPECT_EQ(UserDefaults::standardFilePath(), "/config/home/tolvek/QEL.json");
+    EXPECT_EQ(UserDefaults::standardFilePath("tolvek", "QEL.json"), "/config/home/tolvek/QEL.json");
 }
