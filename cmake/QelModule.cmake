@@ -1,10 +1,18 @@
-# qel_add_module(NAME [SHARED] [PUBLIC deps...] [PRIVATE deps...])
-# One library per module, built from every source file below the module's folder.
+# qel_add_module(NAME [SHARED] [FOLDER folder] [GUI_TESTS] [PUBLIC deps...] [PRIVATE deps...])
+# One library per module, built from every source file below its folder (the
+# module's name unless FOLDER gives a path from the repository root). A subfolder
+# with a CMakeLists.txt of its own holds another target and is left to it.
+# GUI_TESTS: the module's tests run inside a QApplication.
 # Headers are included from the repository root: #include "Platform/Log/Log.h".
 function(qel_add_module name)
-  cmake_parse_arguments(ARG "SHARED" "" "PUBLIC;PRIVATE" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/${name}/*.cpp ${PROJECT_SOURCE_DIR}/${name}/*.c)
+  cmake_parse_arguments(ARG "SHARED;GUI_TESTS" "FOLDER" "PUBLIC;PRIVATE" ${ARGN})
+  if(NOT ARG_FOLDER)
+    set(ARG_FOLDER ${name})
+  endif()
+  qel_sources_of_folder(sources ${PROJECT_SOURCE_DIR}/${ARG_FOLDER} ${PROJECT_SOURCE_DIR}/${ARG_FOLDER} "*.cpp;*.c")
+  set_property(GLOBAL APPEND PROPERTY QEL_MODULES ${name})
+  set_property(GLOBAL PROPERTY QEL_MODULE_FOLDER_${name} ${ARG_FOLDER})
+  set_property(GLOBAL PROPERTY QEL_MODULE_GUI_TESTS_${name} ${ARG_GUI_TESTS})
   if(NOT sources)
     # Headers only so far.
     add_library(${name} INTERFACE)
@@ -21,21 +29,75 @@ function(qel_add_module name)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
-# One test executable per module from the .cpp files directly in tests/<Module>/,
-# plus any extra definitions in tests/<Module>/CMakeLists.txt (tools, scripted tests).
+# The files matching `patterns` below `folder`, leaving out subfolders that hold
+# another target: those whose counterpart below `targetFolder` has a CMakeLists.txt.
+function(qel_sources_of_folder result folder targetFolder patterns)
+  set(globs)
+  foreach(pattern IN LISTS patterns)
+    list(APPEND globs ${folder}/${pattern})
+  endforeach()
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${globs})
+  file(GLOB_RECURSE targetFiles LIST_DIRECTORIES false RELATIVE ${targetFolder} ${targetFolder}/*/CMakeLists.txt)
+  set(kept)
+  foreach(file IN LISTS files)
+    set(keep TRUE)
+    foreach(other IN LISTS targetFiles)
+      get_filename_component(otherFolder ${other} DIRECTORY)
+      string(FIND ${file} ${folder}/${otherFolder}/ position)
+      if(position EQUAL 0)
+        set(keep FALSE)
+      endif()
+    endforeach()
+    if(keep)
+      list(APPEND kept ${file})
+    endif()
+  endforeach()
+  set(${result} ${kept} PARENT_SCOPE)
+endfunction()
+
+# Registers each test of a GoogleTest program with ctest, discovered when ctest
+# runs. GUI: the program starts a QApplication. Its X platform hands the
+# keyboard library bounded strings without an end mark, which AddressSanitizer's
+# strict string checks take for overruns, so those checks are off there.
+function(qel_discover_tests target)
+  cmake_parse_arguments(ARG "GUI" "" "" ${ARGN})
+  set(properties ENVIRONMENT "QEL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  if(ARG_GUI)
+    list(APPEND properties ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::strict_string_checks=0")
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+endfunction()
+
+# One test executable per module from the .cpp files below tests/<module folder>/
+# (mirroring the source tree), plus any extra definitions in that folder's
+# CMakeLists.txt (tools, scripted tests).
 function(qel_add_module_tests name)
-  set(dir ${PROJECT_SOURCE_DIR}/tests/${name})
-  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  get_property(folder GLOBAL PROPERTY QEL_MODULE_FOLDER_${name})
+  if(NOT folder)
+    set(folder ${name})
+  endif()
+  get_property(guiTests GLOBAL PROPERTY QEL_MODULE_GUI_TESTS_${name})
+  set(dir ${PROJECT_SOURCE_DIR}/tests/${folder})
+  if(NOT EXISTS ${dir})
+    return()
+  endif()
+  qel_sources_of_folder(sources ${dir} ${PROJECT_SOURCE_DIR}/${folder} "*.cpp")
   if(sources)
     add_executable(${name}Tests ${sources})
-    target_link_libraries(${name}Tests PRIVATE ${name} GTest::gtest GTest::gtest_main GTest::gmock)
+    if(guiTests)
+      set(main QelQtTestMain)
+    else()
+      set(main GTest::gtest_main)
+    endif()
+    target_link_libraries(${name}Tests PRIVATE ${name} GTest::gtest GTest::gmock ${main})
     target_include_directories(${name}Tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    gtest_discover_tests(${name}Tests
-      DISCOVERY_MODE PRE_TEST
-      DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "QEL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    if(guiTests)
+      qel_discover_tests(${name}Tests GUI)
+    else()
+      qel_discover_tests(${name}Tests)
+    endif()
   endif()
   if(EXISTS ${dir}/CMakeLists.txt)
-    add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/tests/${name})
+    add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/tests/${folder})
   endif()
 endfunction()
