@@ -13,8 +13,9 @@ struct FrontmostApplication {
 
 // The frontmost application, or none when there is no desktop session or no
 // active window. On X11: the `_NET_ACTIVE_WINDOW` window's `WM_CLASS`, whose
-// class is the display name and whose instance is the identifier. Safe to call
-// from any thread; each call asks the display server afresh.
+// class is the display name and whose instance is the identifier, read over
+// X11Connection::shared(). Safe to call from any thread; each call asks the
+// display server afresh.
 std::optional<FrontmostApplication> frontmostApplication();
 
 } // namespace Platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <initializer_list>
+#include <string_view>
+
+namespace TestSupport {
+
+// Synthetic typing through XTEST on the shared X connection: the events reach
+// whichever window has the keyboard focus, as real key presses would. Both
+// throw std::runtime_error when a symbol is not on the keyboard or the server
+// refuses an event.
+
+// Presses the keys in order and releases them in reverse, as a person holds a
+// combination: pressKeys({XK_Alt_L, XK_Shift_L, XK_space}).
+void pressKeys(std::initializer_list<xcb_keysym_t> keysyms);
+
+// Types each character of a Latin-1 `text`, holding Shift where the keyboard
+// needs it ("Hello, QEL!").
+void typeText(std::string_view text);
+
+} // namespace TestSupport
