@@ -44,6 +44,11 @@ HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem
     char errorText[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
+    // A redirect loop ends, and no address (given or redirected to) reaches a
+    // local file or another protocol.
+    curl_easy_setopt(handle.get(), CURLOPT_MAXREDIRS, maxRedirects);
+    curl_easy_setopt(handle.get(), CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_ERRORBUFFER, errorText);
     // A stalled server fails the transfer instead of hanging it for ever.

@@ -19,14 +19,18 @@ struct HTTPResponse {
     std::string description;  // one line naming the address and the status
 };
 
-// HTTP transfers over libcurl. Redirects are followed, as a browser would.
+// HTTP transfers over libcurl. Only http and https addresses are fetched.
+// Redirects are followed, as a browser would, up to maxRedirects of them.
 class HTTPSession {
 public:
+    static constexpr long maxRedirects = 10;
+
     HTTPSession();
 
     // Fetches url and writes the body to destination (created or truncated),
     // whatever the status; the caller decides what the status means. Throws
-    // NetworkError when the transfer itself fails.
+    // NetworkError when the transfer itself fails, a body shorter than its
+    // declared length included.
     HTTPResponse download(const std::string& url, const std::filesystem::path& destination) const;
 };
 

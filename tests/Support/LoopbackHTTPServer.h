@@ -1,8 +1,9 @@
 #pragma once
 
 // A tiny HTTP/1.1 server on 127.0.0.1 for download tests: answers every GET with
-// the status and body set for its path (404 when none), one connection at a
-// time, and records the paths it was asked for.
+// the response set for its path (404 when none), one connection at a time, and
+// records the paths it was asked for. A response can misbehave on purpose: a
+// wrong or missing length, a connection held open, a late answer.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,7 +12,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
+#include <optional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -20,9 +23,15 @@
 
 class LoopbackHTTPServer {
 public:
+    // Misbehaviour on purpose is opt-in.
     struct Response {
         int status = 200;
         std::string body;
+        std::string extraHeaders;            // whole lines, each ending in "\r\n"
+        std::optional<size_t> contentLength; // the declared length; the body's size when unset
+        bool declareLength = true;           // false: no Content-Length, the close ends the body
+        bool holdOpen = false;               // after the body, wait until the client goes away
+        std::chrono::milliseconds delay{0};  // before answering
     };
 
     LoopbackHTTPServer()
@@ -94,15 +103,22 @@ private:
             if (auto found = responses_.find(path); found != responses_.end())
                 response = found->second;
         }
-        const std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " Status\r\nContent-Length: " +
-                                  std::to_string(response.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                                  response.body;
+        std::this_thread::sleep_for(response.delay);
+        std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " Status\r\n" + response.extraHeaders;
+        if (response.declareLength)
+            reply += "Content-Length: " + std::to_string(response.contentLength.value_or(response.body.size())) + "\r\n";
+        reply += "Connection: close\r\n\r\n" + response.body;
         size_t sent = 0;
         while (sent < reply.size()) {
             const ssize_t written = send(connection, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
             if (written <= 0)
                 return;
             sent += static_cast<size_t>(written);
+        }
+        while (response.holdOpen && !stopping_) {
+            pollfd peer{connection, POLLIN, 0};
+            if (poll(&peer, 1, 20) > 0 && recv(connection, chunk, sizeof(chunk), 0) <= 0)
+                return;
         }
     }
 
