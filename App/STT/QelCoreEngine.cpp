@@ -78,8 +78,14 @@ void QelCoreEngine::load(const std::string& modelName)
     report(ModelLoadPhase::loading, 0.6);
 
     qel_engine* created = library_.engineNew(modelFile.c_str(), languageHint.c_str());
-    if (!created)
-        throw STTEngineError::transcriptionFailed("qel_engine_new failed: " + lastError("unknown error"));
+    if (!created) {
+        std::string message = "qel_engine_new failed: " + lastError("unknown error");
+        // A damaged file kept as the model would fail every later load too.
+        if (const auto aside = setAsideDamagedModelFile(modelFile))
+            message += "; the cached model file is damaged, so it was moved to " + aside->string()
+                       + " and the next load downloads the model again";
+        throw STTEngineError::transcriptionFailed(message);
+    }
     std::shared_ptr<qel_engine> engine(created, library_.engineFree);
 
     const std::string prompt = initialPrompt.value_or(defaultInitialPrompt);

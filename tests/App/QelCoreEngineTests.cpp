@@ -2,16 +2,13 @@
 #include "App/STT/QelCoreEngine.h"
 #include "App/STT/STTEngineError.h"
 
+#include "Doubles/ModelCacheFixture.h"
 #include "Doubles/ScriptedQelCoreLibrary.h"
 #include "Platform/Text/CharacterSets.h"
 #include "QelCore/ModelFiles.h"
-#include "Support/LoopbackHTTPServer.h"
-#include "Support/TestEnvironment.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 using QEL::QelCoreEngine;
 using QEL::STTEngineError;
@@ -22,25 +19,8 @@ using testing::StartsWith;
 
 namespace {
 
-class QelCoreEngineTest : public testing::Test {
+class QelCoreEngineTest : public ModelCacheTest {
 protected:
-    std::filesystem::path cacheFolder() const { return dataHome.path() / "com.tolvek.qel" / "models"; }
-
-    void putInCache(const std::string& fileName, const std::string& content)
-    {
-        std::filesystem::create_directories(cacheFolder());
-        std::ofstream(cacheFolder() / fileName) << content;
-    }
-
-    std::vector<std::filesystem::path> cachedFiles() const
-    {
-        std::vector<std::filesystem::path> files;
-        if (std::filesystem::exists(cacheFolder()))
-            for (const auto& entry : std::filesystem::directory_iterator(cacheFolder()))
-                files.push_back(entry.path().filename());
-        return files;
-    }
-
     // A new adapter on the scripted library that records its progress reports.
     std::unique_ptr<QelCoreEngine> makeEngine()
     {
@@ -59,10 +39,6 @@ protected:
         return "no error";
     }
 
-    TestSupport::TemporaryFolder dataHome;
-    TestSupport::ScopedEnvironment xdgDataHome{"XDG_DATA_HOME", dataHome.path().string()};
-    LoopbackHTTPServer server;
-    TestSupport::ScopedEnvironment modelBase{"QEL_MODEL_BASE_URL", server.baseURL()};
     ScriptedQelCore library;
     std::vector<std::pair<Phase, double>> progress;
 };
@@ -116,12 +92,12 @@ TEST_F(QelCoreEngineTest, CachedModelLoadsWithoutNetworkAndReportsEveryPhase)
 TEST_F(QelCoreEngineTest, MissingOrEmptyModelIsDownloadedOnceThenServedFromTheCache)
 {
     putInCache("ggml-base.bin", ""); // an empty file is what a broken earlier download could leave
-    server.respond("/ggml-base.bin", {200, "model bytes"});
+    server.respond("/ggml-base.bin", {.body = modelBytes()});
     makeEngine()->load("openai_whisper-base");
     makeEngine()->load("openai_whisper-base");
 
     EXPECT_THAT(server.requestedPaths(), ElementsAre("/ggml-base.bin"));
-    EXPECT_EQ(TestSupport::fileContents(cacheFolder() / "ggml-base.bin"), "model bytes");
+    EXPECT_EQ(TestSupport::fileContents(cacheFolder() / "ggml-base.bin"), modelBytes());
     EXPECT_THAT(cachedFiles(), ElementsAre("ggml-base.bin"));
 }
 
@@ -150,7 +126,7 @@ TEST_F(QelCoreEngineTest, UnreachableServerFailsTheLoadWithANetworkError)
 
 TEST_F(QelCoreEngineTest, LibraryEngineFailureLeavesTheAdapterUnloaded)
 {
-    putInCache("ggml-base.bin", "weights");
+    putInCache("ggml-base.bin", modelBytes());
     library.engineNewFails = true;
     library.lastError = "bad magic";
     {
@@ -162,6 +138,8 @@ TEST_F(QelCoreEngineTest, LibraryEngineFailureLeavesTheAdapterUnloaded)
         EXPECT_FALSE(engine->isLoaded());
         EXPECT_THROW(engine->transcribe({0.1f}), STTEngineError);
     }
+    // The file is sound, so the engine refused something else: it stays.
+    EXPECT_THAT(cachedFiles(), ElementsAre("ggml-base.bin"));
     EXPECT_EQ(library.enginesFreed, 0);
     EXPECT_TRUE(library.sampleCounts.empty());
 }
@@ -181,6 +159,41 @@ TEST_F(QelCoreEngineTest, AFailedReloadKeepsNamingTheModelStillLoaded)
     EXPECT_TRUE(engine->isLoaded());
     EXPECT_EQ(engine->modelName(), "openai_whisper-base");
     EXPECT_EQ(engine->transcribe({0.1f}).text, "hello");
+}
+
+TEST_F(QelCoreEngineTest, ACachedModelTheEngineRefusesAsDamagedIsSetAsideAndDownloadedAgain)
+{
+    putInCache("ggml-base.bin", modelBytes().substr(0, modelBytes().size() - 100));
+    library.engineNewFails = true;
+    library.lastError = "truncated";
+    auto engine = makeEngine();
+    const auto aside = cacheFolder() / "ggml-base.bin.damaged";
+    EXPECT_EQ(describeLoadFailure(*engine, "ggml-base.bin"),
+              "Transcription failed: qel_engine_new failed: truncated; the cached model file is damaged, so it was "
+              "moved to " + aside.string() + " and the next load downloads the model again");
+    EXPECT_THAT(cachedFiles(), ElementsAre("ggml-base.bin.damaged"));
+
+    library.engineNewFails = false;
+    server.respond("/ggml-base.bin", {.body = modelBytes()});
+    engine->load("ggml-base.bin");
+    EXPECT_TRUE(engine->isLoaded());
+    EXPECT_THAT(server.requestedPaths(), ElementsAre("/ggml-base.bin"));
+}
+
+// On the real library: a damaged file is set aside, a language the model
+// cannot take leaves the sound file where it is.
+TEST_F(QelCoreEngineTest, TheRealEngineRefusingAFileOrALanguage)
+{
+    putInCache("ggml-tiny.en.bin", modelBytes().substr(0, modelBytes().size() / 2));
+    QelCoreEngine engine;
+    EXPECT_THAT(describeLoadFailure(engine, "openai_whisper-tiny.en"), HasSubstr("is damaged, so it was moved"));
+    EXPECT_THAT(cachedFiles(), ElementsAre("ggml-tiny.en.bin.damaged"));
+
+    putInCache("ggml-tiny.en.bin", modelBytes());
+    engine.languageHint = "xx";
+    EXPECT_EQ(describeLoadFailure(engine, "openai_whisper-tiny.en"),
+              "Transcription failed: qel_engine_new failed: Unknown language code 'xx'");
+    EXPECT_THAT(cachedFiles(), ElementsAre("ggml-tiny.en.bin", "ggml-tiny.en.bin.damaged"));
 }
 
 TEST_F(QelCoreEngineTest, PromptAndPrewarmFailuresOnlyGetLogged)
