@@ -26,12 +26,12 @@ public:
     // Misbehaviour on purpose is opt-in.
     struct Response {
         int status = 200;
-        std::string body;
-        std::string extraHeaders;            // whole lines, each ending in "\r\n"
-        std::optional<size_t> contentLength; // the declared length; the body's size when unset
-        bool declareLength = true;           // false: no Content-Length, the close ends the body
-        bool holdOpen = false;               // after the body, wait until the client goes away
-        std::chrono::milliseconds delay{0};  // before answering
+        std::string body{};
+        std::string extraHeaders{};            // whole lines, each ending in "\r\n"
+        std::optional<size_t> contentLength{}; // the declared length; the body's size when unset
+        bool declareLength = true;             // false: no Content-Length, the close ends the body
+        bool holdOpen = false;                 // after the body, wait until the client goes away
+        std::chrono::milliseconds delay{0};    // before answering
     };
 
     LoopbackHTTPServer()
