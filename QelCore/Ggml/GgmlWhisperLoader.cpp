@@ -167,16 +167,16 @@ public:
         const int64_t da = hp.nAudioState, dt = hp.nTextState;
         auto& enc = model.encoder;
         expect("encoder.positional_embedding", {da, hp.nAudioCtx}, enc.positionalEmbedding);
-        expect("encoder.conv1.weight", {3, hp.nMels, da}, enc.conv1Weight);
-        expect("encoder.conv1.bias", {1, da}, enc.conv1Bias);
-        expect("encoder.conv2.weight", {3, da, da}, enc.conv2Weight);
-        expect("encoder.conv2.bias", {1, da}, enc.conv2Bias);
+        expectMatrix("encoder.conv1.weight", {3, hp.nMels, da}, enc.conv1.weight);
+        expect("encoder.conv1.bias", {1, da}, enc.conv1.bias);
+        expectMatrix("encoder.conv2.weight", {3, da, da}, enc.conv2.weight);
+        expect("encoder.conv2.bias", {1, da}, enc.conv2.bias);
         expectBlocks("encoder", hp.nAudioLayer, da, enc.blocks);
         expectNorm("encoder.ln_post", da, enc.lnPost);
 
         auto& dec = model.decoder;
         expect("decoder.positional_embedding", {dt, hp.nTextCtx}, dec.positionalEmbedding);
-        expect("decoder.token_embedding.weight", {dt, hp.nVocab}, dec.tokenEmbedding);
+        expectMatrix("decoder.token_embedding.weight", {dt, hp.nVocab}, dec.tokenEmbedding);
         expectBlocks("decoder", hp.nTextLayer, dt, dec.blocks);
         expectNorm("decoder.ln", dt, dec.ln);
     }
@@ -186,8 +186,13 @@ public:
     // Points every weight into the model's storage once it is allocated.
     void bindPointers()
     {
-        for (auto& [name, slot] : slots_)
-            *slot.target = model_.storage.data() + slot.offset;
+        for (auto& [name, slot] : slots_) {
+            const float* data = model_.storage.data() + slot.offset;
+            if (slot.matrix)
+                *slot.matrix = WeightMatrix::ofFloats(data, slot.rows(), slot.columns());
+            else
+                *slot.vector = data;
+        }
     }
 
     void requireAllSeen() const
@@ -197,12 +202,17 @@ public:
                 throw ModelFileError("Model file lacks the tensor '" + name + "'");
     }
 
-    // Where an expected tensor goes and the extents it must have, innermost first.
+    // Where an expected tensor goes and the extents it must have, innermost
+    // first; a matrix's rows are its outermost extent.
     struct Slot {
         std::vector<int64_t> extents;
         size_t offset = 0;
-        const float** target = nullptr;
+        const float** vector = nullptr;
+        WeightMatrix* matrix = nullptr;
         bool seen = false;
+
+        int rows() const { return static_cast<int>(extents.back()); }
+        int columns() const { return static_cast<int>(elementCount(extents) / extents.back()); }
     };
 
     Slot* slot(const std::string& name)
@@ -214,13 +224,22 @@ public:
 private:
     void expect(const std::string& name, std::vector<int64_t> extents, const float*& target)
     {
+        add(name, std::move(extents)).vector = &target;
+    }
+
+    void expectMatrix(const std::string& name, std::vector<int64_t> extents, WeightMatrix& target)
+    {
+        add(name, std::move(extents)).matrix = &target;
+    }
+
+    Slot& add(const std::string& name, std::vector<int64_t> extents)
+    {
         const size_t count = elementCount(extents);
         Slot slot;
         slot.extents = std::move(extents);
         slot.offset = totalFloats_;
-        slot.target = &target;
-        slots_.emplace(name, std::move(slot));
         totalFloats_ += count;
+        return slots_.emplace(name, std::move(slot)).first->second;
     }
 
     void expectNorm(const std::string& name, int64_t width, LayerNormWeights& norm)
@@ -231,9 +250,7 @@ private:
 
     void expectLinear(const std::string& name, int64_t in, int64_t out, Linear& linear, bool bias = true)
     {
-        linear.in = static_cast<int>(in);
-        linear.out = static_cast<int>(out);
-        expect(name + ".weight", {in, out}, linear.weight);
+        expectMatrix(name + ".weight", {in, out}, linear.weight);
         if (bias)
             expect(name + ".bias", {out}, linear.bias);
     }

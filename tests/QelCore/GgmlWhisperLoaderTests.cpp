@@ -36,8 +36,8 @@ TEST(GgmlWhisperLoader, ReadsSizesVocabularyAndWidensHalfFloatWeights)
     ASSERT_EQ(full.storage.size(), half.storage.size());
     for (size_t i = 0; i < full.storage.size(); ++i)
         ASSERT_NEAR(half.storage[i], full.storage[i], std::fabs(full.storage[i]) * 1e-3f + 1e-7f) << i;
-    const float* token = half.decoder.tokenEmbedding + 300 * 8;
-    const float* expected = full.decoder.tokenEmbedding + 300 * 8;
+    const float* token = half.decoder.tokenEmbedding.floatRow(300);
+    const float* expected = full.decoder.tokenEmbedding.floatRow(300);
     EXPECT_NEAR(token[3], expected[3], 1e-3f);
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cblas.h>
 #include <cmath>
+#include <vector>
 
 namespace Platform::ML {
 namespace {
@@ -20,8 +21,12 @@ constexpr long kRowGrainElements = 1L << 13;
 // Weights per piece of a matrix-vector product (64 KiB): less is not worth
 // handing to another thread.
 constexpr long kVectorProductGrainWeights = 1L << 14;
-// Input rows below which a matrix product is not split further.
-constexpr long kMinimumProductRows = 32;
+// Tiles of a matrix product: about this many per thread, square, their
+// sides a multiple of kTileMultiple between the bounds.
+constexpr double kTilesPerThread = 4;
+constexpr long kTileMultiple = 32;
+constexpr long kMinimumTileSide = 64;
+constexpr long kMaximumTileSide = 512;
 
 long rowGrain(int width)
 {
@@ -49,33 +54,51 @@ void normaliseRow(const LayerNormWeights& norm, const float* x, int width, float
 void applyLinear(const Linear& layer, const float* in, int rows, float* out)
 {
     const int threads = computeThreads();
+    const int inputs = layer.in(), outputs = layer.out();
     if (rows == 1) {
-        // Blocks of output rows, each product reading its own part of the weights.
-        const long grain = std::max(1L, kVectorProductGrainWeights / std::max(layer.in, 1));
-        Platform::parallelFor(layer.out, grain, threads, [&](long begin, long end) {
-            multiplyRowsByVector(static_cast<int>(end - begin), layer.in, layer.weight + begin * layer.in,
-                                 in, out + begin);
+        // Blocks of output rows: each thread streams its own part of the weights.
+        const long grain = std::max(1L, kVectorProductGrainWeights / std::max(inputs, 1));
+        Platform::parallelFor(outputs, grain, threads, [&](long begin, long end) {
+            multiplyRowsByVector(layer.weight, begin, end - begin, in, out + begin);
             if (layer.bias)
                 for (long o = begin; o < end; ++o)
                     out[o] += layer.bias[o];
         });
         return;
     }
-    // One block of input rows per thread: every call packs the whole weight
-    // matrix again, so few large blocks waste least.
-    const long blocks = std::min<long>(threads, (rows + kMinimumProductRows - 1) / kMinimumProductRows);
-    const long blockRows = (rows + blocks - 1) / blocks;
-    Platform::parallelFor(blocks, 1, threads, [&](long beginBlock, long endBlock) {
-        const long begin = beginBlock * blockRows;
-        const long end = std::min<long>(rows, endBlock * blockRows);
-        if (begin >= end)
-            return;
-        if (layer.bias)
-            for (long r = begin; r < end; ++r)
-                std::copy(layer.bias, layer.bias + layer.out, out + r * layer.out);
-        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, static_cast<int>(end - begin), layer.out,
-                    layer.in, 1.0f, in + begin * layer.in, layer.in, layer.weight, layer.in,
-                    layer.bias ? 1.0f : 0.0f, out + begin * layer.out, layer.out);
+    // Tiles of input rows × outputs, several per thread, taken in turn from a
+    // shared counter: a thread that runs slow holds up one tile, not a share of
+    // the product. Tiles are about square, which keeps what BLAS packs per
+    // tile small beside its arithmetic.
+    const auto side = static_cast<long>(std::sqrt(static_cast<double>(rows) * outputs / (kTilesPerThread * threads)));
+    const long tileSide = std::clamp(side / kTileMultiple * kTileMultiple, kMinimumTileSide, kMaximumTileSide);
+    const long tileRows = std::min<long>(rows, tileSide), tileOutputs = std::min<long>(outputs, tileSide);
+    const long rowTiles = (rows + tileRows - 1) / tileRows;
+    const long outputTiles = (outputs + tileOutputs - 1) / tileOutputs;
+    // Tiles of one block of outputs come one after another, so a thread that
+    // takes neighbouring tiles widens their half-precision weights once.
+    Platform::parallelFor(rowTiles * outputTiles, 1, threads, [&](long begin, long end) {
+        thread_local std::vector<float> widened;
+        long widenedTile = -1;
+        for (long tile = begin; tile < end; ++tile) {
+            const long outputTile = tile / rowTiles;
+            const long firstOutput = outputTile * tileOutputs, firstRow = tile % rowTiles * tileRows;
+            const long outputCount = std::min(tileOutputs, outputs - firstOutput);
+            const long rowCount = std::min(tileRows, rows - firstRow);
+            if (layer.weight.isHalf() && widenedTile != outputTile) {
+                widened.resize(static_cast<size_t>(tileOutputs) * inputs);
+                layer.weight.widenRows(firstOutput, outputCount, widened.data());
+                widenedTile = outputTile;
+            }
+            const float* weights = layer.weight.isHalf() ? widened.data() : layer.weight.floatRow(firstOutput);
+            float* target = out + firstRow * outputs + firstOutput;
+            if (layer.bias)
+                for (long r = 0; r < rowCount; ++r)
+                    std::copy_n(layer.bias + firstOutput, outputCount, target + r * outputs);
+            cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, static_cast<int>(rowCount),
+                        static_cast<int>(outputCount), inputs, 1.0f, in + firstRow * inputs, inputs, weights,
+                        inputs, layer.bias ? 1.0f : 0.0f, target, outputs);
+        }
     });
 }
 

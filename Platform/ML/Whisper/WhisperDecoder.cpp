@@ -97,10 +97,8 @@ void WhisperDecoder::step(int token, int position, const KeyValueCacheView& cach
     const int audioPositions = model_.hparams.nAudioCtx;
     float* x = x_.data();
 
-    const float* embedding = decoder.tokenEmbedding + static_cast<long>(token) * width_;
-    const float* positional = decoder.positionalEmbedding + static_cast<long>(position) * width_;
-    for (int i = 0; i < width_; ++i)
-        x[i] = embedding[i] + positional[i];
+    decoder.tokenEmbedding.widenRows(token, 1, x);
+    addInPlace(x, decoder.positionalEmbedding + static_cast<long>(position) * width_, width_);
 
     for (size_t l = 0; l < decoder.blocks.size(); ++l) {
         const auto& block = decoder.blocks[l];
@@ -163,7 +161,7 @@ void WhisperDecoder::step(int token, int position, const KeyValueCacheView& cach
     if (!logits)
         return;
     layerNorm(decoder.ln, x, 1, width_, normed_.data());
-    const Linear vocabulary{decoder.tokenEmbedding, nullptr, width_, model_.hparams.nVocab};
+    const Linear vocabulary{decoder.tokenEmbedding, nullptr};
     applyLinear(vocabulary, normed_.data(), 1, logits);
 }
 

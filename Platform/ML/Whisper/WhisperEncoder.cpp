@@ -55,18 +55,16 @@ void WhisperEncoder::encode(const float* mel, float* out)
     const int mels = model_.hparams.nMels;
     const int frames = 2 * positions_;
 
-    Linear conv1{weights.conv1Weight, weights.conv1Bias, mels * 3, width_};
     unrollConvolution(mels, frames, frames, 1,
                       [&](int c, long s) { return mel[static_cast<long>(c) * frames + s]; },
                       columns_.data());
-    applyLinear(conv1, columns_.data(), frames, conv1_.data());
+    applyLinear(weights.conv1, columns_.data(), frames, conv1_.data());
     gelu(conv1_.data(), static_cast<long>(frames) * width_);
 
-    Linear conv2{weights.conv2Weight, weights.conv2Bias, width_ * 3, width_};
     unrollConvolution(width_, frames, positions_, 2,
                       [&](int c, long s) { return conv1_[static_cast<size_t>(s) * width_ + c]; },
                       columns_.data());
-    applyLinear(conv2, columns_.data(), positions_, out);
+    applyLinear(weights.conv2, columns_.data(), positions_, out);
     const long size = static_cast<long>(positions_) * width_;
     gelu(out, size);
     addInPlace(out, weights.positionalEmbedding, size);

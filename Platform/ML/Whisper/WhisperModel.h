@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/ML/Tensor/WeightMatrix.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,12 +29,13 @@ inline constexpr int kMelFftBins = 201;
 inline constexpr int kMelHop = 160;
 inline constexpr int kSamplesPerEncoderPosition = 2 * kMelHop;
 
-// A dense layer: weight is row-major [out][in], bias has `out` entries or is null.
+// A dense layer: weight is [out][in], bias has `out` entries or is null.
 struct Linear {
-    const float* weight = nullptr;
+    WeightMatrix weight;
     const float* bias = nullptr;
-    int in = 0;
-    int out = 0;
+
+    int in() const { return weight.columns; }
+    int out() const { return weight.rows; }
 };
 
 struct LayerNormWeights {
@@ -67,17 +70,17 @@ struct DecoderBlockWeights {
 
 struct EncoderWeights {
     const float* positionalEmbedding = nullptr; // [nAudioCtx][nAudioState]
-    const float* conv1Weight = nullptr;         // [nAudioState][nMels][3]
-    const float* conv1Bias = nullptr;           // [nAudioState]
-    const float* conv2Weight = nullptr;         // [nAudioState][nAudioState][3]
-    const float* conv2Bias = nullptr;           // [nAudioState]
+    // Kernel-3 convolutions as products over unrolled inputs: weights
+    // [nAudioState][channels·3], channels nMels for conv1, nAudioState for conv2.
+    Linear conv1;
+    Linear conv2;
     std::vector<EncoderBlockWeights> blocks;
     LayerNormWeights lnPost;
 };
 
 struct DecoderWeights {
     const float* positionalEmbedding = nullptr; // [nTextCtx][nTextState]
-    const float* tokenEmbedding = nullptr;      // [nVocab][nTextState]
+    WeightMatrix tokenEmbedding;                // [nVocab][nTextState]
     std::vector<DecoderBlockWeights> blocks;
     LayerNormWeights ln;
 };

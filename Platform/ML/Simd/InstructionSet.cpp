@@ -1,0 +1,19 @@
+#include "Platform/ML/Simd/InstructionSet.h"
+
+namespace Platform::ML {
+
+InstructionSet widestInstructionSet()
+{
+#if defined(__x86_64__)
+    // The processor checks include whether the system saves the wide registers.
+    static const InstructionSet widest = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")
+                                                 && __builtin_cpu_supports("f16c")
+                                             ? InstructionSet::Avx2
+                                             : InstructionSet::Portable;
+    return widest;
+#else
+    return InstructionSet::Portable;
+#endif
+}
+
+} // namespace Platform::ML
