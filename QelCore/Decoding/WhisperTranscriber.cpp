@@ -26,23 +26,27 @@ WhisperTranscriber::WhisperTranscriber(const WhisperModel& model, const WhisperV
     encoderOutput_.resize(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
     keys_.resize(layers * hp.nTextCtx * textWidth);
     values_.resize(keys_.size());
-    newKeys_.resize(layers * textWidth);
-    newValues_.resize(newKeys_.size());
     logits_.resize(static_cast<size_t>(hp.nVocab));
     prefix_.reserve(static_cast<size_t>(hp.nTextCtx));
     tokens_.reserve(static_cast<size_t>(hp.nTextCtx));
 }
 
-void WhisperTranscriber::runStep(int token, int position, float* logits)
+void WhisperTranscriber::runTokens(std::span<const int> tokens, int firstPosition, float* logits)
 {
     const auto& hp = model_.hparams;
+    const long rows = static_cast<long>(tokens.size());
+    const long layerSize = rows * hp.nTextState;
+    if (newKeys_.size() < static_cast<size_t>(hp.nTextLayer * layerSize)) {
+        newKeys_.resize(static_cast<size_t>(hp.nTextLayer * layerSize));
+        newValues_.resize(newKeys_.size());
+    }
     auto view = KeyValueCacheView::positionMajor(keys_.data(), values_.data(), hp.nTextCtx, hp.nTextState);
-    decoder_.step(token, position, view, cross_, newKeys_.data(), newValues_.data(), logits);
+    decoder_.decode(tokens, firstPosition, view, cross_, newKeys_.data(), newValues_.data(), logits);
     for (int l = 0; l < hp.nTextLayer; ++l) {
-        const long from = static_cast<long>(l) * hp.nTextState;
-        const long to = (static_cast<long>(l) * hp.nTextCtx + position) * hp.nTextState;
-        std::copy_n(newKeys_.data() + from, hp.nTextState, keys_.data() + to);
-        std::copy_n(newValues_.data() + from, hp.nTextState, values_.data() + to);
+        const long from = l * layerSize;
+        const long to = (static_cast<long>(l) * hp.nTextCtx + firstPosition) * hp.nTextState;
+        std::copy_n(newKeys_.data() + from, layerSize, keys_.data() + to);
+        std::copy_n(newValues_.data() + from, layerSize, values_.data() + to);
     }
     // NaN compares false with everything, so choosing among such scores would
     // pick the first piece again and again in place of the user's words.
@@ -52,7 +56,8 @@ void WhisperTranscriber::runStep(int token, int position, float* logits)
 
 int WhisperTranscriber::detectLanguage()
 {
-    runStep(special_.startOfTranscript, 0, logits_.data());
+    const int start = special_.startOfTranscript;
+    runTokens({&start, 1}, 0, logits_.data());
     const float* first = logits_.data() + special_.firstLanguage;
     return static_cast<int>(std::max_element(first, first + special_.languageCount) - first);
 }
@@ -96,8 +101,7 @@ void WhisperTranscriber::decodeWindow(int window, const DecodingSettings& settin
 {
     const int nTextCtx = model_.hparams.nTextCtx;
     const int prefixLength = buildPrefix(settings, language);
-    for (int i = 0; i < prefixLength; ++i)
-        runStep(prefix_[static_cast<size_t>(i)], i, i + 1 == prefixLength ? logits_.data() : nullptr);
+    runTokens(prefix_, 0, logits_.data());
 
     const int perWindow = settings.maxTokensPerWindow > 0 ? settings.maxTokensPerWindow : nTextCtx / 2;
     const int budget = std::min(perWindow, nTextCtx - prefixLength);
@@ -112,7 +116,7 @@ void WhisperTranscriber::decodeWindow(int window, const DecodingSettings& settin
         if (observer)
             observer->tokenChosen(window, token);
         if (n + 1 < budget)
-            runStep(token, prefixLength + n, logits_.data());
+            runTokens({&token, 1}, prefixLength + n, logits_.data());
     }
     // One reservation per window, however many tokens it has.
     size_t bytes = text.size();

@@ -52,9 +52,10 @@ public:
 private:
     int detectLanguage();
     int buildPrefix(const DecodingSettings& settings, int language);
-    // One decoder step; fills `logits` when given and throws when any of them
-    // is not a finite number.
-    void runStep(int token, int position, float* logits);
+    // Runs tokens from firstPosition on as one batch and adds their keys and
+    // values to the cache; the last one's logits go to `logits` when given,
+    // and it throws when any of them is not a finite number.
+    void runTokens(std::span<const int> tokens, int firstPosition, float* logits);
     int chooseToken(bool firstStep);
     void decodeWindow(int window, const DecodingSettings& settings, int language,
                       TranscriptionObserver* observer, std::string& text);
@@ -70,7 +71,7 @@ private:
     std::vector<float> encoderOutput_;
     Platform::ML::CrossAttentionCache cross_;
     std::vector<float> keys_, values_;       // [layer][nTextCtx][nTextState]
-    std::vector<float> newKeys_, newValues_; // [layer][nTextState]
+    std::vector<float> newKeys_, newValues_; // [layer][batch][nTextState]
     std::vector<float> logits_;
     std::vector<int> prefix_;
     std::vector<int> tokens_;

@@ -10,53 +10,128 @@
 
 using namespace Platform::ML;
 
-// The cache layout of one-step decoder models (channel-major, [layer·width][position])
-// and the runtime's own (position-major) must give the same logits; the step
-// reads only the precomputed cross-attention, never the encoder output.
-TEST(WhisperDecoder, CacheLayoutsAgreeAndCrossAttentionIsComputedOncePerWindow)
-{
-    const auto model = smallRandomModel(51865);
-    const auto& hp = model.hparams;
-    const int width = hp.nTextState, layers = hp.nTextLayer, capacity = hp.nTextCtx;
+namespace {
 
+// A self-attention cache of either layout that keeps what the decoder returns.
+class Cache {
+public:
+    Cache(const WhisperModel& model, bool channelMajor)
+        : layers_(model.hparams.nTextLayer), width_(model.hparams.nTextState), capacity_(model.hparams.nTextCtx),
+          channelMajor_(channelMajor), keys_(static_cast<size_t>(layers_) * capacity_ * width_),
+          values_(keys_.size()), newKeys_(keys_.size()), newValues_(keys_.size())
+    {
+    }
+
+    KeyValueCacheView view() const
+    {
+        return channelMajor_ ? KeyValueCacheView::channelMajor(keys_.data(), values_.data(), capacity_, width_)
+                             : KeyValueCacheView::positionMajor(keys_.data(), values_.data(), capacity_, width_);
+    }
+
+    // Runs the tokens as one batch from `first` on and stores their keys and values.
+    void decode(WhisperDecoder& decoder, const CrossAttentionCache& cross, std::span<const int> tokens, int first,
+                float* logits)
+    {
+        const int rows = static_cast<int>(tokens.size());
+        decoder.decode(tokens, first, view(), cross, newKeys_.data(), newValues_.data(), logits);
+        for (int l = 0; l < layers_; ++l)
+            for (int r = 0; r < rows; ++r)
+                for (int c = 0; c < width_; ++c) {
+                    const size_t from = (static_cast<size_t>(l) * rows + r) * width_ + c;
+                    keys_[at(l, first + r, c)] = newKeys_[from];
+                    values_[at(l, first + r, c)] = newValues_[from];
+                }
+    }
+
+    float key(int layer, int position, int channel) const { return keys_[at(layer, position, channel)]; }
+    float value(int layer, int position, int channel) const { return values_[at(layer, position, channel)]; }
+
+private:
+    size_t at(int layer, int position, int channel) const
+    {
+        return channelMajor_ ? (static_cast<size_t>(layer) * width_ + channel) * capacity_ + position
+                             : (static_cast<size_t>(layer) * capacity_ + position) * width_ + channel;
+    }
+
+    int layers_, width_, capacity_;
+    bool channelMajor_;
+    std::vector<float> keys_, values_, newKeys_, newValues_;
+};
+
+std::vector<float> encode(const WhisperModel& model)
+{
+    const auto& hp = model.hparams;
     MelSpectrogram mel(model.melFilters.data(), hp.nMels, model.windowSamples());
     std::vector<float> features(static_cast<size_t>(hp.nMels) * model.melFrames());
     const auto audio = chirp(20000, 300);
     mel.compute(audio.data(), static_cast<long>(audio.size()), features.data());
     std::vector<float> encoded(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
     WhisperEncoder(model).encode(features.data(), encoded.data());
+    return encoded;
+}
 
+const int kTokens[] = {50258, 50259, 50359, 50363, 1000, 2000, 3000};
+constexpr int kTokenCount = 7;
+
+} // namespace
+
+// The cache layout of one-step decoder models (channel-major, [layer·width][position])
+// and the runtime's own (position-major) must give the same logits; the step
+// reads only the precomputed cross-attention, never the encoder output.
+TEST(WhisperDecoder, CacheLayoutsAgreeAndCrossAttentionIsComputedOncePerWindow)
+{
+    const auto model = smallRandomModel(51865);
+    auto encoded = encode(model);
     WhisperDecoder decoder(model);
     CrossAttentionCache cross;
     decoder.computeCrossAttention(encoded.data(), cross);
     std::fill(encoded.begin(), encoded.end(), 1e30f);
 
-    const size_t cacheSize = static_cast<size_t>(layers) * capacity * width;
-    std::vector<float> rowKeys(cacheSize), rowValues(cacheSize), columnKeys(cacheSize), columnValues(cacheSize);
-    std::vector<float> newKeys(static_cast<size_t>(layers) * width), newValues(newKeys.size());
-    std::vector<float> rowLogits(static_cast<size_t>(hp.nVocab)), columnLogits(rowLogits.size());
-    const auto rows = KeyValueCacheView::positionMajor(rowKeys.data(), rowValues.data(), capacity, width);
-    const auto columns = KeyValueCacheView::channelMajor(columnKeys.data(), columnValues.data(), capacity, width);
-
-    const int tokens[] = {50258, 50259, 50359, 50363, 1000, 2000, 3000};
-    for (int position = 0; position < 7; ++position) {
-        decoder.step(tokens[position], position, rows, cross, newKeys.data(), newValues.data(), rowLogits.data());
-        for (int l = 0; l < layers; ++l)
-            for (int c = 0; c < width; ++c) {
-                const size_t from = static_cast<size_t>(l) * width + c;
-                rowKeys[(static_cast<size_t>(l) * capacity + position) * width + c] = newKeys[from];
-                rowValues[(static_cast<size_t>(l) * capacity + position) * width + c] = newValues[from];
-            }
-        decoder.step(tokens[position], position, columns, cross, newKeys.data(), newValues.data(), columnLogits.data());
-        for (int l = 0; l < layers; ++l)
-            for (int c = 0; c < width; ++c) {
-                const size_t from = static_cast<size_t>(l) * width + c;
-                columnKeys[(static_cast<size_t>(l) * width + c) * capacity + position] = newKeys[from];
-                columnValues[(static_cast<size_t>(l) * width + c) * capacity + position] = newValues[from];
-            }
+    Cache rows(model, false), columns(model, true);
+    std::vector<float> rowLogits(static_cast<size_t>(model.hparams.nVocab)), columnLogits(rowLogits.size());
+    for (int position = 0; position < kTokenCount; ++position) {
+        rows.decode(decoder, cross, {&kTokens[position], 1}, position, rowLogits.data());
+        columns.decode(decoder, cross, {&kTokens[position], 1}, position, columnLogits.data());
         for (size_t v = 0; v < rowLogits.size(); v += 97)
             ASSERT_NEAR(rowLogits[v], columnLogits[v], 1e-4f) << "position " << position;
         ASSERT_TRUE(std::all_of(rowLogits.begin(), rowLogits.end(), [](float x) { return std::isfinite(x); }));
     }
-    EXPECT_THROW(decoder.step(1, capacity, rows, cross, newKeys.data(), newValues.data(), nullptr), std::out_of_range);
+    std::vector<float> keys(2 * static_cast<size_t>(model.hparams.nTextLayer) * model.hparams.nTextState);
+    const int capacity = model.hparams.nTextCtx;
+    EXPECT_THROW(decoder.step(1, capacity, rows.view(), cross, keys.data(), keys.data(), nullptr), std::out_of_range);
+    const int twoTokens[] = {1, 2};
+    EXPECT_THROW(decoder.decode(twoTokens, capacity - 1, rows.view(), cross, keys.data(), keys.data(), nullptr),
+                 std::out_of_range);
+}
+
+// A prompt decoded as one batch, after tokens already in the cache, gives the
+// keys, values and logits of one step per token, in either cache layout.
+TEST(WhisperDecoder, ABatchGivesWhatOneStepPerTokenGives)
+{
+    const auto model = smallRandomModel(51865, 9);
+    const auto encoded = encode(model);
+    WhisperDecoder decoder(model);
+    CrossAttentionCache cross;
+    decoder.computeCrossAttention(encoded.data(), cross);
+
+    std::vector<float> stepLogits(static_cast<size_t>(model.hparams.nVocab)), batchLogits(stepLogits.size());
+    Cache stepped(model, false);
+    for (int position = 0; position < kTokenCount; ++position)
+        stepped.decode(decoder, cross, {&kTokens[position], 1}, position, stepLogits.data());
+
+    constexpr int kFirstBatch = 2;
+    for (bool channelMajor : {false, true}) {
+        Cache batched(model, channelMajor);
+        batched.decode(decoder, cross, {kTokens, kFirstBatch}, 0, nullptr);
+        batched.decode(decoder, cross, {kTokens + kFirstBatch, kTokenCount - kFirstBatch}, kFirstBatch,
+                       batchLogits.data());
+        for (size_t v = 0; v < stepLogits.size(); ++v)
+            ASSERT_NEAR(batchLogits[v], stepLogits[v], 1e-4f) << "logit " << v << ", channel-major " << channelMajor;
+        for (int l = 0; l < model.hparams.nTextLayer; ++l)
+            for (int position = 0; position < kTokenCount; ++position)
+                for (int c = 0; c < model.hparams.nTextState; ++c) {
+                    ASSERT_NEAR(batched.key(l, position, c), stepped.key(l, position, c), 1e-4f);
+                    ASSERT_NEAR(batched.value(l, position, c), stepped.value(l, position, c), 1e-4f);
+                }
+    }
 }

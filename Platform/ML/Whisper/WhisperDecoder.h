@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Platform/ML/Ops/CachedAttention.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
 
+#include <span>
 #include <vector>
 
 namespace Platform::ML {
@@ -28,11 +30,15 @@ struct KeyValueCacheView {
 
     static KeyValueCacheView positionMajor(const float* keys, const float* values, int capacity, int width);
     static KeyValueCacheView channelMajor(const float* keys, const float* values, int capacity, int width);
+
+    // The first `count` positions of one layer.
+    KeyValueSpan layer(long index, int count) const;
 };
 
-// One decoding step at a time. Holds the scratch of one caller; the model is
-// only read, so one decoder per thread may share a model. Nothing is
-// allocated after construction.
+// Runs the text decoder over one token at a time or over several at once.
+// Holds the scratch of one caller; the model is only read, so one decoder per
+// thread may share a model. Nothing is allocated once the decoder has run a
+// batch as long as the ones that follow.
 class WhisperDecoder {
 public:
     explicit WhisperDecoder(const WhisperModel& model);
@@ -41,18 +47,29 @@ public:
     // [nAudioCtx][nAudioState].
     void computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache) const;
 
-    // Runs `token` at `position`: it attends to cache positions [0, position)
-    // and to itself. Writes its own keys and values, [layer][nTextState], to
-    // newKeys and newValues so the caller can put them into its cache, and the
-    // logits over the vocabulary to `logits` unless that is null.
-    void step(int token, int position, const KeyValueCacheView& cache,
-              const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits);
+    // Runs `tokens` at positions firstPosition onwards as one batch: each
+    // attends to cache positions [0, firstPosition), to the tokens before it
+    // in the batch and to itself. Writes their keys and values,
+    // [layer][token][nTextState], to newKeys and newValues so the caller can
+    // put them into its cache, and the last token's logits over the
+    // vocabulary to `logits` unless that is null. The same numbers as one
+    // step per token, but every weight is read once for the whole batch.
+    void decode(std::span<const int> tokens, int firstPosition, const KeyValueCacheView& cache,
+                const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits);
+
+    // decode() of the single token at `position`.
+    void step(int token, int position, const KeyValueCacheView& cache, const CrossAttentionCache& cross,
+              float* newKeys, float* newValues, float* logits);
 
 private:
+    void reserveRows(int rows);
+
     const WhisperModel& model_;
     int width_;
-    int heads_;
-    std::vector<float> x_, normed_, query_, attended_, projected_, hidden_, scores_;
+    CachedAttention attention_;
+    int rowCapacity_ = 0;
+    // One row per token of the batch; hidden_ is four widths wide.
+    std::vector<float> x_, normed_, query_, attended_, projected_, hidden_;
 };
 
 } // namespace Platform::ML

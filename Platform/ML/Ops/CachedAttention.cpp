@@ -1,0 +1,117 @@
+#include "Platform/ML/Ops/CachedAttention.h"
+
+#include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Simd/Elementwise.h"
+
+#include <algorithm>
+#include <cblas.h>
+#include <cmath>
+#include <vector>
+
+namespace Platform::ML {
+namespace {
+
+// Query rows per task: a block's scores stay in its thread's cache.
+constexpr int kBlockRows = 16;
+// Multiply-adds below which one call is not worth spreading over threads:
+// the self-attention of a single token over a short text.
+constexpr long kParallelWork = 1L << 17;
+
+// scores[r][j] = scale · Σ_d queries[r][d] · key(j, d) for r < rows, j < count.
+// A single row goes through the matrix-vector routines, which stream the keys
+// without copying them first.
+void scoreKeys(const float* queries, long queryStride, int rows, int headWidth, const KeyValueSpan& span,
+               const float* keys, int count, float scale, float* scores, long scoreStride)
+{
+    if (count == 0)
+        return;
+    const long ps = span.positionStride, cs = span.channelStride;
+    if (rows == 1 && cs == 1)
+        cblas_sgemv(CblasRowMajor, CblasNoTrans, count, headWidth, scale, keys, ps, queries, 1, 0.0f, scores, 1);
+    else if (rows == 1)
+        cblas_sgemv(CblasRowMajor, CblasTrans, headWidth, count, scale, keys, cs, queries, 1, 0.0f, scores, 1);
+    else if (cs == 1)
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, rows, count, headWidth, scale, queries, queryStride,
+                    keys, ps, 0.0f, scores, scoreStride);
+    else
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasNoTrans, rows, count, headWidth, scale, queries, queryStride,
+                    keys, cs, 0.0f, scores, scoreStride);
+}
+
+// out[r][d] = Σ_j weights[r][j] · value(j, d) + beta · out[r][d] for r < rows, d < headWidth.
+void weighValues(const float* weights, long weightStride, int rows, int count, const KeyValueSpan& span,
+                 const float* values, int headWidth, float beta, float* out, long outStride)
+{
+    const long ps = span.positionStride, cs = span.channelStride;
+    if (rows == 1 && cs == 1)
+        cblas_sgemv(CblasRowMajor, CblasTrans, count, headWidth, 1.0f, values, ps, weights, 1, beta, out, 1);
+    else if (rows == 1)
+        cblas_sgemv(CblasRowMajor, CblasNoTrans, headWidth, count, 1.0f, values, cs, weights, 1, beta, out, 1);
+    else if (cs == 1)
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasNoTrans, rows, headWidth, count, 1.0f, weights, weightStride,
+                    values, ps, beta, out, outStride);
+    else
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, rows, headWidth, count, 1.0f, weights, weightStride,
+                    values, cs, beta, out, outStride);
+}
+
+} // namespace
+
+CachedAttention::CachedAttention(int width, int heads, int maxKeys)
+    : width_(width), heads_(heads), headWidth_(width / heads), maxKeys_(maxKeys)
+{
+}
+
+void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
+                              float* out) const
+{
+    const int blocks = (rows + kBlockRows - 1) / kBlockRows;
+    const long work = static_cast<long>(rows) * (earlier.count + (own ? own->count : 0)) * width_;
+    const int threads = work < kParallelWork ? 1 : computeThreads();
+    Platform::parallelFor(static_cast<long>(heads_) * blocks, 1, threads, [&](long begin, long end) {
+        for (long task = begin; task < end; ++task) {
+            const int firstRow = static_cast<int>(task % blocks) * kBlockRows;
+            attendBlock(static_cast<int>(task / blocks), firstRow, std::min(kBlockRows, rows - firstRow), queries,
+                        earlier, own, out);
+        }
+    });
+}
+
+void CachedAttention::attendBlock(int head, int firstRow, int rows, const float* queries,
+                                  const KeyValueSpan& earlier, const KeyValueSpan* own, float* out) const
+{
+    // Each thread's own scores, sized once for the longest row.
+    thread_local std::vector<float> scores;
+    scores.resize(std::max(scores.size(), static_cast<size_t>(kBlockRows) * maxKeys_));
+
+    // The block's last row sees its own positions up to its own; the rows
+    // before it see fewer, and the rest of their scores are zeroed.
+    const int ownCount = own ? firstRow + rows : 0;
+    const long stride = earlier.count + ownCount;
+    const long column = static_cast<long>(head) * headWidth_;
+    const float* q = queries + static_cast<long>(firstRow) * width_ + column;
+    const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
+    scoreKeys(q, width_, rows, headWidth_, earlier, earlier.keys + column * earlier.channelStride, earlier.count,
+              scale, scores.data(), stride);
+    if (own)
+        scoreKeys(q, width_, rows, headWidth_, *own, own->keys + column * own->channelStride, ownCount, scale,
+                  scores.data() + earlier.count, stride);
+    for (int r = 0; r < rows; ++r) {
+        float* row = scores.data() + r * stride;
+        const long visible = own ? earlier.count + firstRow + r + 1 : stride;
+        softmax(row, static_cast<int>(visible));
+        std::fill(row + visible, row + stride, 0.0f);
+    }
+
+    float* target = out + static_cast<long>(firstRow) * width_ + column;
+    if (earlier.count > 0)
+        weighValues(scores.data(), stride, rows, earlier.count, earlier, earlier.values + column * earlier.channelStride,
+                    headWidth_, 0.0f, target, width_);
+    if (own)
+        weighValues(scores.data() + earlier.count, stride, rows, ownCount, *own,
+                    own->values + column * own->channelStride, headWidth_, earlier.count > 0 ? 1.0f : 0.0f, target,
+                    width_);
+}
+
+} // namespace Platform::ML
