@@ -25,6 +25,11 @@ std::string Engine::transcribe(const float* samples, long count) const
 {
     if (count == 0)
         return {};
+    return run(samples, count, 0);
+}
+
+std::string Engine::run(const float* samples, long count, int maxTokensPerWindow) const
+{
     std::vector<int> prompt;
     {
         std::lock_guard lock(promptMutex_);
@@ -35,6 +40,7 @@ std::string Engine::transcribe(const float* samples, long count) const
     DecodingSettings settings;
     settings.language = language_;
     settings.prompt = prompt;
+    settings.maxTokensPerWindow = maxTokensPerWindow;
     std::string text = transcriber->transcribe(samples, count, settings);
     returnTranscriber(std::move(transcriber));
     return text;
@@ -59,8 +65,11 @@ void Engine::returnTranscriber(std::unique_ptr<WhisperTranscriber> transcriber) 
 
 void Engine::prewarm() const
 {
-    const std::vector<float> silence(static_cast<size_t>(model_.windowSamples()), 0.0f);
-    transcribe(silence.data(), static_cast<long>(silence.size()));
+    // The encoder runs a whole window however short the clip; a few tokens
+    // then run every decoder kernel and read every weight once.
+    constexpr int kPrewarmTokens = 3;
+    const std::vector<float> silence(static_cast<size_t>(Platform::ML::kSampleRate), 0.0f);
+    run(silence.data(), static_cast<long>(silence.size()), kPrewarmTokens);
 }
 
 } // namespace QelCore

@@ -24,10 +24,13 @@ public:
 
     void setInitialPrompt(std::string_view prompt);
     std::string transcribe(const float* samples, long count) const;
-    // One silent window, so that pages, caches and BLAS threads are warm.
+    // A short silent clip and a few tokens, so that pages, caches and threads
+    // are warm.
     void prewarm() const;
 
 private:
+    // Transcribes with the current prompt; 0 tokens per window means the default.
+    std::string run(const float* samples, long count, int maxTokensPerWindow) const;
     std::unique_ptr<WhisperTranscriber> takeTranscriber() const;
     void returnTranscriber(std::unique_ptr<WhisperTranscriber> transcriber) const;
 

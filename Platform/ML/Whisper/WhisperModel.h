@@ -23,6 +23,8 @@ struct WhisperHyperParameters {
     int32_t ftype = 0;
 };
 
+// Samples per second of the audio every model hears.
+inline constexpr int kSampleRate = 16000;
 // Frequency bins of the 400-point FFT the mel filter bank is defined over.
 inline constexpr int kMelFftBins = 201;
 // Samples per mel frame, and mel frames per encoder position.
