@@ -105,7 +105,7 @@ void BM_ModelLoad(benchmark::State& state)
     const auto& path = benchModelFile(sizeArgument(state));
     for (auto _ : state) {
         auto model = loadGgmlWhisperModel(path);
-        benchmark::DoNotOptimize(model.storage.data());
+        benchmark::DoNotOptimize(model.storage.get());
     }
     state.counters["peak_MiB"] = peakMemoryOfOneWindowMiB(path);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -22,10 +23,13 @@ constexpr int32_t kTypeF16 = 1;
 constexpr int kMaxDims = 4;
 constexpr int32_t kMaxTensorNameLength = 256;
 constexpr uint32_t kMaxPieceLength = 4096;
-// Tensor data is converted in slices of this many elements; a file is read
-// ahead by at least one slice's bytes.
+// Half-precision vectors are widened in slices of this many elements; a file
+// is read ahead by at least one slice's bytes.
 constexpr size_t kSliceElements = size_t{1} << 18;
 constexpr size_t kReadAhead = kSliceElements * sizeof(float);
+// Where each tensor starts in the model's storage: floats and vector loads
+// need no more.
+constexpr size_t kTensorAlignment = 16;
 
 // Reads little-endian values from a model file's bytes, in memory or in a file;
 // every read is checked against the bytes that remain. A file is read with
@@ -53,6 +57,26 @@ public:
         }
         offset_ += count;
         return part;
+    }
+
+    // Copies the next `count` bytes to `destination`. A file's bytes that are
+    // not in the buffer yet are read straight to it, so loading the weights
+    // costs one copy of the file.
+    void copyTo(std::byte* destination, size_t count, const char* what)
+    {
+        require(count, what);
+        if (!file_) {
+            std::memcpy(destination, memory_.data() + offset_, count);
+        } else {
+            size_t copied = 0;
+            if (offset_ >= bufferStart_ && offset_ < bufferStart_ + buffered_) {
+                copied = std::min(count, bufferStart_ + buffered_ - offset_);
+                std::memcpy(destination, buffer_.get() + (offset_ - bufferStart_), copied);
+            }
+            if (copied < count)
+                file_->readExactly(destination + copied, count - copied, offset_ + copied);
+        }
+        offset_ += count;
     }
 
     void skip(size_t count, const char* what)
@@ -161,7 +185,7 @@ size_t elementCount(const std::vector<int64_t>& extents)
 // The model's tensors, with the pointers each one fills in.
 class ExpectedTensors {
 public:
-    explicit ExpectedTensors(WhisperModel& model) : model_(model)
+    explicit ExpectedTensors(WhisperModel& model)
     {
         const auto& hp = model.hparams;
         const int64_t da = hp.nAudioState, dt = hp.nTextState;
@@ -181,19 +205,8 @@ public:
         expectNorm("decoder.ln", dt, dec.ln);
     }
 
-    size_t totalFloats() const { return totalFloats_; }
-
-    // Points every weight into the model's storage once it is allocated.
-    void bindPointers()
-    {
-        for (auto& [name, slot] : slots_) {
-            const float* data = model_.storage.data() + slot.offset;
-            if (slot.matrix)
-                *slot.matrix = WeightMatrix::ofFloats(data, slot.rows(), slot.columns());
-            else
-                *slot.vector = data;
-        }
-    }
+    size_t totalElements() const { return totalElements_; }
+    size_t vectorElements() const { return vectorElements_; }
 
     void requireAllSeen() const
     {
@@ -206,7 +219,6 @@ public:
     // first; a matrix's rows are its outermost extent.
     struct Slot {
         std::vector<int64_t> extents;
-        size_t offset = 0;
         const float** vector = nullptr;
         WeightMatrix* matrix = nullptr;
         bool seen = false;
@@ -224,6 +236,7 @@ public:
 private:
     void expect(const std::string& name, std::vector<int64_t> extents, const float*& target)
     {
+        vectorElements_ += elementCount(extents);
         add(name, std::move(extents)).vector = &target;
     }
 
@@ -234,11 +247,9 @@ private:
 
     Slot& add(const std::string& name, std::vector<int64_t> extents)
     {
-        const size_t count = elementCount(extents);
+        totalElements_ += elementCount(extents);
         Slot slot;
         slot.extents = std::move(extents);
-        slot.offset = totalFloats_;
-        totalFloats_ += count;
         return slots_.emplace(name, std::move(slot)).first->second;
     }
 
@@ -284,9 +295,33 @@ private:
         }
     }
 
-    WhisperModel& model_;
     std::map<std::string, Slot> slots_;
-    size_t totalFloats_ = 0;
+    size_t totalElements_ = 0;
+    size_t vectorElements_ = 0;
+};
+
+// One block of memory for every tensor, handed out in file order. Matrices
+// keep the file's precision; vectors (biases, norms, embeddings of
+// positions) are always floats.
+class TensorStorage {
+public:
+    explicit TensorStorage(size_t capacity) : bytes_(new std::byte[capacity]), capacity_(capacity) {}
+
+    std::byte* take(size_t count)
+    {
+        const size_t start = (used_ + kTensorAlignment - 1) / kTensorAlignment * kTensorAlignment;
+        if (start > capacity_ || count > capacity_ - start)
+            throw ModelFileError("Model file's tensors do not fit the bytes the file holds");
+        used_ = start + count;
+        return bytes_.get() + start;
+    }
+
+    std::shared_ptr<std::byte[]> release() { return std::move(bytes_); }
+
+private:
+    std::shared_ptr<std::byte[]> bytes_;
+    size_t capacity_;
+    size_t used_ = 0;
 };
 
 std::string describeExtents(const std::vector<int64_t>& extents)
@@ -297,7 +332,7 @@ std::string describeExtents(const std::vector<int64_t>& extents)
     return text + "]";
 }
 
-void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& model, Weights weights)
+void readTensor(ByteReader& reader, ExpectedTensors& expected, TensorStorage* storage)
 {
     const int32_t nDims = reader.int32("a tensor header");
     const int32_t nameLength = reader.int32("a tensor header");
@@ -334,18 +369,28 @@ void readTensor(ByteReader& reader, ExpectedTensors& expected, WhisperModel& mod
     const size_t count = elementCount(extents); // bounded: matches the expected extents
     const size_t elementSize = type == kTypeF32 ? 4 : 2;
     const std::string what = "the data of tensor '" + name + "'";
-    if (weights == Weights::skip || count * elementSize > reader.remaining()) {
+    if (!storage || count * elementSize > reader.remaining()) {
         reader.skip(count * elementSize, what.c_str()); // throws when the tensor runs past the end
         return;
     }
-    float* destination = model.storage.data() + slot->offset;
+    if (slot->matrix) {
+        std::byte* destination = storage->take(count * elementSize);
+        reader.copyTo(destination, count * elementSize, what.c_str());
+        *slot->matrix = type == kTypeF16
+                            ? WeightMatrix::ofHalfFloats(destination, slot->rows(), slot->columns())
+                            : WeightMatrix::ofFloats(reinterpret_cast<const float*>(destination), slot->rows(),
+                                                     slot->columns());
+        return;
+    }
+    auto* destination = reinterpret_cast<float*>(storage->take(count * sizeof(float)));
+    *slot->vector = destination;
+    if (type == kTypeF32) {
+        reader.copyTo(reinterpret_cast<std::byte*>(destination), count * sizeof(float), what.c_str());
+        return;
+    }
     for (size_t done = 0; done < count;) {
         const size_t slice = std::min(kSliceElements, count - done);
-        auto data = reader.take(slice * elementSize, what.c_str());
-        if (type == kTypeF32)
-            std::memcpy(destination + done, data.data(), data.size());
-        else
-            widenHalfFloats(data.data(), slice, destination + done);
+        widenHalfFloats(reader.take(slice * 2, what.c_str()).data(), slice, destination + done);
         done += slice;
     }
 }
@@ -390,15 +435,18 @@ WhisperModel readModel(ByteReader& reader, Weights weights)
     ExpectedTensors expected(model);
     // Every weight takes at least two bytes in the file: refuse a file too
     // short for its own header before allocating for it.
-    if (expected.totalFloats() > reader.remaining() / 2)
+    if (expected.totalElements() > reader.remaining() / 2)
         throw ModelFileError("Model file is truncated: its tensors need more bytes than the file has");
-    if (weights == Weights::keep) {
-        model.storage.assign(expected.totalFloats(), 0.0f);
-        expected.bindPointers();
-    }
+    // The rest of the file holds every tensor, each behind a header longer than
+    // the gap that aligns it; only vectors stored as halves grow, to floats.
+    std::optional<TensorStorage> storage;
+    if (weights == Weights::keep)
+        storage.emplace(reader.remaining() + 2 * expected.vectorElements());
     while (!reader.atEnd())
-        readTensor(reader, expected, model, weights);
+        readTensor(reader, expected, storage ? &*storage : nullptr);
     expected.requireAllSeen();
+    if (storage)
+        model.storage = storage->release();
     return model;
 }
 

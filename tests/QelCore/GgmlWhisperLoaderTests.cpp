@@ -1,4 +1,5 @@
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
 
 using namespace QelCore;
 
@@ -17,43 +19,130 @@ QelTools::RandomModelOptions microModel(int ftype)
             .textCtx = 8};
 }
 
+int32_t int32At(const std::vector<std::byte>& bytes, size_t at)
+{
+    int32_t value;
+    std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+
+// Where a micro model's vocabulary count is, and where its first tensor starts.
+constexpr size_t kVocabularyCountAt = 56 + 4 * 201 * 4;
+
+size_t tensorsStart(const std::vector<std::byte>& bytes)
+{
+    size_t at = kVocabularyCountAt + 4;
+    for (int32_t i = 0, count = int32At(bytes, kVocabularyCountAt); i < count; ++i)
+        at += 4 + static_cast<size_t>(int32At(bytes, at));
+    return at;
+}
+
+// The same model with every tensor, vectors too, stored as halves.
+std::vector<std::byte> everyTensorAsHalves(const std::vector<std::byte>& full)
+{
+    const size_t start = tensorsStart(full);
+    std::vector<std::byte> half(full.begin(), full.begin() + static_cast<long>(start));
+    for (size_t at = start; at < full.size();) {
+        const int32_t dims = int32At(full, at), nameLength = int32At(full, at + 4);
+        size_t count = 1;
+        for (int32_t d = 0; d < dims; ++d)
+            count *= static_cast<size_t>(int32At(full, at + 12 + 4 * static_cast<size_t>(d)));
+        const size_t header = 12 + 4 * static_cast<size_t>(dims) + static_cast<size_t>(nameLength);
+        const size_t first = half.size();
+        half.insert(half.end(), full.begin() + static_cast<long>(at), full.begin() + static_cast<long>(at + header));
+        half[first + 8] = std::byte{1}; // the type
+        for (size_t i = 0; i < count; ++i) {
+            float value;
+            std::memcpy(&value, full.data() + at + header + 4 * i, 4);
+            const uint16_t bits = Platform::ML::narrowToHalfFloat(value);
+            half.insert(half.end(), reinterpret_cast<const std::byte*>(&bits), reinterpret_cast<const std::byte*>(&bits) + 2);
+        }
+        at += header + 4 * count;
+    }
+    return half;
+}
+
+std::vector<Platform::ML::WeightMatrix> matricesOf(const WhisperModel& model)
+{
+    std::vector<Platform::ML::WeightMatrix> matrices = {model.encoder.conv1.weight, model.encoder.conv2.weight,
+                                                        model.decoder.tokenEmbedding};
+    const auto addAttention = [&](const Platform::ML::AttentionWeights& attention) {
+        for (const auto* linear : {&attention.query, &attention.key, &attention.value, &attention.out})
+            matrices.push_back(linear->weight);
+    };
+    for (const auto& block : model.encoder.blocks) {
+        addAttention(block.attn);
+        matrices.insert(matrices.end(), {block.mlp0.weight, block.mlp2.weight});
+    }
+    for (const auto& block : model.decoder.blocks) {
+        addAttention(block.attn);
+        addAttention(block.crossAttn);
+        matrices.insert(matrices.end(), {block.mlp0.weight, block.mlp2.weight});
+    }
+    return matrices;
+}
+
+std::vector<float> widened(const Platform::ML::WeightMatrix& matrix)
+{
+    std::vector<float> values(static_cast<size_t>(matrix.rows) * matrix.columns);
+    matrix.widenRows(0, matrix.rows, values.data());
+    return values;
+}
+
 } // namespace
 
-TEST(GgmlWhisperLoader, ReadsSizesVocabularyAndWidensHalfFloatWeights)
+TEST(GgmlWhisperLoader, ReadsSizesAndVocabulary)
 {
-    const auto full = parseGgmlWhisperModel(QelTools::randomGgmlModel(microModel(0)));
-    const auto half = parseGgmlWhisperModel(QelTools::randomGgmlModel(microModel(1)));
-    EXPECT_EQ(full.hparams.nVocab, 51864);
-    EXPECT_EQ(full.hparams.nTextState, 8);
-    EXPECT_EQ(full.hparams.nAudioLayer, 1);
-    EXPECT_EQ(full.vocabulary.size(), 50256u);
-    EXPECT_EQ(full.vocabulary[65], "A");
-    EXPECT_EQ(full.melFilters.size(), 4u * 201u);
-    EXPECT_EQ(full.decoder.blocks.size(), 1u);
-    EXPECT_EQ(full.encoder.blocks[0].attn.key.bias, nullptr);
+    const auto model = parseGgmlWhisperModel(QelTools::randomGgmlModel(microModel(0)));
+    EXPECT_EQ(model.hparams.nVocab, 51864);
+    EXPECT_EQ(model.hparams.nTextState, 8);
+    EXPECT_EQ(model.hparams.nAudioLayer, 1);
+    EXPECT_EQ(model.vocabulary.size(), 50256u);
+    EXPECT_EQ(model.vocabulary[65], "A");
+    EXPECT_EQ(model.melFilters.size(), 4u * 201u);
+    EXPECT_EQ(model.decoder.blocks.size(), 1u);
+    EXPECT_EQ(model.encoder.blocks[0].attn.key.bias, nullptr);
+}
 
-    // The same random draws, stored once as f32 and once as f16.
-    ASSERT_EQ(full.storage.size(), half.storage.size());
-    for (size_t i = 0; i < full.storage.size(); ++i)
-        ASSERT_NEAR(half.storage[i], full.storage[i], std::fabs(full.storage[i]) * 1e-3f + 1e-7f) << i;
-    const float* token = half.decoder.tokenEmbedding.floatRow(300);
-    const float* expected = full.decoder.tokenEmbedding.floatRow(300);
-    EXPECT_NEAR(token[3], expected[3], 1e-3f);
+// The same random draws stored as f32, as f16 the way published files are
+// (matrices only), and as f16 throughout. Matrices keep the file's precision;
+// vectors are always floats; the values agree to half precision.
+TEST(GgmlWhisperLoader, KeepsMatricesInTheFilesPrecisionAndVectorsAsFloats)
+{
+    const auto fullBytes = QelTools::randomGgmlModel(microModel(0));
+    const auto full = parseGgmlWhisperModel(fullBytes);
+    const auto half = parseGgmlWhisperModel(QelTools::randomGgmlModel(microModel(1)));
+    const auto allHalf = parseGgmlWhisperModel(everyTensorAsHalves(fullBytes));
+
+    const auto fullMatrices = matricesOf(full);
+    for (const auto* model : {&half, &allHalf}) {
+        const auto matrices = matricesOf(*model);
+        ASSERT_EQ(matrices.size(), fullMatrices.size());
+        for (size_t m = 0; m < matrices.size(); ++m) {
+            EXPECT_FALSE(fullMatrices[m].isHalf());
+            ASSERT_TRUE(matrices[m].isHalf()) << "matrix " << m;
+            ASSERT_EQ(matrices[m].rows, fullMatrices[m].rows);
+            ASSERT_EQ(matrices[m].columns, fullMatrices[m].columns);
+            const auto want = widened(fullMatrices[m]), got = widened(matrices[m]);
+            for (size_t i = 0; i < want.size(); ++i)
+                ASSERT_NEAR(got[i], want[i], std::fabs(want[i]) * 1e-3f + 1e-7f) << "matrix " << m << ", weight " << i;
+        }
+        const int width = full.hparams.nTextState;
+        for (const auto& [got, want, count] :
+             {std::tuple{model->decoder.ln.weight, full.decoder.ln.weight, width},
+              std::tuple{model->decoder.positionalEmbedding, full.decoder.positionalEmbedding, width * full.hparams.nTextCtx},
+              std::tuple{model->encoder.conv2.bias, full.encoder.conv2.bias, width}})
+            for (int i = 0; i < count; ++i)
+                ASSERT_NEAR(got[i], want[i], std::fabs(want[i]) * 1e-3f + 1e-7f) << i;
+    }
 }
 
 // Some converters store the special tokens' names after the ordinary pieces.
 TEST(GgmlWhisperLoader, DropsStoredNamesOfSpecialTokens)
 {
     auto bytes = QelTools::randomGgmlModel(microModel(1));
-    const size_t countAt = 56 + 4 * 201 * 4;
-    int32_t count;
-    std::memcpy(&count, bytes.data() + countAt, 4);
-    size_t end = countAt + 4;
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t length;
-        std::memcpy(&length, bytes.data() + end, 4);
-        end += 4 + length;
-    }
+    int32_t count = int32At(bytes, kVocabularyCountAt);
+    const size_t end = tensorsStart(bytes);
     const std::string name = "<|endoftext|>";
     const uint32_t length = static_cast<uint32_t>(name.size());
     std::vector<std::byte> entry(4 + name.size());
@@ -61,7 +150,7 @@ TEST(GgmlWhisperLoader, DropsStoredNamesOfSpecialTokens)
     std::memcpy(entry.data() + 4, name.data(), name.size());
     bytes.insert(bytes.begin() + static_cast<long>(end), entry.begin(), entry.end());
     ++count;
-    std::memcpy(bytes.data() + countAt, &count, 4);
+    std::memcpy(bytes.data() + kVocabularyCountAt, &count, 4);
 
     const auto model = parseGgmlWhisperModel(bytes);
     EXPECT_EQ(model.vocabulary.size(), 50256u);

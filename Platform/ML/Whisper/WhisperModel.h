@@ -3,6 +3,7 @@
 #include "Platform/ML/Tensor/WeightMatrix.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,15 +89,16 @@ struct DecoderWeights {
 };
 
 // A loaded model: read-only after loading, so any number of threads may run
-// it at once. The weight pointers point into `storage`; the model is movable
-// but not copyable so they stay valid.
+// it at once. The weights point into memory that `storage` keeps alive,
+// whatever holds it (a buffer the file was read into, a mapping); the model
+// is movable but not copyable so they stay valid.
 struct WhisperModel {
     WhisperHyperParameters hparams;
     std::vector<float> melFilters; // [nMels][kMelFftBins]
     std::vector<std::string> vocabulary; // byte pieces of the ordinary tokens
     EncoderWeights encoder;
     DecoderWeights decoder;
-    std::vector<float> storage;
+    std::shared_ptr<const void> storage;
 
     WhisperModel() = default;
     WhisperModel(WhisperModel&&) = default;
