@@ -1,6 +1,7 @@
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 #include "Platform/Files/ReadFile.h"
+#include "Platform/Memory/LargeBuffer.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <algorithm>
@@ -305,7 +306,7 @@ private:
 // positions) are always floats.
 class TensorStorage {
 public:
-    explicit TensorStorage(size_t capacity) : bytes_(new std::byte[capacity]), capacity_(capacity) {}
+    explicit TensorStorage(size_t capacity) : bytes_(Platform::allocateLargeBuffer(capacity)), capacity_(capacity) {}
 
     std::byte* take(size_t count)
     {
