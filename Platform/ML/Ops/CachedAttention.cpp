@@ -2,7 +2,9 @@
 
 #include "Platform/Concurrency/ParallelFor.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Ops/Kernels.h"
 #include "Platform/ML/Simd/Elementwise.h"
+#include "Platform/ML/Simd/HeadProducts.h"
 
 #include <algorithm>
 #include <cblas.h>
@@ -17,6 +19,9 @@ constexpr int kBlockRows = 16;
 // Multiply-adds below which one call is not worth spreading over threads:
 // the self-attention of a single token over a short text.
 constexpr long kParallelWork = 1L << 17;
+// Positions per chunk of a single row's attention. Fixed, so that the sums
+// come out the same whatever the number of threads.
+constexpr int kChunkPositions = 64;
 
 // scores[r][j] = scale · Σ_d queries[r][d] · key(j, d) for r < rows, j < count.
 // A single row goes through the matrix-vector routines, which stream the keys
@@ -59,13 +64,22 @@ void weighValues(const float* weights, long weightStride, int rows, int count, c
 } // namespace
 
 CachedAttention::CachedAttention(int width, int heads, int maxKeys)
-    : width_(width), heads_(heads), headWidth_(width / heads), maxKeys_(maxKeys)
+    : width_(width),
+      heads_(heads),
+      headWidth_(width / heads),
+      maxKeys_(maxKeys),
+      scores_(static_cast<size_t>(heads) * maxKeys),
+      partials_(static_cast<size_t>((maxKeys + kChunkPositions - 1) / kChunkPositions) * width)
 {
 }
 
 void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
-                              float* out) const
+                              float* out)
 {
+    if (rows == 1 && !own && earlier.channelStride == 1) {
+        attendInChunks(queries, earlier, out);
+        return;
+    }
     const int blocks = (rows + kBlockRows - 1) / kBlockRows;
     const long work = static_cast<long>(rows) * (earlier.count + (own ? own->count : 0)) * width_;
     const int threads = work < kParallelWork ? 1 : computeThreads();
@@ -112,6 +126,35 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
         weighValues(scores.data() + earlier.count, stride, rows, ownCount, *own,
                     own->values + column * own->channelStride, headWidth_, earlier.count > 0 ? 1.0f : 0.0f, target,
                     width_);
+}
+
+void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& span, float* out)
+{
+    const int count = span.count;
+    const int chunks = (count + kChunkPositions - 1) / kChunkPositions;
+    const int threads = static_cast<long>(count) * width_ < kParallelWork ? 1 : computeThreads();
+    const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
+    float* scores = scores_.data();
+    Platform::parallelFor(chunks, 1, threads, [&](long begin, long end) {
+        scoreAllHeads(query, span.keys, span.positionStride, static_cast<int>(begin) * kChunkPositions,
+                      std::min(count, static_cast<int>(end) * kChunkPositions), heads_, headWidth_, scale, scores,
+                      count);
+    });
+    for (int h = 0; h < heads_; ++h)
+        softmax(scores + static_cast<long>(h) * count, count);
+    // Each chunk sums into its own row of partial results; adding those up in
+    // chunk order afterwards gives one answer for any number of threads.
+    Platform::parallelFor(chunks, 1, threads, [&](long begin, long end) {
+        for (long chunk = begin; chunk < end; ++chunk) {
+            float* partial = partials_.data() + chunk * width_;
+            std::fill(partial, partial + width_, 0.0f);
+            weighAllHeads(scores, count, span.values, span.positionStride, static_cast<int>(chunk) * kChunkPositions,
+                          std::min(count, static_cast<int>(chunk + 1) * kChunkPositions), heads_, headWidth_, partial);
+        }
+    });
+    std::copy_n(partials_.data(), width_, out);
+    for (int chunk = 1; chunk < chunks; ++chunk)
+        addInPlace(out, partials_.data() + static_cast<long>(chunk) * width_, width_);
 }
 
 } // namespace Platform::ML

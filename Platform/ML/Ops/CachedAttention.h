@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 namespace Platform::ML {
 
 // Keys and values of `count` consecutive positions held elsewhere:
@@ -16,8 +18,10 @@ struct KeyValueSpan {
 // Scaled dot-product attention of a few query rows over keys and values that
 // were computed before: the decoder's self-attention over its cache and its
 // cross-attention over the encoder output. Each head works on its slice of
-// the width; heads and blocks of rows run side by side on computeThreads()
-// threads. Holds no state, so one object serves any number of callers.
+// the width. Several rows run as heads × blocks of rows side by side on
+// computeThreads() threads; a single row over position-major keys and values
+// reads them start to end in chunks side by side, all heads at once. Holds
+// the scratch of one caller.
 class CachedAttention {
 public:
     // No row will see more than `maxKeys` keys in all.
@@ -25,18 +29,20 @@ public:
 
     // queries and out are [rows][width]. Row i attends to every position of
     // `earlier` and, when `own` holds the rows' own keys and values (one per
-    // row), to own positions 0 to i.
-    void compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
-                 float* out) const;
+    // row), to own positions 0 to i. There is at least one key.
+    void compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own, float* out);
 
 private:
     void attendBlock(int head, int firstRow, int rows, const float* queries, const KeyValueSpan& earlier,
                      const KeyValueSpan* own, float* out) const;
+    void attendInChunks(const float* query, const KeyValueSpan& span, float* out);
 
     int width_;
     int heads_;
     int headWidth_;
     int maxKeys_;
+    std::vector<float> scores_;   // [head][position] of one row
+    std::vector<float> partials_; // [chunk][width]
 };
 
 } // namespace Platform::ML

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace Platform::ML {
+
+// One query row against positions [begin, end) of keys laid out
+// [position][heads·headWidth] (rows `positionStride` apart), every head at
+// once: scores[h·scoreStride + j] = scale · Σ_d query[h·headWidth + d] ·
+// keys[j·positionStride + h·headWidth + d]. Reading whole rows in order keeps
+// the keys one stream, as fast as memory delivers.
+void scoreAllHeads(const float* query, const float* keys, long positionStride, int begin, int end, int heads,
+                   int headWidth, float scale, float* scores, long scoreStride);
+
+// The matching sum over values: out[h·headWidth + d] += Σ_j
+// weights[h·weightStride + j] · values[j·positionStride + h·headWidth + d]
+// for j in [begin, end).
+void weighAllHeads(const float* weights, long weightStride, const float* values, long positionStride, int begin,
+                   int end, int heads, int headWidth, float* out);
+
+} // namespace Platform::ML
