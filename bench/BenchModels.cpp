@@ -1,12 +1,15 @@
 #include "bench/BenchModels.h"
 
+#include "Platform/ML/Whisper/MelSpectrogram.h"
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace QelBench {
@@ -92,6 +95,56 @@ std::vector<float> benchAudio()
                                          0.5 * std::sin(2 * M_PI * 1234 * t)));
     }
     return samples;
+}
+
+std::vector<float> benchMel(const Platform::ML::WhisperModel& model)
+{
+    const auto audio = benchAudio();
+    Platform::ML::MelSpectrogram mel(model.melFilters.data(), model.hparams.nMels, model.windowSamples());
+    std::vector<float> out(static_cast<size_t>(model.hparams.nMels) * mel.frames());
+    mel.compute(audio.data(), static_cast<long>(audio.size()), out.data());
+    return out;
+}
+
+ModelSize sizeArgument(const benchmark::State& state)
+{
+    return static_cast<ModelSize>(state.range(0));
+}
+
+int threadsArgument(const benchmark::State& state)
+{
+    return static_cast<int>(state.range(1));
+}
+
+int allThreads()
+{
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void sizesAndThreads(benchmark::internal::Benchmark* b)
+{
+    for (auto size : {ModelSize::Tiny, ModelSize::Base})
+        for (int threads : {1, 2, 4, allThreads()})
+            b->Args({static_cast<int>(size), threads});
+    b->ArgNames({"base", "threads"});
+    b->UseRealTime();
+    b->Unit(benchmark::kMillisecond);
+}
+
+double decoderBytesPerStep(const Platform::ML::WhisperModel& model, int position)
+{
+    const auto bytes = [](const Platform::ML::WeightMatrix& matrix) {
+        return static_cast<double>(matrix.rows) * matrix.columns * (matrix.isHalf() ? 2 : 4);
+    };
+    const auto& hp = model.hparams;
+    double total = bytes(model.decoder.tokenEmbedding);
+    for (const auto& block : model.decoder.blocks) {
+        for (const auto* linear : {&block.attn.query, &block.attn.key, &block.attn.value, &block.attn.out,
+                                   &block.crossAttn.query, &block.crossAttn.out, &block.mlp0, &block.mlp2})
+            total += bytes(linear->weight);
+    }
+    const double keysAndValues = 2.0 * hp.nTextLayer * hp.nTextState * sizeof(float);
+    return total + keysAndValues * (hp.nAudioCtx + position);
 }
 
 double encoderFlops(const Platform::ML::WhisperHyperParameters& hp)

@@ -2,6 +2,8 @@
 
 #include "Platform/ML/Whisper/WhisperModel.h"
 
+#include <benchmark/benchmark.h>
+
 #include <filesystem>
 #include <vector>
 
@@ -22,6 +24,25 @@ const Platform::ML::WhisperModel& benchModel(ModelSize size);
 
 // 30 s of deterministic audio: gliding tones with an envelope.
 std::vector<float> benchAudio();
+
+// The log-mel spectrogram of benchAudio() for the model.
+std::vector<float> benchMel(const Platform::ML::WhisperModel& model);
+
+// The model size and thread count a benchmark runs with, from its arguments.
+ModelSize sizeArgument(const benchmark::State& state);
+int threadsArgument(const benchmark::State& state);
+
+// Every core of this machine.
+int allThreads();
+
+// Arguments for each model size at 1, 2, 4 and all threads.
+void sizesAndThreads(benchmark::internal::Benchmark* b);
+
+// Bytes a decoding step at `position` reads: every decoder matrix but the
+// cross-attention key and value projections (those run once per window), the
+// token embedding for the logits, the window's cross-attention keys and values
+// and the self-attention cache so far.
+double decoderBytesPerStep(const Platform::ML::WhisperModel& model, int position);
 
 // Floating-point operations of one encoder window (multiply-adds count two).
 double encoderFlops(const Platform::ML::WhisperHyperParameters& hparams);

@@ -1,6 +1,6 @@
-// The benchmarks, or one transcription window or one folder load when started
-// with kOneWindowFlag or kFolderLoadFlag (how memory figures are measured in a
-// fresh process).
+// The benchmarks, or one transcription window, one model load or one folder
+// load when started with kOneWindowFlag, kModelLoadFlag or kFolderLoadFlag
+// (how memory figures are measured in a fresh process).
 #include "bench/PeakMemory.h"
 
 #include <benchmark/benchmark.h>
@@ -11,6 +11,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string_view(argv[1]) == QelBench::kOneWindowFlag)
         return QelBench::runOneWindow(argv[2]);
+    if (argc == 3 && std::string_view(argv[1]) == QelBench::kModelLoadFlag)
+        return QelBench::runModelLoad(argv[2]);
     if (argc == 3 && std::string_view(argv[1]) == QelBench::kFolderLoadFlag)
         return QelBench::runFolderLoad(argv[2]);
     benchmark::Initialize(&argc, argv);

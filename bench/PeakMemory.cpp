@@ -53,6 +53,13 @@ int runOneWindow(const std::filesystem::path& path)
     return 0;
 }
 
+int runModelLoad(const std::filesystem::path& path)
+{
+    const auto model = QelCore::loadGgmlWhisperModel(path);
+    std::printf("%ld\n", residentHighWaterKiB());
+    return 0;
+}
+
 long figureOfFreshProcess(const char* flag, const std::filesystem::path& path)
 {
     const auto self = std::filesystem::read_symlink("/proc/self/exe");
@@ -66,9 +73,9 @@ long figureOfFreshProcess(const char* flag, const std::filesystem::path& path)
     return figure;
 }
 
-double peakMemoryOfOneWindowMiB(const std::filesystem::path& model)
+double peakMemoryMiB(const char* flag, const std::filesystem::path& model)
 {
-    return static_cast<double>(figureOfFreshProcess(kOneWindowFlag, model)) / 1024.0;
+    return static_cast<double>(figureOfFreshProcess(flag, model)) / 1024.0;
 }
 
 } // namespace QelBench

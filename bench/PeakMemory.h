@@ -24,11 +24,20 @@ inline constexpr const char* kFolderLoadFlag = "--qel-folder-load";
 // child's whole work.
 int runFolderLoad(const std::filesystem::path& folder);
 
+// The flag that makes it load a ggml model as a child process and print its
+// peak resident memory.
+inline constexpr const char* kModelLoadFlag = "--qel-model-load";
+
+// Loads the model and prints the process's peak resident memory in KiB; the
+// child's whole work.
+int runModelLoad(const std::filesystem::path& model);
+
 // Runs this executable with the flag and the path in a fresh process and
 // returns the number it prints.
 long figureOfFreshProcess(const char* flag, const std::filesystem::path& path);
 
-// Runs runOneWindow in a fresh process and returns its peak resident memory.
-double peakMemoryOfOneWindowMiB(const std::filesystem::path& model);
+// Runs this executable with the flag (kOneWindowFlag or kModelLoadFlag) and
+// the model in a fresh process and returns its peak resident memory.
+double peakMemoryMiB(const char* flag, const std::filesystem::path& model);
 
 } // namespace QelBench

@@ -1,0 +1,129 @@
+// The text decoder on tiny- and base-sized random models: one token at a
+// time against the speed of memory, and a 64-token prompt run as one batch
+// or one step per token.
+#include "bench/BenchModels.h"
+
+#include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Whisper/WhisperDecoder.h"
+#include "Platform/ML/Whisper/WhisperEncoder.h"
+#include "QelCore/Decoding/WhisperTokens.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+namespace QelBench {
+namespace {
+
+using namespace Platform::ML;
+
+constexpr int kTokens = 64;
+
+// A decoder after one window's encoder, with a position-major cache that
+// keeps what each call returns.
+class DecoderRun {
+public:
+    explicit DecoderRun(const WhisperModel& model) : model_(model), decoder_(model)
+    {
+        const auto& hp = model.hparams;
+        const auto mel = benchMel(model);
+        std::vector<float> audio(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
+        WhisperEncoder(model).encode(mel.data(), audio.data());
+        decoder_.computeCrossAttention(audio.data(), cross_);
+        const size_t cache = static_cast<size_t>(hp.nTextLayer) * hp.nTextCtx * hp.nTextState;
+        keys_.resize(cache);
+        values_.resize(cache);
+        newKeys_.resize(cache);
+        newValues_.resize(cache);
+        logits_.resize(static_cast<size_t>(hp.nVocab));
+
+        const auto special = QelCore::SpecialTokens::forVocabularySize(hp.nVocab);
+        tokens_ = {special.startOfTranscript, special.firstLanguage, special.transcribe, special.noTimestamps};
+        for (int i = 0; tokens_.size() < kTokens; ++i)
+            tokens_.push_back(1000 + 37 * i);
+    }
+
+    // Runs tokens [first, first + count) as one batch, with the logits of the
+    // last when asked.
+    void decode(int first, int count, bool logits = true)
+    {
+        const auto& hp = model_.hparams;
+        const auto view = KeyValueCacheView::positionMajor(keys_.data(), values_.data(), hp.nTextCtx, hp.nTextState);
+        decoder_.decode(std::span(tokens_).subspan(static_cast<size_t>(first), static_cast<size_t>(count)), first,
+                        view, cross_, newKeys_.data(), newValues_.data(), logits ? logits_.data() : nullptr);
+        const size_t layerSize = static_cast<size_t>(count) * hp.nTextState;
+        for (int l = 0; l < hp.nTextLayer; ++l) {
+            const size_t to = (static_cast<size_t>(l) * hp.nTextCtx + first) * hp.nTextState;
+            std::copy_n(newKeys_.data() + l * layerSize, layerSize, keys_.data() + to);
+            std::copy_n(newValues_.data() + l * layerSize, layerSize, values_.data() + to);
+        }
+        benchmark::DoNotOptimize(std::max_element(logits_.begin(), logits_.end()));
+    }
+
+private:
+    const WhisperModel& model_;
+    WhisperDecoder decoder_;
+    CrossAttentionCache cross_;
+    std::vector<int> tokens_;
+    std::vector<float> keys_, values_, newKeys_, newValues_, logits_;
+};
+
+// One window's first 64 tokens, one step each with its logits over the whole
+// vocabulary. GBps is what each step reads over its time: set beside the
+// machine's read bandwidth at the same thread count, it says how close a
+// token comes to the speed of memory.
+void BM_DecodedToken(benchmark::State& state)
+{
+    const auto& model = benchModel(sizeArgument(state));
+    setComputeThreads(threadsArgument(state));
+    DecoderRun run(model);
+    for (auto _ : state)
+        for (int position = 0; position < kTokens; ++position)
+            run.decode(position, 1);
+    double bytes = 0;
+    for (int position = 0; position < kTokens; ++position)
+        bytes += decoderBytesPerStep(model, position);
+    const auto iterations = static_cast<double>(state.iterations());
+    // Seconds per token; the table shows milliseconds with an "m" suffix.
+    state.counters["per_token"] =
+        benchmark::Counter(iterations * kTokens, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["MB_per_token"] = bytes / kTokens / 1e6;
+    state.counters["GBps"] = benchmark::Counter(bytes * iterations / 1e9, benchmark::Counter::kIsRate);
+    setComputeThreads(0);
+}
+
+// A prompt of 64 tokens with the logits of its last: as one batch, or one
+// step per token as it used to run.
+void BM_Prompt(benchmark::State& state)
+{
+    const auto& model = benchModel(sizeArgument(state));
+    setComputeThreads(threadsArgument(state));
+    const bool batched = state.range(2) != 0;
+    DecoderRun run(model);
+    for (auto _ : state) {
+        if (batched) {
+            run.decode(0, kTokens);
+        } else {
+            for (int position = 0; position < kTokens; ++position)
+                run.decode(position, 1, position + 1 == kTokens);
+        }
+    }
+    setComputeThreads(0);
+}
+
+void PromptArguments(benchmark::internal::Benchmark* b)
+{
+    for (auto size : {ModelSize::Tiny, ModelSize::Base})
+        for (int threads : {1, allThreads()})
+            for (int batched : {0, 1})
+                b->Args({static_cast<int>(size), threads, batched});
+    b->ArgNames({"base", "threads", "batched"});
+    b->UseRealTime();
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_DecodedToken)->Apply(sizesAndThreads);
+BENCHMARK(BM_Prompt)->Apply(PromptArguments);
+
+} // namespace
+} // namespace QelBench
