@@ -33,34 +33,34 @@ void CommandDetector::execute(VoiceCommand command) const {
     CommandEffects& effects = *effects_;
     switch (command) {
     case VoiceCommand::deleteThat:
-        effects.pressKey(Key::backspace, Modifier::none);
+        effects.pressKey(Key::deleteKey, ModifierFlags{});
         break;
     case VoiceCommand::scratchThat:
-        effects.pressKey(Key::backspace, Modifier::none);
+        effects.pressKey(Key::deleteKey, ModifierFlags{});
         for (int word = 0; word < scratchWordCount; ++word) {
-            effects.pressKey(Key::backspace, Modifier::option);
+            effects.pressKey(Key::deleteKey, ModifierFlags::option);
             std::this_thread::sleep_for(scratchPause);
         }
         break;
     case VoiceCommand::undoThat:
     case VoiceCommand::undo:
-        effects.pressKey(Key::z, Modifier::command);
+        effects.pressKey(Key::z, ModifierFlags::command);
         break;
     case VoiceCommand::newLine:
-        effects.pressKey(Key::returnKey, Modifier::none);
+        effects.pressKey(Key::returnKey, ModifierFlags{});
         break;
     case VoiceCommand::newParagraph:
-        effects.pressKey(Key::returnKey, Modifier::none);
-        effects.pressKey(Key::returnKey, Modifier::none);
+        effects.pressKey(Key::returnKey, ModifierFlags{});
+        effects.pressKey(Key::returnKey, ModifierFlags{});
         break;
     case VoiceCommand::selectAll:
-        effects.pressKey(Key::a, Modifier::command);
+        effects.pressKey(Key::a, ModifierFlags::command);
         break;
     case VoiceCommand::copyThat:
-        effects.pressKey(Key::c, Modifier::command);
+        effects.pressKey(Key::c, ModifierFlags::command);
         break;
     case VoiceCommand::pasteThat:
-        effects.pressKey(Key::v, Modifier::command);
+        effects.pressKey(Key::v, ModifierFlags::command);
         break;
     case VoiceCommand::stopDictation:
         effects.stopDictation();
@@ -77,7 +77,7 @@ void CommandDetector::execute(VoiceCommand command) const {
 void CommandDetector::insertPunctuation(const std::string& mark) const {
     std::optional<std::string> saved = effects_->pasteboardString();
     effects_->setPasteboardString(mark);
-    effects_->pressKey(Key::v, Modifier::command);
+    effects_->pressKey(Key::v, ModifierFlags::command);
     if (!saved) return; // the mark stays on an otherwise empty pasteboard
     effects_->runOnMainThreadAfter(pasteboardRestoreDelay,
                                    [effects = effects_, text = std::move(*saved)] { effects->setPasteboardString(text); });

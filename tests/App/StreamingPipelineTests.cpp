@@ -331,7 +331,7 @@ TEST_F(StreamingPipelineTest, SpokenCommandIsExecutedNotInserted)
     waitUntilIdle();
     {
         std::lock_guard lock(effects->mutex);
-        EXPECT_THAT(effects->presses, ElementsAre(QEL::Testing::RecordingCommandEffects::KeyPress{QEL::Key::returnKey, 0}));
+        EXPECT_THAT(effects->presses, ElementsAre(QEL::Testing::RecordingCommandEffects::KeyPress{QEL::Key::returnKey, {}}));
     }
     EXPECT_EQ(inserter->texts().size(), 1u);
     EXPECT_THAT(callbacks.read(callbacks.transcripts), ElementsAre("New line.", "new line and more"));

@@ -52,31 +52,27 @@ TEST_F(CommandDetectorTest, ExecutesKeyPressesWithExactModifiers)
         VoiceCommand command;
         std::vector<Press> presses;
     } cases[] = {
-        {VoiceCommand::deleteThat, {{Key::backspace, Modifier::none}}},
-        {VoiceCommand::undoThat, {{Key::z, Modifier::command}}},
-        {VoiceCommand::undo, {{Key::z, Modifier::command}}},
-        {VoiceCommand::newLine, {{Key::returnKey, Modifier::none}}},
-        {VoiceCommand::newParagraph, {{Key::returnKey, Modifier::none}, {Key::returnKey, Modifier::none}}},
-        {VoiceCommand::selectAll, {{Key::a, Modifier::command}}},
-        {VoiceCommand::copyThat, {{Key::c, Modifier::command}}},
-        {VoiceCommand::pasteThat, {{Key::v, Modifier::command}}},
+        {VoiceCommand::deleteThat, {{Key::deleteKey, ModifierFlags{}}}},
+        {VoiceCommand::undoThat, {{Key::z, ModifierFlags::command}}},
+        {VoiceCommand::undo, {{Key::z, ModifierFlags::command}}},
+        {VoiceCommand::newLine, {{Key::returnKey, ModifierFlags{}}}},
+        {VoiceCommand::newParagraph, {{Key::returnKey, ModifierFlags{}}, {Key::returnKey, ModifierFlags{}}}},
+        {VoiceCommand::selectAll, {{Key::a, ModifierFlags::command}}},
+        {VoiceCommand::copyThat, {{Key::c, ModifierFlags::command}}},
+        {VoiceCommand::pasteThat, {{Key::v, ModifierFlags::command}}},
     };
     for (const auto& c : cases) {
         effects->presses.clear();
         detector.execute(c.command);
         EXPECT_EQ(effects->presses, c.presses) << rawValue(c.command);
     }
-    EXPECT_EQ(Key::tab, 48);
-    EXPECT_EQ(Modifier::shift, 0x20000u);
-    EXPECT_EQ(Modifier::option, 0x80000u);
-    EXPECT_EQ(Modifier::command, 0x100000u);
 }
 
 TEST_F(CommandDetectorTest, ScratchThatDeletesThenTenWordsBack)
 {
     detector.execute(VoiceCommand::scratchThat);
-    std::vector<Press> expected{{Key::backspace, Modifier::none}};
-    expected.insert(expected.end(), 10, Press{Key::backspace, Modifier::option});
+    std::vector<Press> expected{{Key::deleteKey, ModifierFlags{}}};
+    expected.insert(expected.end(), 10, Press{Key::deleteKey, ModifierFlags::option});
     EXPECT_EQ(effects->presses, expected);
 }
 
@@ -84,7 +80,7 @@ TEST_F(CommandDetectorTest, PunctuationIsPastedAndTheUsersTextComesBackLater)
 {
     effects->pasteboard = "user's text";
     detector.execute(VoiceCommand::period);
-    ASSERT_EQ(effects->presses, (std::vector<Press>{{Key::v, Modifier::command}}));
+    ASSERT_EQ(effects->presses, (std::vector<Press>{{Key::v, ModifierFlags::command}}));
     EXPECT_EQ(effects->pasteboardAtEachPress.front(), ".");
     ASSERT_EQ(effects->deferred.size(), 1u);
     EXPECT_EQ(effects->deferred.front().delay, std::chrono::milliseconds(100));

@@ -12,8 +12,8 @@ namespace QEL::Testing {
 class RecordingCommandEffects : public CommandEffects {
 public:
     struct KeyPress {
-        KeyCode key = 0;
-        ModifierFlags flags = 0;
+        Key key = Key::a;
+        ModifierFlags flags;
         bool operator==(const KeyPress&) const = default;
     };
     struct Deferred {
@@ -21,7 +21,7 @@ public:
         std::function<void()> work;
     };
 
-    void pressKey(KeyCode key, ModifierFlags flags) override {
+    void pressKey(Key key, ModifierFlags flags) override {
         std::lock_guard lock(mutex);
         presses.push_back({key, flags});
         pasteboardAtEachPress.push_back(pasteboard);
