@@ -1,8 +1,7 @@
 #include "Platform/Concurrency/MainThread.h"
 
+#include "Support/CoreApplication.h"
 #include "Support/Waiting.h"
-
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -15,15 +14,7 @@ namespace {
 
 class MainThread : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        // One application for the process; it stays until the process ends.
-        static int argc = 1;
-        static char name[] = "MainThreadTests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { TestSupport::ensureCoreApplication(); }
 };
 
 struct Receiver {

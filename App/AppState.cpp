@@ -1,0 +1,162 @@
+#include "App/AppState.h"
+
+#include "App/AppIdentity.h"
+#include "App/Models/TranscriptHistoryStore.h"
+#include "App/Utils/StandardDefaults.h"
+#include "Platform/Text/CharacterSets.h"
+
+#include <utility>
+#include <variant>
+
+namespace QEL {
+
+namespace {
+
+constexpr const char* selectedModelKey = "selectedModel";
+constexpr const char* insertionModeKey = "insertionMode";
+constexpr const char* silenceThresholdMsKey = "silenceThresholdMs";
+constexpr const char* removeFillersKey = "removeFillers";
+constexpr const char* enableCommandsKey = "enableCommands";
+constexpr const char* selectedLanguageKey = "selectedLanguage";
+constexpr const char* customVocabularyKey = "customVocabulary";
+constexpr const char* vocabularySampleSentenceKey = "vocabularySampleSentence";
+
+// The stored value when one of type T is stored under `key`, else `fallback`.
+template <class T>
+T storedOr(const Platform::UserDefaults& defaults, const char* key, T fallback)
+{
+    const std::optional<Platform::DefaultsValue> value = defaults.object(key);
+    if (const T* stored = value ? std::get_if<T>(&*value) : nullptr)
+        return *stored;
+    return fallback;
+}
+
+std::string trimmed(std::string_view text)
+{
+    return std::string(Platform::trimming(text, Platform::CharacterSet::whitespacesAndNewlines));
+}
+
+} // namespace
+
+AppState& AppState::shared()
+{
+    // Never destroyed: the instance outlives the event loop, and a load still
+    // downloading when the application quits must not hold up its exit.
+    static const auto* const instance =
+        new std::shared_ptr<AppState>(create(standardUserDefaults(), TranscriptHistoryStore::shared()));
+    return **instance;
+}
+
+std::shared_ptr<AppState> AppState::create(Platform::UserDefaults& defaults, TranscriptHistoryStore& history,
+                                           const QelCoreLibrary& library)
+{
+    return std::make_shared<AppState>(Private{}, defaults, history, library);
+}
+
+AppState::AppState(Private, Platform::UserDefaults& defaults, TranscriptHistoryStore& history,
+                   const QelCoreLibrary& library)
+    : defaults_(defaults), history_(history), library_(library), logger_(AppIdentity::bundleIdentifier, "AppState"),
+      transcriptHistory_(history.loadAll())
+{
+}
+
+AppState::~AppState() = default;
+
+void AppState::setTranscriptHistory(std::vector<SavedTranscript> history)
+{
+    transcriptHistory_ = std::move(history);
+    emit transcriptHistoryChanged(transcriptHistory_);
+    emit changed();
+}
+
+std::string AppState::selectedModel() const
+{
+    return storedOr<std::string>(defaults_, selectedModelKey, "openai_whisper-small.en");
+}
+
+void AppState::setSelectedModel(const std::string& model)
+{
+    defaults_.set(model, selectedModelKey);
+    emit selectedModelChanged(model);
+}
+
+InsertionMode AppState::insertionMode() const
+{
+    return insertionModeNames.value(storedOr<std::string>(defaults_, insertionModeKey, ""))
+        .value_or(InsertionMode::paste);
+}
+
+void AppState::setInsertionMode(InsertionMode mode)
+{
+    defaults_.set(std::string(insertionModeNames.name(mode)), insertionModeKey);
+    emit insertionModeChanged(mode);
+}
+
+std::int64_t AppState::silenceThresholdMs() const
+{
+    return storedOr<std::int64_t>(defaults_, silenceThresholdMsKey, 400);
+}
+
+void AppState::setSilenceThresholdMs(std::int64_t milliseconds)
+{
+    defaults_.set(milliseconds, silenceThresholdMsKey);
+    emit silenceThresholdMsChanged(milliseconds);
+}
+
+bool AppState::removeFillers() const
+{
+    return storedOr(defaults_, removeFillersKey, true);
+}
+
+void AppState::setRemoveFillers(bool remove)
+{
+    defaults_.set(remove, removeFillersKey);
+    emit removeFillersChanged(remove);
+}
+
+bool AppState::enableCommands() const
+{
+    return storedOr(defaults_, enableCommandsKey, true);
+}
+
+void AppState::setEnableCommands(bool enable)
+{
+    defaults_.set(enable, enableCommandsKey);
+    emit enableCommandsChanged(enable);
+}
+
+std::string AppState::selectedLanguage() const
+{
+    return storedOr<std::string>(defaults_, selectedLanguageKey, "auto");
+}
+
+void AppState::setSelectedLanguage(const std::string& language)
+{
+    defaults_.set(language, selectedLanguageKey);
+    emit selectedLanguageChanged(language);
+}
+
+std::string AppState::composeInitialPrompt(const Platform::UserDefaults& defaults)
+{
+    std::string prompt = "QEL is a cross-platform voice dictation app.";
+    std::string words;
+    for (const std::string& entry : defaults.stringArray(customVocabularyKey).value_or(std::vector<std::string>{})) {
+        const std::string word = trimmed(entry);
+        if (word.empty())
+            continue;
+        words += (words.empty() ? "" : ", ") + word;
+    }
+    if (!words.empty())
+        prompt += " Words to remember: " + words + ".";
+    const std::string sentence = trimmed(defaults.string(vocabularySampleSentenceKey).value_or(""));
+    if (!sentence.empty())
+        prompt += " " + sentence;
+    return prompt;
+}
+
+std::string AppState::composeInitialPrompt()
+{
+    return composeInitialPrompt(standardUserDefaults());
+}
+
+} // namespace QEL

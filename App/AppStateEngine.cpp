@@ -1,0 +1,107 @@
+#include "App/AppState.h"
+
+#include "App/STT/QelCoreEngine.h"
+#include "App/STT/STTEngineError.h"
+#include "Platform/Concurrency/MainThread.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace QEL {
+
+namespace {
+
+constexpr const char* useQelCoreEngineKey = "useQelCoreEngine";
+
+// The error as a developer reads it: the case and its payload where the error has one.
+std::string fullDescription(const std::exception& error)
+{
+    if (const auto* engineError = dynamic_cast<const STTEngineError*>(&error))
+        return engineError->caseDescription();
+    return error.what();
+}
+
+} // namespace
+
+void AppState::loadEngine(std::function<void()> whenDone)
+{
+    if (isLoadingModel_) {
+        if (whenDone)
+            whenDone();
+        return;
+    }
+    publish(isLoadingModel_, true, &AppState::isLoadingModelChanged);
+    publish(statusMessage_, "Downloading model (first time only)...", &AppState::statusMessageChanged);
+    publish(errorMessage_, std::nullopt, &AppState::errorMessageChanged);
+
+    const std::string model = selectedModel();
+    logger_.info("Loading STT engine with model: " + model);
+
+    // Only a stored Boolean false selects the built-in engine.
+    if (defaults_.object(useQelCoreEngineKey) == Platform::DefaultsValue(false)) {
+        Platform::printTagged("QEL", "RadozodEri engine selected for model " + model);
+        failLoading(std::runtime_error("The built-in speech engine is not available yet"));
+        if (whenDone)
+            whenDone();
+        return;
+    }
+
+    auto engine = std::make_shared<QelCoreEngine>(library_);
+    engine->onProgress = [state = weak_from_this()](QelCoreEngine::ModelLoadPhase phase, double fraction) {
+        Platform::runOnMainThread(state, [label = std::string(QelCoreEngine::rawValue(phase)),
+                                          fraction](AppState& self) {
+            self.publish(self.modelLoadPhase_, label, &AppState::modelLoadPhaseChanged);
+            self.publish(self.modelDownloadProgress_, fraction, &AppState::modelDownloadProgressChanged);
+            self.publish(self.statusMessage_, label + "... " + std::to_string(static_cast<int>(fraction * 100)) + "%",
+                         &AppState::statusMessageChanged);
+        });
+    };
+    engine->languageHint = selectedLanguage();
+    engine->initialPrompt = composeInitialPrompt(defaults_);
+    Platform::printTagged("QEL", "QelCore engine loading model " + model);
+
+    loader_.submit([engine, model, state = weak_from_this(), whenDone = std::move(whenDone)] {
+        std::exception_ptr failure;
+        try {
+            engine->load(model);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        Platform::runOnMainThread(state, [engine, failure, whenDone](AppState& self) {
+            self.finishLoading(failure);
+            if (whenDone)
+                whenDone();
+        });
+    });
+}
+
+void AppState::finishLoading(std::exception_ptr failure)
+{
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& error) {
+            failLoading(error);
+        } catch (...) {
+            failLoading(std::runtime_error("Unknown error"));
+        }
+        return;
+    }
+    Platform::printTagged("QEL", "Model loaded OK");
+    logger_.info("Model loaded successfully");
+    publish(isModelLoaded_, true, &AppState::isModelLoadedChanged);
+    logger_.info("Engine fully loaded and ready");
+    publish(isLoadingModel_, false, &AppState::isLoadingModelChanged);
+}
+
+void AppState::failLoading(const std::exception& error)
+{
+    const std::string message = std::string("Failed to load model: ") + error.what();
+    Platform::printTagged("QEL", "ENGINE ERROR: " + message);
+    Platform::printTagged("QEL", "Full error: " + fullDescription(error));
+    publish(errorMessage_, message, &AppState::errorMessageChanged);
+    publish(statusMessage_, "Error loading model", &AppState::statusMessageChanged);
+    publish(isLoadingModel_, false, &AppState::isLoadingModelChanged);
+}
+
+} // namespace QEL
