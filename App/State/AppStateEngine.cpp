@@ -1,4 +1,4 @@
-#include "App/AppState.h"
+#include "App/State/AppState.h"
 
 #include "App/STT/QelCoreEngine.h"
 #include "App/STT/STTEngineError.h"

@@ -1,4 +1,4 @@
-#include "App/AppState.h"
+#include "App/State/AppState.h"
 
 #include "App/AppIdentity.h"
 #include "App/Models/TranscriptHistoryStore.h"

@@ -1,10 +1,9 @@
-#include "App/AppState.h"
+#include "App/State/AppState.h"
 #include "App/Models/TranscriptHistoryStore.h"
 #include "App/Utils/FileLogger.h"
 
-#include "Doubles/ModelCacheFixture.h"
-#include "Doubles/ScriptedQelCoreLibrary.h"
-#include "Support/CoreApplication.h"
+#include "App/Doubles/ModelCacheFixture.h"
+#include "App/Doubles/ScriptedQelCoreLibrary.h"
 #include "Support/Waiting.h"
 
 #include <gmock/gmock.h>
@@ -21,8 +20,6 @@ namespace {
 
 class AppStateTest : public ModelCacheTest {
 protected:
-    static void SetUpTestSuite() { TestSupport::ensureCoreApplication(); }
-
     void SetUp() override { QEL::FileLogger::setLogPathForTesting(dataHome / "debug.log"); }
     void TearDown() override { QEL::FileLogger::setLogPathForTesting({}); }
 
