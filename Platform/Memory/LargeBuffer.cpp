@@ -1,5 +1,7 @@
 #include "Platform/Memory/LargeBuffer.h"
 
+#include "Platform/Math/IntegerRounding.h"
+
 #include <cstdint>
 #include <new>
 #include <sys/mman.h>
@@ -8,11 +10,6 @@ namespace Platform {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-std::size_t roundUp(std::size_t value, std::size_t multiple)
-{
-    return (value + multiple - 1) / multiple * multiple;
-}
 
 } // namespace
 
@@ -25,12 +22,12 @@ LargeBuffer allocateLargeBuffer(std::size_t bytes)
 {
     // Huge pages need an aligned range: map one page more than needed and
     // give back what lies outside the aligned part.
-    const std::size_t length = roundUp(bytes == 0 ? 1 : bytes, kHugePage);
+    const std::size_t length = roundUp(bytes == 0 ? std::size_t{1} : bytes, kHugePage);
     void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = roundUp(start, kHugePage);
+    const std::uintptr_t aligned = roundUp<std::uintptr_t>(start, kHugePage);
     if (aligned > start)
         ::munmap(mapped, aligned - start);
     ::munmap(reinterpret_cast<void*>(aligned + length), start + kHugePage - aligned);

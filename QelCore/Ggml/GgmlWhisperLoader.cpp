@@ -1,6 +1,7 @@
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 #include "Platform/Files/ReadFile.h"
+#include "Platform/Math/IntegerRounding.h"
 #include "Platform/Memory/LargeBuffer.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
 
@@ -310,7 +311,7 @@ public:
 
     std::byte* take(size_t count)
     {
-        const size_t start = (used_ + kTensorAlignment - 1) / kTensorAlignment * kTensorAlignment;
+        const size_t start = Platform::roundUp(used_, kTensorAlignment);
         if (start > capacity_ || count > capacity_ - start)
             throw ModelFileError("Model file's tensors do not fit the bytes the file holds");
         used_ = start + count;

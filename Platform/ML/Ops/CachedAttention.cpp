@@ -1,6 +1,7 @@
 #include "Platform/ML/Ops/CachedAttention.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/Math/IntegerRounding.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Ops/Kernels.h"
 #include "Platform/ML/Simd/Elementwise.h"
@@ -69,7 +70,7 @@ CachedAttention::CachedAttention(int width, int heads, int maxKeys)
       headWidth_(width / heads),
       maxKeys_(maxKeys),
       scores_(static_cast<size_t>(heads) * maxKeys),
-      partials_(static_cast<size_t>((maxKeys + kChunkPositions - 1) / kChunkPositions) * width)
+      partials_(static_cast<size_t>(divideRoundingUp(maxKeys, kChunkPositions)) * width)
 {
 }
 
@@ -80,7 +81,7 @@ void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan
         attendInChunks(queries, earlier, out);
         return;
     }
-    const int blocks = (rows + kBlockRows - 1) / kBlockRows;
+    const int blocks = divideRoundingUp(rows, kBlockRows);
     const long work = static_cast<long>(rows) * (earlier.count + (own ? own->count : 0)) * width_;
     const int threads = work < kParallelWork ? 1 : computeThreads();
     Platform::parallelFor(static_cast<long>(heads_) * blocks, 1, threads, [&](long begin, long end) {
@@ -131,7 +132,7 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
 void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& span, float* out)
 {
     const int count = span.count;
-    const int chunks = (count + kChunkPositions - 1) / kChunkPositions;
+    const int chunks = divideRoundingUp(count, kChunkPositions);
     const int threads = static_cast<long>(count) * width_ < kParallelWork ? 1 : computeThreads();
     const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
     float* scores = scores_.data();

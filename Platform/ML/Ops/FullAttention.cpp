@@ -1,6 +1,7 @@
 #include "Platform/ML/Ops/FullAttention.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/Math/IntegerRounding.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Simd/BlockProduct.h"
 #include "Platform/ML/Simd/Elementwise.h"
@@ -13,11 +14,6 @@ namespace {
 
 // Query rows per task: the block's scores (rows × positions) stay in the cache.
 constexpr int kBlockRows = 48;
-
-int roundUp(int value, int multiple)
-{
-    return (value + multiple - 1) / multiple * multiple;
-}
 
 } // namespace
 
@@ -55,7 +51,7 @@ void FullAttention::compute(const float* query, const float* key, const float* v
         }
     });
 
-    const int blocks = (positions_ + kBlockRows - 1) / kBlockRows;
+    const int blocks = divideRoundingUp(positions_, kBlockRows);
     parallelFor(static_cast<long>(heads_) * blocks, 1, threads, [&](long begin, long end) {
         for (long task = begin; task < end; ++task) {
             const int head = static_cast<int>(task / blocks);

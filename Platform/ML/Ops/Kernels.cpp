@@ -1,6 +1,7 @@
 #include "Platform/ML/Ops/Kernels.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/Math/IntegerRounding.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Simd/Elementwise.h"
 #include "Platform/ML/Simd/VectorProduct.h"
@@ -21,12 +22,13 @@ constexpr long kRowGrainElements = 1L << 13;
 // Weights per piece of a matrix-vector product (64 KiB): less is not worth
 // handing to another thread.
 constexpr long kVectorProductGrainWeights = 1L << 14;
-// Tiles of a matrix product: about this many per thread, square, their
-// sides a multiple of kTileMultiple between the bounds.
+// Tiles of a matrix product on several threads: about this many per thread,
+// about square, no side shorter than kMinimumTileSide where the product
+// allows. Outputs per tile are a multiple of kOutputMultiple, which suits
+// BLAS's kernels.
 constexpr double kTilesPerThread = 4;
-constexpr long kTileMultiple = 32;
-constexpr long kMinimumTileSide = 64;
-constexpr long kMaximumTileSide = 512;
+constexpr double kMinimumTileSide = 64;
+constexpr long kOutputMultiple = 16;
 
 long rowGrain(int width)
 {
@@ -69,12 +71,15 @@ void applyLinear(const Linear& layer, const float* in, int rows, float* out)
     // Tiles of input rows × outputs, several per thread, taken in turn from a
     // shared counter: a thread that runs slow holds up one tile, not a share of
     // the product. Tiles are about square, which keeps what BLAS packs per
-    // tile small beside its arithmetic.
-    const auto side = static_cast<long>(std::sqrt(static_cast<double>(rows) * outputs / (kTilesPerThread * threads)));
-    const long tileSide = std::clamp(side / kTileMultiple * kTileMultiple, kMinimumTileSide, kMaximumTileSide);
-    const long tileRows = std::min<long>(rows, tileSide), tileOutputs = std::min<long>(outputs, tileSide);
-    const long rowTiles = (rows + tileRows - 1) / tileRows;
-    const long outputTiles = (outputs + tileOutputs - 1) / tileOutputs;
+    // tile small beside its arithmetic; a single thread takes the product whole.
+    const double wanted = threads == 1 ? 1 : kTilesPerThread * threads;
+    const double side = std::max(kMinimumTileSide, std::sqrt(static_cast<double>(rows) * outputs / wanted));
+    const long rowTiles = std::max(1L, static_cast<long>(rows / side));
+    const long tileRows = divideRoundingUp<long>(rows, rowTiles);
+    const long outputParts = std::max(1L, static_cast<long>(outputs / side));
+    const long tileOutputs =
+        std::min<long>(outputs, roundUp<long>(divideRoundingUp<long>(outputs, outputParts), kOutputMultiple));
+    const long outputTiles = divideRoundingUp<long>(outputs, tileOutputs);
     // Tiles of one block of outputs come one after another, so a thread that
     // takes neighbouring tiles widens their half-precision weights once.
     Platform::parallelFor(rowTiles * outputTiles, 1, threads, [&](long begin, long end) {
