@@ -18,7 +18,9 @@ public:
 };
 
 // Reads a ggml Whisper model file: hyper-parameters, mel filters, vocabulary
-// and every tensor, 16-bit floats widened to 32 bits. Throws ModelFileError for
+// and every tensor, matrices in the precision the file stores them in (the
+// products read 16-bit floats as they are) and vectors as 32-bit floats. The
+// model then takes about the file's size in memory. Throws ModelFileError for
 // a missing, truncated, oversized or inconsistent file, for anything but a
 // regular file (a FIFO or device is never waited on), and for a file that is
 // cut short or rewritten while it is read.
