@@ -48,7 +48,10 @@ private:
 // ends the program. A window that closes in the middle of a query (BadWindow)
 // or a key that another program has grabbed (BadAccess) is thus an ordinary
 // result. The process shares one connection, shared(), for the active-window
-// query, global hot keys and synthetic key events.
+// query and synthetic key events. Global hot keys keep a connection of their
+// own, whose events only the main thread reads: a request made on a shared
+// connection by another thread can take their key events into its queue,
+// where nothing wakes the main thread to read them.
 //
 // Requests and replies may be made from any thread; events are read by one.
 class X11Connection {

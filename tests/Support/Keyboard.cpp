@@ -1,6 +1,7 @@
 #include "Support/Keyboard.h"
 
 #include "Platform/Desktop/X11Connection.h"
+#include "Support/Waiting.h"
 
 #include <X11/keysym.h>
 
@@ -27,25 +28,39 @@ void send(const Platform::X11Connection& connection, xcb_keycode_t keycode, bool
 }
 
 // Presses, then releases in reverse order.
-void chord(const Platform::X11Connection& connection, const std::vector<xcb_keycode_t>& keycodes)
+void chord(const Platform::X11Connection& connection, const std::vector<xcb_keycode_t>& keycodes,
+           std::chrono::milliseconds hold = {})
 {
     for (xcb_keycode_t keycode : keycodes)
         send(connection, keycode, true);
+    if (hold > hold.zero()) {
+        connection.sync();
+        waitUntil([] { return false; }, hold);
+    }
     for (auto keycode = keycodes.rbegin(); keycode != keycodes.rend(); ++keycode)
         send(connection, *keycode, false);
     connection.sync();
+}
+
+std::vector<xcb_keycode_t> keycodesOf(std::initializer_list<xcb_keysym_t> keysyms)
+{
+    const Platform::KeyboardMapping mapping = Platform::X11Connection::shared().keyboardMapping();
+    std::vector<xcb_keycode_t> keycodes;
+    for (xcb_keysym_t keysym : keysyms)
+        keycodes.push_back(keyFor(mapping, keysym).keycode);
+    return keycodes;
 }
 
 } // namespace
 
 void pressKeys(std::initializer_list<xcb_keysym_t> keysyms)
 {
-    const Platform::X11Connection& connection = Platform::X11Connection::shared();
-    const Platform::KeyboardMapping mapping = connection.keyboardMapping();
-    std::vector<xcb_keycode_t> keycodes;
-    for (xcb_keysym_t keysym : keysyms)
-        keycodes.push_back(keyFor(mapping, keysym).keycode);
-    chord(connection, keycodes);
+    chord(Platform::X11Connection::shared(), keycodesOf(keysyms));
+}
+
+void holdKeys(std::initializer_list<xcb_keysym_t> keysyms, std::chrono::milliseconds duration)
+{
+    chord(Platform::X11Connection::shared(), keycodesOf(keysyms), duration);
 }
 
 void typeText(std::string_view text)

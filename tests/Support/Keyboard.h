@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <initializer_list>
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace TestSupport {
 // Presses the keys in order and releases them in reverse, as a person holds a
 // combination: pressKeys({XK_Alt_L, XK_Shift_L, XK_space}).
 void pressKeys(std::initializer_list<xcb_keysym_t> keysyms);
+
+// The same, holding the keys down for `duration` (long enough and the keyboard
+// repeats the last one) while this thread's Qt events are processed.
+void holdKeys(std::initializer_list<xcb_keysym_t> keysyms, std::chrono::milliseconds duration);
 
 // Types each character of a Latin-1 `text`, holding Shift where the keyboard
 // needs it ("Hello, QEL!").
