@@ -63,10 +63,10 @@ void HotKeysController::unregisterHotKey(HotKey& hotKey)
 std::int32_t HotKeysController::handleCarbonEvent(const Platform::HotKeyEvent* event)
 {
     if (!event || event->hotKeyID.signature != eventHotKeySignature)
-        return eventNotHandledErr;
+        return eventNotHandledStatus;
     const auto found = registry.find(event->hotKeyID.id);
     if (found == registry.end())
-        return eventNotHandledErr;
+        return eventNotHandledStatus;
     const HotKey& hotKey = *found->second.hotKey;
     // A copy: the handler may destroy its hot key.
     HotKey::Handler handler;
@@ -75,7 +75,7 @@ std::int32_t HotKeysController::handleCarbonEvent(const Platform::HotKeyEvent* e
     else if (event->kind == Platform::HotKeyEvent::released)
         handler = hotKey.keyUpHandler;
     if (hotKey.isPaused() || !handler)
-        return eventNotHandledErr;
+        return eventNotHandledStatus;
     handler();
     return 0;
 }

@@ -29,7 +29,7 @@ public:
     static constexpr std::uint32_t eventHotKeySignature = 'D' << 24 | 'K' << 16 | 't' << 8 | 'g';
 
     // What handleCarbonEvent answers for an event that no handler took.
-    static constexpr std::int32_t eventNotHandledErr = -9874;
+    static constexpr std::int32_t eventNotHandledStatus = -9874;
 
     // Registers `hotKey` under the next id unless it is registered already.
     // A refusal leaves it unregistered, with the reason in its
@@ -38,7 +38,7 @@ public:
     static void unregisterHotKey(HotKey& hotKey);
 
     // Calls the handler that the event is for: 0 when one ran, otherwise
-    // eventNotHandledErr (no event, another signature, an id not registered,
+    // eventNotHandledStatus (no event, another signature, an id not registered,
     // another kind of event, a paused hot key, no handler).
     static std::int32_t handleCarbonEvent(const Platform::HotKeyEvent* event);
 

@@ -57,6 +57,37 @@ public:
         if (!QCoreApplication::instance())
             throw HotKeyRegistrationError("no application event loop is running to receive its presses");
         open();
+        try {
+            const xcb_keycode_t keycode = grab(keysym, modifiers, id);
+            readQueuedEventsSoon();
+            return keycode;
+        } catch (const HotKeyRegistrationError&) {
+            closeWhenUnused();
+            throw;
+        }
+    }
+
+    void remove(xcb_keycode_t keycode, std::uint16_t modifiers)
+    {
+        const auto registration = registered_.find({keycode, modifiers});
+        if (registration == registered_.end())
+            return;
+        ungrab(keycode, registration->second.variants);
+        registered_.erase(registration);
+        closeWhenUnused();
+        readQueuedEventsSoon();
+    }
+
+    std::function<void(const HotKeyEvent&)> handler;
+
+private:
+    struct Registration {
+        HotKeyID id;
+        std::vector<std::uint16_t> variants; // the modifier states grabbed, lock states included
+    };
+
+    xcb_keycode_t grab(xcb_keysym_t keysym, std::uint16_t modifiers, HotKeyID id)
+    {
         const std::optional<KeyboardMapping::Position> key = connection_->keyboardMapping().find(keysym);
         if (!key)
             throw HotKeyRegistrationError("the keyboard has no key for it");
@@ -87,7 +118,6 @@ public:
         }
         if (refusal) {
             ungrab(keycode, grabbed);
-            closeWhenUnused();
             if (refusal->code == XCB_ACCESS)
                 throw HotKeyRegistrationError("another application has taken this combination already");
             throw HotKeyRegistrationError("the X server refused to grab the key: " + refusal->description());
@@ -95,24 +125,6 @@ public:
         registered_.emplace(Combination{keycode, modifiers}, Registration{id, std::move(grabbed)});
         return keycode;
     }
-
-    void remove(xcb_keycode_t keycode, std::uint16_t modifiers)
-    {
-        const auto registration = registered_.find({keycode, modifiers});
-        if (registration == registered_.end())
-            return;
-        ungrab(keycode, registration->second.variants);
-        registered_.erase(registration);
-        closeWhenUnused();
-    }
-
-    std::function<void(const HotKeyEvent&)> handler;
-
-private:
-    struct Registration {
-        HotKeyID id;
-        std::vector<std::uint16_t> variants; // the modifier states grabbed, lock states included
-    };
 
     void open()
     {
@@ -149,8 +161,19 @@ private:
         connection_.reset();
     }
 
+    // Waiting for a reply can move events that have arrived into the
+    // connection's queue, where the notifier does not see them.
+    void readQueuedEventsSoon()
+    {
+        if (notifier_)
+            QMetaObject::invokeMethod(
+                notifier_.get(), [this] { readEvents(); }, Qt::QueuedConnection);
+    }
+
     void readEvents()
     {
+        if (!connection_)
+            return;
         std::vector<X11Owned<xcb_generic_event_t>> events;
         while (X11Owned<xcb_generic_event_t> event = connection_->pollForEvent())
             events.push_back(std::move(event));

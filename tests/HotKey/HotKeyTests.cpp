@@ -214,24 +214,24 @@ TEST_F(HotKeyOnDesktop, EventsAreAnsweredByWhetherAHandlerRan)
         std::int32_t status;
     } cases[] = {
         {HotKeyEvent::pressed, {signature, id}, 0},
-        {HotKeyEvent::released, {signature, id}, HotKeysController::eventNotHandledErr},
-        {7, {signature, id}, HotKeysController::eventNotHandledErr},
-        {HotKeyEvent::pressed, {signature + 1, id}, HotKeysController::eventNotHandledErr},
+        {HotKeyEvent::released, {signature, id}, HotKeysController::eventNotHandledStatus},
+        {7, {signature, id}, HotKeysController::eventNotHandledStatus},
+        {HotKeyEvent::pressed, {signature + 1, id}, HotKeysController::eventNotHandledStatus},
         {HotKeyEvent::pressed,
          {signature, HotKeysController::hotKeysCount() + 1},
-         HotKeysController::eventNotHandledErr},
-        {HotKeyEvent::pressed, {signature, idOf(withoutHandlers)}, HotKeysController::eventNotHandledErr},
+         HotKeysController::eventNotHandledStatus},
+        {HotKeyEvent::pressed, {signature, idOf(withoutHandlers)}, HotKeysController::eventNotHandledStatus},
     };
     for (const auto& test : cases) {
         const HotKeyEvent event{test.kind, test.hotKeyID};
         EXPECT_EQ(HotKeysController::handleCarbonEvent(&event), test.status) << test.kind << " " << test.hotKeyID.id;
     }
-    EXPECT_EQ(HotKeysController::handleCarbonEvent(nullptr), HotKeysController::eventNotHandledErr);
+    EXPECT_EQ(HotKeysController::handleCarbonEvent(nullptr), HotKeysController::eventNotHandledStatus);
     EXPECT_EQ(calls.presses, 1);
 
     pressOnly.setPaused(true);
     const HotKeyEvent paused{HotKeyEvent::pressed, {signature, id}};
-    EXPECT_EQ(HotKeysController::handleCarbonEvent(&paused), HotKeysController::eventNotHandledErr);
+    EXPECT_EQ(HotKeysController::handleCarbonEvent(&paused), HotKeysController::eventNotHandledStatus);
     EXPECT_EQ(calls.presses, 1);
 }
 
