@@ -1,0 +1,95 @@
+#include "App/Main/AppDelegate.h"
+
+#include "App/AppIdentity.h"
+#include "App/State/AppState.h"
+#include "App/Utils/FileLogger.h"
+#include "Platform/Concurrency/MainThread.h"
+#include "Platform/Desktop/X11Connection.h"
+#include "Platform/Log/Log.h"
+
+#include <stdexcept>
+
+namespace QEL {
+
+namespace {
+
+constexpr const char* remoteToggleNotification = "com.tolvek.qel.toggle";
+
+const Platform::Logger& logger()
+{
+    static const Platform::Logger instance(AppIdentity::bundleIdentifier, "AppState");
+    return instance;
+}
+
+// Typing and pasting into other applications needs synthetic key events,
+// which the X server accepts only through its XTEST extension.
+bool isTrustedForAccessibility()
+{
+    try {
+        return Platform::X11Connection::shared().hasXTest();
+    } catch (const Platform::X11Unavailable&) {
+        return false;
+    }
+}
+
+const char* text(bool value) { return value ? "true" : "false"; }
+
+} // namespace
+
+AppDelegate::AppDelegate(AppState& state) : state_(state) {}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    FileLogger::setup();
+    FileLogger::log("App launched");
+    Platform::runOnMainThread([this] { launch(); });
+}
+
+void AppDelegate::launch()
+{
+    const bool trusted = isTrustedForAccessibility();
+    FileLogger::log(std::string("Accessibility granted: ") + text(trusted));
+    if (!trusted) {
+        FileLogger::log("Prompting for Accessibility (one-time)...");
+        if (!isTrustedForAccessibility()) {
+            const char* message = "The X server does not offer the XTEST extension, so recognised text cannot be typed "
+                                  "or pasted into other applications";
+            Platform::printTagged("QEL", message);
+            logger().error(message);
+        }
+    }
+
+    listenForRemoteToggle();
+
+    FileLogger::log("Loading STT engine with model: " + state_.selectedModel() + "...");
+    state_.loadEngine([this] {
+        FileLogger::log(std::string("Engine load done. isModelLoaded=") + text(state_.isModelLoaded()));
+        if (state_.errorMessage())
+            FileLogger::log("ERROR: " + *state_.errorMessage());
+    });
+}
+
+void AppDelegate::listenForRemoteToggle()
+{
+    try {
+        remoteToggle_ = std::make_unique<Platform::DistributedNotificationObserver>(remoteToggleNotification, [this] {
+            FileLogger::log("REMOTE TOGGLE received!");
+            Platform::runOnMainThread([this] { state_.toggleRecording(); });
+        });
+    } catch (const std::runtime_error& error) {
+        // Other programs cannot toggle dictation then; the hot key still can.
+        FileLogger::log(std::string("Remote toggle listener not registered: ") + error.what());
+        logger().error(std::string("Remote toggle listener not registered: ") + error.what());
+        return;
+    }
+    FileLogger::log("Remote toggle listener registered");
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    FileLogger::log("App terminating");
+    if (state_.isRecording())
+        state_.stopRecording();
+}
+
+} // namespace QEL

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Platform/Notifications/DistributedNotificationObserver.h"
+
+#include <memory>
+
+namespace QEL {
+
+class AppState;
+
+// Runs the application's launch sequence and its shut-down step.
+class AppDelegate {
+public:
+    explicit AppDelegate(AppState& state);
+
+    // Opens the debug log, then queues the rest of the launch to the main
+    // thread's event loop and returns.
+    void applicationDidFinishLaunching();
+    // Stops a recording in progress, which saves its text.
+    void applicationWillTerminate();
+
+private:
+    void launch();
+    void listenForRemoteToggle();
+
+    AppState& state_;
+    std::unique_ptr<Platform::DistributedNotificationObserver> remoteToggle_;
+};
+
+} // namespace QEL

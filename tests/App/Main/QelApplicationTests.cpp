@@ -1,0 +1,219 @@
+// The application as a user runs it: the real qel program in the headless
+// desktop, with a tiny random model in its model cache, dictating from the
+// pipe microphone into a text field of this test program.
+
+#include "App/Models/TranscriptHistoryStore.h"
+#include "Platform/UserDefaults/UserDefaults.h"
+
+#include "Support/DesktopTest.h"
+#include "Support/Keyboard.h"
+#include "Support/Microphone.h"
+#include "Support/TestEnvironment.h"
+#include "Support/Waiting.h"
+#include "tools/RandomGgmlModel/RandomGgmlModel.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QProcess>
+
+#include <X11/keysym.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+using testing::HasSubstr;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Speech as the voice detector sees it: a few syllable-like bursts of noise,
+// then quiet longer than the silence that ends an utterance.
+std::vector<float> spokenUtterance()
+{
+    constexpr int rate = 16000;
+    std::mt19937 generator(11);
+    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+    std::vector<float> samples(static_cast<size_t>(rate * 0.3), 0.0f);
+    for (int index = 0; index < rate * 1.5; ++index) {
+        const double syllable = std::sin(M_PI * 4.0 * index / rate);
+        samples.push_back(0.05f * static_cast<float>(syllable * syllable) * noise(generator));
+    }
+    samples.resize(samples.size() + rate * 1.5, 0.0f);
+    return samples;
+}
+
+// What a text field shows of inserted text: control characters are not typed.
+std::string shownInAField(const std::string& text)
+{
+    std::string shown;
+    for (char character : text)
+        if (static_cast<unsigned char>(character) >= 0x20 && character != 0x7f)
+            shown += character;
+    return shown;
+}
+
+class QelApplicationTest : public TestSupport::DesktopTest {
+protected:
+    void SetUp() override
+    {
+        DesktopTest::SetUp();
+        fs::create_directories(runtimeFolder());
+        fs::permissions(runtimeFolder(), fs::perms::owner_all);
+        environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome().string()));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((home / "config").string()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtimeFolder().string()));
+        // Nothing may be downloaded: a missing model fails at once.
+        environment.insert("QEL_MODEL_BASE_URL", "http://127.0.0.1:9/");
+        qel.setProcessChannelMode(QProcess::ForwardedChannels);
+    }
+
+    void TearDown() override
+    {
+        if (qel.state() != QProcess::NotRunning) {
+            qel.kill();
+            qel.waitForFinished();
+        }
+        DesktopTest::TearDown();
+    }
+
+    fs::path dataHome() const { return home / "data"; }
+    fs::path runtimeFolder() const { return home / "run"; }
+    fs::path historyFolder() const { return dataHome() / "QEL" / "Transcripts"; }
+
+    void installModel(const std::string& bytes) const
+    {
+        const fs::path folder = dataHome() / "com.tolvek.qel" / "models";
+        fs::create_directories(folder);
+        std::ofstream(folder / "ggml-small.en.bin", std::ios::binary) << bytes;
+    }
+
+    // A small English-only model: its words are random, but the same audio
+    // always gives the same ones.
+    void installRandomModel() const
+    {
+        const auto model = QelTools::randomGgmlModel(
+            {.seed = 5, .vocab = 51864, .ftype = 1, .width = 32, .heads = 2, .layers = 1, .textCtx = 16});
+        installModel(std::string(reinterpret_cast<const char*>(model.data()), model.size()));
+    }
+
+    void store(const Platform::DefaultsValue& value, const std::string& key) const
+    {
+        Platform::UserDefaults(home / "config" / "tolvek" / "QEL.json").set(value, key);
+    }
+
+    // Starts the program and waits until its first engine load has ended.
+    void start()
+    {
+        qel.setProcessEnvironment(environment);
+        qel.start(QEL_EXECUTABLE, {});
+        ASSERT_TRUE(qel.waitForStarted());
+        ASSERT_TRUE(waitForLog("Engine load done. isModelLoaded="));
+    }
+
+    std::string debugLog() const { return TestSupport::fileContents(runtimeFolder() / "qel_debug.log"); }
+
+    bool waitForLog(const std::string& line) const
+    {
+        return TestSupport::waitUntil([&] { return debugLog().find("] " + line) != std::string::npos; });
+    }
+
+    // Whether the debug log holds lines beginning with these texts, in this
+    // order (others may come between them).
+    ::testing::AssertionResult logHoldsInOrder(const std::vector<std::string>& lines) const
+    {
+        const std::string log = debugLog();
+        std::string::size_type position = 0;
+        for (const std::string& line : lines) {
+            position = log.find("] " + line, position);
+            if (position == std::string::npos)
+                return ::testing::AssertionFailure() << "\"" << line << "\" missing or out of order in:\n" << log;
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    static void postToggle()
+    {
+        ASSERT_EQ(QProcess::execute("dbus-send",
+                                    {"--session", "--type=signal", "/com/tolvek/qel", "com.tolvek.qel.toggle"}),
+                  0);
+    }
+
+    // Ends the program as a log-out would; its exit status.
+    int terminate()
+    {
+        ::kill(static_cast<pid_t>(qel.processId()), SIGTERM);
+        EXPECT_TRUE(qel.waitForFinished(30000));
+        return qel.exitStatus() == QProcess::NormalExit ? qel.exitCode() : -1;
+    }
+
+    std::vector<fs::path> historyFiles() const
+    {
+        std::vector<fs::path> files;
+        if (fs::exists(historyFolder()))
+            for (const auto& entry : fs::directory_iterator(historyFolder()))
+                files.push_back(entry.path());
+        return files;
+    }
+
+    std::vector<QEL::SavedTranscript> history() const
+    {
+        return QEL::TranscriptHistoryStore(historyFolder()).loadAll();
+    }
+
+    // A text field of this program with the keyboard focus.
+    void focus(QLineEdit& field) const
+    {
+        field.resize(480, 40);
+        field.show();
+        field.activateWindow();
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return field.hasFocus() && QApplication::activeWindow() == &field; }));
+    }
+
+    TestSupport::TemporaryFolder home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcess qel;
+};
+
+} // namespace
+
+TEST_F(QelApplicationTest, WithoutADisplayItExitsSayingWhy)
+{
+    environment.remove("DISPLAY");
+    qel.setProcessEnvironment(environment);
+    qel.setProcessChannelMode(QProcess::SeparateChannels);
+    qel.start(QEL_EXECUTABLE, {});
+    ASSERT_TRUE(qel.waitForFinished(30000));
+    EXPECT_EQ(qel.exitCode(), 1);
+    EXPECT_THAT(qel.readAllStandardError().toStdString(), HasSubstr("No X display: DISPLAY is not set"));
+}
+
+TEST_F(QelApplicationTest, AFileThatIsNoModelShowsTheLoadErrorAndTheProgramRunsOn)
+{
+    installModel("this is not a model file");
+    start();
+    EXPECT_TRUE(logHoldsInOrder({"Engine load done. isModelLoaded=false", "ERROR: Failed to load model: "}));
+
+    postToggle();
+    ASSERT_TRUE(waitForLog("Model not loaded, can't record"));
+    EXPECT_EQ(terminate(), 0);
+    EXPECT_TRUE(logHoldsInOrder({"App terminating"}));
+}
+
+TEST_F(QelApplicationTest, WithoutASessionBusTheLaunchSaysSoAndGoesOn)
+{
+    installRandomModel();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString("unix:path=" + (home / "no-bus").string()));
+    start();
+    EXPECT_TRUE(logHoldsInOrder({"App launched", "Remote toggle listener not registered: ",
+                                 "Engine load done. isModelLoaded=true"}));
+    EXPECT_EQ(terminate(), 0);
+}
