@@ -59,6 +59,12 @@ void AppDelegate::launch()
         }
     }
 
+    GlobalHotKeyManager& hotKeys = state_.hotKeyManager();
+    hotKeys.loadSavedBinding();
+    // A refused binding has been logged with its reason by the manager.
+    if (!hotKeys.applyBinding())
+        FileLogger::log("Hotkey registered");
+
     listenForRemoteToggle();
 
     FileLogger::log("Loading STT engine with model: " + state_.selectedModel() + "...");
@@ -90,6 +96,7 @@ void AppDelegate::applicationWillTerminate()
     FileLogger::log("App terminating");
     if (state_.isRecording())
         state_.stopRecording();
+    state_.hotKeyManager().setHotKey(nullptr);
 }
 
 } // namespace QEL

@@ -3,6 +3,7 @@
 #include "App/AppIdentity.h"
 #include "App/Models/TranscriptHistoryStore.h"
 #include "App/Utils/StandardDefaults.h"
+#include "Platform/Concurrency/MainThread.h"
 #include "Platform/Text/CharacterSets.h"
 
 #include <utility>
@@ -50,13 +51,17 @@ AppState& AppState::shared()
 std::shared_ptr<AppState> AppState::create(Platform::UserDefaults& defaults, TranscriptHistoryStore& history,
                                            const QelCoreLibrary& library)
 {
-    return std::make_shared<AppState>(Private{}, defaults, history, library);
+    auto state = std::make_shared<AppState>(Private{}, defaults, history, library);
+    state->hotKeyManager_.onToggle = [weak = std::weak_ptr<AppState>(state)] {
+        Platform::runOnMainThread(weak, [](AppState& self) { self.toggleRecording(); });
+    };
+    return state;
 }
 
 AppState::AppState(Private, Platform::UserDefaults& defaults, TranscriptHistoryStore& history,
                    const QelCoreLibrary& library)
     : defaults_(defaults), history_(history), library_(library), logger_(AppIdentity::bundleIdentifier, "AppState"),
-      transcriptHistory_(history.loadAll())
+      transcriptHistory_(history.loadAll()), hotKeyManager_(defaults)
 {
 }
 
@@ -67,6 +72,11 @@ void AppState::setTranscriptHistory(std::vector<SavedTranscript> history)
     transcriptHistory_ = std::move(history);
     emit transcriptHistoryChanged(transcriptHistory_);
     emit changed();
+}
+
+std::string AppState::readyStatus() const
+{
+    return "Ready — press " + hotKeyManager_.modifierString() + hotKeyManager_.keyString();
 }
 
 std::string AppState::selectedModel() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/HotKey/GlobalHotKeyManager.h"
 #include "App/Models/InsertionMode.h"
 #include "App/Models/SavedTranscript.h"
 #include "App/STT/QelCoreLibrary.h"
@@ -68,6 +69,10 @@ public:
     const std::vector<SavedTranscript>& transcriptHistory() const { return transcriptHistory_; }
     // For the history browser, which removes the entries it deletes.
     void setTranscriptHistory(std::vector<SavedTranscript> history);
+
+    // The global hot key; each press toggles recording. Nothing is registered
+    // until the launch applies the stored binding.
+    GlobalHotKeyManager& hotKeyManager() { return hotKeyManager_; }
 
     // Stored settings, each under the key of its own name. A read gives the
     // stored value, or the default when none of the setting's type is stored;
@@ -142,6 +147,8 @@ private:
 
     void finishLoading(std::exception_ptr failure);
     void failLoading(const std::exception& error);
+    // "Ready — press " and the hot key.
+    std::string readyStatus() const;
 
     Platform::UserDefaults& defaults_;
     TranscriptHistoryStore& history_;
@@ -163,6 +170,8 @@ private:
     std::string modelLoadPhase_;
     std::string sessionTranscript_;
     std::vector<SavedTranscript> transcriptHistory_;
+
+    GlobalHotKeyManager hotKeyManager_;
 
     // Runs the engine's load, which may download a model, off the main thread.
     // Last, so that a load still running ends before the rest goes.

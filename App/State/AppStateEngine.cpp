@@ -90,6 +90,7 @@ void AppState::finishLoading(std::exception_ptr failure)
     Platform::printTagged("QEL", "Model loaded OK");
     logger_.info("Model loaded successfully");
     publish(isModelLoaded_, true, &AppState::isModelLoadedChanged);
+    publish(statusMessage_, readyStatus(), &AppState::statusMessageChanged);
     logger_.info("Engine fully loaded and ready");
     publish(isLoadingModel_, false, &AppState::isLoadingModelChanged);
 }

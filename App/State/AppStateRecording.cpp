@@ -29,6 +29,7 @@ void AppState::stopRecording()
 {
     logger_.info("Stopping recording...");
     publish(isRecording_, false, &AppState::isRecordingChanged);
+    publish(statusMessage_, readyStatus(), &AppState::statusMessageChanged);
 }
 
 } // namespace QEL

@@ -208,12 +208,15 @@ TEST_F(QelApplicationTest, AFileThatIsNoModelShowsTheLoadErrorAndTheProgramRunsO
     EXPECT_TRUE(logHoldsInOrder({"App terminating"}));
 }
 
-TEST_F(QelApplicationTest, WithoutASessionBusTheLaunchSaysSoAndGoesOn)
+TEST_F(QelApplicationTest, WithoutASessionBusTheLaunchSaysSoAndTheHotKeyStillWorks)
 {
     installRandomModel();
     environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString("unix:path=" + (home / "no-bus").string()));
     start();
-    EXPECT_TRUE(logHoldsInOrder({"App launched", "Remote toggle listener not registered: ",
+    EXPECT_TRUE(logHoldsInOrder({"App launched", "Hotkey registered", "Remote toggle listener not registered: ",
                                  "Engine load done. isModelLoaded=true"}));
+
+    TestSupport::pressKeys({XK_Alt_L, XK_Shift_L, XK_space});
+    EXPECT_TRUE(waitForLog("toggleRecording called. isRecording=false"));
     EXPECT_EQ(terminate(), 0);
 }

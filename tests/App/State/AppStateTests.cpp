@@ -144,7 +144,9 @@ TEST_F(AppStateTest, RecordingBeforeAnyModelHasLoadedIsRefused)
     int changes = 0;
     QObject::connect(state.get(), &AppState::changed, [&] { ++changes; });
 
-    state->toggleRecording();
+    // A press of the hot key toggles from the event loop.
+    state->hotKeyManager().onToggle();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return state->errorMessage().has_value(); }));
     EXPECT_FALSE(state->isRecording());
     EXPECT_EQ(state->errorMessage(), "Model still loading, please wait...");
     EXPECT_EQ(changes, 1);
@@ -173,6 +175,7 @@ TEST_F(AppStateTest, ALoadReportsItsPhasesOnTheMainThreadAndEndsLoaded)
     EXPECT_FALSE(state->isLoadingModel());
     EXPECT_EQ(state->errorMessage(), std::nullopt);
     EXPECT_EQ(state->modelLoadPhase(), "Ready");
+    EXPECT_EQ(state->statusMessage(), "Ready — press ⌥⇧Space");
     EXPECT_EQ(state->modelDownloadProgress(), 1.0);
     EXPECT_THAT(statuses, testing::IsSupersetOf({"Downloading model (first time only)...", "Downloading model... 0%",
                                                  "Loading into memory... 60%", "Prewarming... 85%", "Ready... 100%"}));
