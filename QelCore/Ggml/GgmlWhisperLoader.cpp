@@ -4,6 +4,7 @@
 #include "Platform/Math/IntegerRounding.h"
 #include "Platform/Memory/LargeBuffer.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
+#include "Platform/ML/Whisper/WhisperTensors.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 
 namespace QelCore {
 
@@ -189,22 +189,13 @@ class ExpectedTensors {
 public:
     explicit ExpectedTensors(WhisperModel& model)
     {
-        const auto& hp = model.hparams;
-        const int64_t da = hp.nAudioState, dt = hp.nTextState;
-        auto& enc = model.encoder;
-        expect("encoder.positional_embedding", {da, hp.nAudioCtx}, enc.positionalEmbedding);
-        expectMatrix("encoder.conv1.weight", {3, hp.nMels, da}, enc.conv1.weight);
-        expect("encoder.conv1.bias", {1, da}, enc.conv1.bias);
-        expectMatrix("encoder.conv2.weight", {3, da, da}, enc.conv2.weight);
-        expect("encoder.conv2.bias", {1, da}, enc.conv2.bias);
-        expectBlocks("encoder", hp.nAudioLayer, da, enc.blocks);
-        expectNorm("encoder.ln_post", da, enc.lnPost);
-
-        auto& dec = model.decoder;
-        expect("decoder.positional_embedding", {dt, hp.nTextCtx}, dec.positionalEmbedding);
-        expectMatrix("decoder.token_embedding.weight", {dt, hp.nVocab}, dec.tokenEmbedding);
-        expectBlocks("decoder", hp.nTextLayer, dt, dec.blocks);
-        expectNorm("decoder.ln", dt, dec.ln);
+        for (const auto& tensor : Platform::ML::whisperModelTensors(model)) {
+            const size_t count = elementCount(tensor.shape);
+            totalElements_ += count;
+            if (tensor.vector)
+                vectorElements_ += count;
+            slots_.emplace(tensor.name, Slot{{tensor.shape.rbegin(), tensor.shape.rend()}, tensor.vector, tensor.matrix});
+        }
     }
 
     size_t totalElements() const { return totalElements_; }
@@ -218,7 +209,7 @@ public:
     }
 
     // Where an expected tensor goes and the extents it must have, innermost
-    // first; a matrix's rows are its outermost extent.
+    // first, as the file lists them; a matrix's rows are its outermost extent.
     struct Slot {
         std::vector<int64_t> extents;
         const float** vector = nullptr;
@@ -236,67 +227,6 @@ public:
     }
 
 private:
-    void expect(const std::string& name, std::vector<int64_t> extents, const float*& target)
-    {
-        vectorElements_ += elementCount(extents);
-        add(name, std::move(extents)).vector = &target;
-    }
-
-    void expectMatrix(const std::string& name, std::vector<int64_t> extents, WeightMatrix& target)
-    {
-        add(name, std::move(extents)).matrix = &target;
-    }
-
-    Slot& add(const std::string& name, std::vector<int64_t> extents)
-    {
-        totalElements_ += elementCount(extents);
-        Slot slot;
-        slot.extents = std::move(extents);
-        return slots_.emplace(name, std::move(slot)).first->second;
-    }
-
-    void expectNorm(const std::string& name, int64_t width, LayerNormWeights& norm)
-    {
-        expect(name + ".weight", {width}, norm.weight);
-        expect(name + ".bias", {width}, norm.bias);
-    }
-
-    void expectLinear(const std::string& name, int64_t in, int64_t out, Linear& linear, bool bias = true)
-    {
-        expectMatrix(name + ".weight", {in, out}, linear.weight);
-        if (bias)
-            expect(name + ".bias", {out}, linear.bias);
-    }
-
-    void expectAttention(const std::string& name, int64_t width, AttentionWeights& attention)
-    {
-        expectLinear(name + ".query", width, width, attention.query);
-        expectLinear(name + ".key", width, width, attention.key, false);
-        expectLinear(name + ".value", width, width, attention.value);
-        expectLinear(name + ".out", width, width, attention.out);
-    }
-
-    // Encoder and decoder blocks differ only in the decoder's cross attention,
-    // which sits between self attention and the MLP.
-    template <class Block>
-    void expectBlocks(const std::string& stack, int layers, int64_t width, std::vector<Block>& blocks)
-    {
-        blocks.resize(static_cast<size_t>(layers));
-        for (int i = 0; i < layers; ++i) {
-            const std::string prefix = stack + ".blocks." + std::to_string(i) + ".";
-            auto& block = blocks[static_cast<size_t>(i)];
-            expectNorm(prefix + "attn_ln", width, block.attnLn);
-            expectAttention(prefix + "attn", width, block.attn);
-            if constexpr (std::is_same_v<Block, DecoderBlockWeights>) {
-                expectNorm(prefix + "cross_attn_ln", width, block.crossAttnLn);
-                expectAttention(prefix + "cross_attn", width, block.crossAttn);
-            }
-            expectNorm(prefix + "mlp_ln", width, block.mlpLn);
-            expectLinear(prefix + "mlp.0", width, 4 * width, block.mlp0);
-            expectLinear(prefix + "mlp.2", 4 * width, width, block.mlp2);
-        }
-    }
-
     std::map<std::string, Slot> slots_;
     size_t totalElements_ = 0;
     size_t vectorElements_ = 0;

@@ -2,6 +2,7 @@
 
 #include "Platform/Files/AtomicWrite.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
+#include "Platform/ML/Whisper/WhisperTensors.h"
 
 #include <cmath>
 #include <cstring>
@@ -137,58 +138,27 @@ private:
 
 std::vector<WhisperTensor> whisperTensors(const RandomModelOptions& options)
 {
-    const int w = options.width;
+    Platform::ML::WhisperModel model;
+    model.hparams = {.nVocab = options.vocab, .nAudioCtx = options.audioCtx, .nAudioState = options.width,
+                     .nAudioHead = options.heads, .nAudioLayer = options.layers, .nTextCtx = options.textCtx,
+                     .nTextState = options.width, .nTextHead = options.heads, .nTextLayer = options.layers,
+                     .nMels = options.mels, .ftype = options.ftype};
     std::vector<WhisperTensor> tensors;
-    const auto spreadFor = [](int inputs) { return std::sqrt(3.0f / static_cast<float>(inputs)); };
-    const auto add = [&](std::string name, std::vector<int32_t> extents, bool followsFtype, float spread,
-                         float centre = 0.0f) {
-        tensors.push_back({std::move(name), std::move(extents), followsFtype, spread, centre});
-    };
-    const auto linear = [&](const std::string& name, int in, int out, bool bias = true) {
-        add(name + ".weight", {in, out}, true, spreadFor(in));
-        if (bias)
-            add(name + ".bias", {out}, false, 0.05f);
-    };
-    const auto norm = [&](const std::string& name) {
-        add(name + ".weight", {w}, false, 0.1f, 1.0f);
-        add(name + ".bias", {w}, false, 0.05f);
-    };
-    const auto attention = [&](const std::string& name) {
-        linear(name + ".query", w, w);
-        linear(name + ".key", w, w, false);
-        linear(name + ".value", w, w);
-        linear(name + ".out", w, w);
-    };
-    const auto mlp = [&](const std::string& prefix) {
-        norm(prefix + "mlp_ln");
-        linear(prefix + "mlp.0", w, 4 * w);
-        linear(prefix + "mlp.2", 4 * w, w);
-    };
-
-    add("encoder.positional_embedding", {w, options.audioCtx}, false, 0.1f);
-    add("encoder.conv1.weight", {3, options.mels, w}, true, spreadFor(3 * options.mels));
-    add("encoder.conv1.bias", {1, w}, false, 0.05f);
-    add("encoder.conv2.weight", {3, w, w}, true, spreadFor(3 * w));
-    add("encoder.conv2.bias", {1, w}, false, 0.05f);
-    for (int l = 0; l < options.layers; ++l) {
-        const std::string prefix = "encoder.blocks." + std::to_string(l) + ".";
-        norm(prefix + "attn_ln");
-        attention(prefix + "attn");
-        mlp(prefix);
+    for (const auto& tensor : Platform::ML::whisperModelTensors(model)) {
+        WhisperTensor random{tensor.name, {tensor.shape.rbegin(), tensor.shape.rend()}, tensor.matrix != nullptr};
+        // Products of order one: uniform weights with the variance of 1/inputs.
+        if (tensor.matrix)
+            random.spread = tensor.name == "decoder.token_embedding.weight"
+                                ? 0.1f
+                                : std::sqrt(3.0f / static_cast<float>(tensor.columns()));
+        else if (tensor.name.ends_with(".bias"))
+            random.spread = 0.05f;
+        else if (tensor.name.ends_with("positional_embedding"))
+            random.spread = 0.1f;
+        else // a norm's scale
+            random = {random.name, random.extents, false, 0.1f, 1.0f};
+        tensors.push_back(std::move(random));
     }
-    norm("encoder.ln_post");
-
-    add("decoder.positional_embedding", {w, options.textCtx}, false, 0.1f);
-    add("decoder.token_embedding.weight", {w, options.vocab}, true, 0.1f);
-    for (int l = 0; l < options.layers; ++l) {
-        const std::string prefix = "decoder.blocks." + std::to_string(l) + ".";
-        norm(prefix + "attn_ln");
-        attention(prefix + "attn");
-        norm(prefix + "cross_attn_ln");
-        attention(prefix + "cross_attn");
-        mlp(prefix);
-    }
-    norm("decoder.ln");
     return tensors;
 }
 

@@ -75,10 +75,10 @@ CachedAttention::CachedAttention(int width, int heads, int maxKeys)
 }
 
 void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
-                              float* out)
+                              float* out, float* weights)
 {
     if (rows == 1 && !own && earlier.channelStride == 1) {
-        attendInChunks(queries, earlier, out);
+        attendInChunks(queries, earlier, out, weights);
         return;
     }
     const int blocks = divideRoundingUp(rows, kBlockRows);
@@ -87,14 +87,16 @@ void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan
     Platform::parallelFor(static_cast<long>(heads_) * blocks, 1, threads, [&](long begin, long end) {
         for (long task = begin; task < end; ++task) {
             const int firstRow = static_cast<int>(task % blocks) * kBlockRows;
+            const bool last = firstRow + kBlockRows >= rows;
             attendBlock(static_cast<int>(task / blocks), firstRow, std::min(kBlockRows, rows - firstRow), queries,
-                        earlier, own, out);
+                        earlier, own, out, last ? weights : nullptr);
         }
     });
 }
 
 void CachedAttention::attendBlock(int head, int firstRow, int rows, const float* queries,
-                                  const KeyValueSpan& earlier, const KeyValueSpan* own, float* out) const
+                                  const KeyValueSpan& earlier, const KeyValueSpan* own, float* out,
+                                  float* weights) const
 {
     // Each thread's own scores, sized once for the longest row.
     thread_local std::vector<float> scores;
@@ -118,6 +120,8 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
         softmax(row, static_cast<int>(visible));
         std::fill(row + visible, row + stride, 0.0f);
     }
+    if (weights) // the last row sees every key
+        std::copy_n(scores.data() + (rows - 1) * stride, stride, weights + head * stride);
 
     float* target = out + static_cast<long>(firstRow) * width_ + column;
     if (earlier.count > 0)
@@ -129,7 +133,7 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
                     width_);
 }
 
-void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& span, float* out)
+void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& span, float* out, float* weights)
 {
     const int count = span.count;
     const int chunks = divideRoundingUp(count, kChunkPositions);
@@ -143,6 +147,8 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& spa
     });
     for (int h = 0; h < heads_; ++h)
         softmax(scores + static_cast<long>(h) * count, count);
+    if (weights)
+        std::copy_n(scores, static_cast<long>(heads_) * count, weights);
     // Each chunk sums into its own row of partial results; adding those up in
     // chunk order afterwards gives one answer for any number of threads.
     Platform::parallelFor(chunks, 1, threads, [&](long begin, long end) {

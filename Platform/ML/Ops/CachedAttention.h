@@ -29,13 +29,16 @@ public:
 
     // queries and out are [rows][width]. Row i attends to every position of
     // `earlier` and, when `own` holds the rows' own keys and values (one per
-    // row), to own positions 0 to i. There is at least one key.
-    void compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own, float* out);
+    // row), to own positions 0 to i. There is at least one key. `weights`,
+    // unless null, receives the last row's attention weights, [head][key]
+    // (earlier keys first).
+    void compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own, float* out,
+                 float* weights = nullptr);
 
 private:
     void attendBlock(int head, int firstRow, int rows, const float* queries, const KeyValueSpan& earlier,
-                     const KeyValueSpan* own, float* out) const;
-    void attendInChunks(const float* query, const KeyValueSpan& span, float* out);
+                     const KeyValueSpan* own, float* out, float* weights) const;
+    void attendInChunks(const float* query, const KeyValueSpan& span, float* out, float* weights);
 
     int width_;
     int heads_;

@@ -7,16 +7,16 @@
 
 namespace Platform::ML {
 
-KeyValueCacheView KeyValueCacheView::positionMajor(const float* keys, const float* values,
-                                                   int capacity, int width)
+KeyValueCacheView KeyValueCacheView::positionMajor(const float* keys, const float* values, int capacity, int width,
+                                                   std::optional<int> positions)
 {
-    return {keys, values, static_cast<long>(capacity) * width, width, 1};
+    return {keys, values, static_cast<long>(capacity) * width, width, 1, positions};
 }
 
-KeyValueCacheView KeyValueCacheView::channelMajor(const float* keys, const float* values,
-                                                  int capacity, int width)
+KeyValueCacheView KeyValueCacheView::channelMajor(const float* keys, const float* values, int capacity, int width,
+                                                  std::optional<int> positions)
 {
-    return {keys, values, static_cast<long>(capacity) * width, 1, capacity};
+    return {keys, values, static_cast<long>(capacity) * width, 1, capacity, positions};
 }
 
 KeyValueSpan KeyValueCacheView::layer(long index, int count) const
@@ -64,11 +64,14 @@ void WhisperDecoder::step(int token, int position, const KeyValueCacheView& cach
 }
 
 void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, const KeyValueCacheView& cache,
-                            const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits)
+                            const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits,
+                            float* crossWeights)
 {
     const auto& hp = model_.hparams;
     const int rows = static_cast<int>(tokens.size());
-    if (rows == 0 || firstPosition < 0 || firstPosition > hp.nTextCtx - rows)
+    const int earlier = cache.positions.value_or(firstPosition);
+    if (rows == 0 || firstPosition < 0 || firstPosition > hp.nTextCtx - rows || earlier < 0
+        || earlier > hp.nTextCtx - rows)
         throw std::out_of_range("Decoder step outside the model's text context");
     if (std::any_of(tokens.begin(), tokens.end(), [&](int token) { return token < 0 || token >= hp.nVocab; }))
         throw std::out_of_range("Decoder step outside the model's vocabulary");
@@ -93,8 +96,7 @@ void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, cons
         applyLinear(block.attn.key, normed_.data(), rows, ownKeys);
         applyLinear(block.attn.value, normed_.data(), rows, ownValues);
         const KeyValueSpan own{ownKeys, ownValues, width_, 1, rows};
-        attention_.compute(query_.data(), rows, cache.layer(static_cast<long>(l), firstPosition), &own,
-                           attended_.data());
+        attention_.compute(query_.data(), rows, cache.layer(static_cast<long>(l), earlier), &own, attended_.data());
         applyLinear(block.attn.out, attended_.data(), rows, projected_.data());
         addInPlace(x, projected_.data(), size);
 
@@ -103,7 +105,8 @@ void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, cons
         applyLinear(block.crossAttn.query, normed_.data(), rows, query_.data());
         const KeyValueSpan audio{cross.keys.data() + l * crossPerLayer, cross.values.data() + l * crossPerLayer,
                                  width_, 1, hp.nAudioCtx};
-        attention_.compute(query_.data(), rows, audio, nullptr, attended_.data());
+        attention_.compute(query_.data(), rows, audio, nullptr, attended_.data(),
+                           crossWeights ? crossWeights + l * hp.nTextHead * hp.nAudioCtx : nullptr);
         applyLinear(block.crossAttn.out, attended_.data(), rows, projected_.data());
         addInPlace(x, projected_.data(), size);
 

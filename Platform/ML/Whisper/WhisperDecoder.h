@@ -3,6 +3,7 @@
 #include "Platform/ML/Ops/CachedAttention.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -27,9 +28,16 @@ struct KeyValueCacheView {
     long layerStride = 0;
     long positionStride = 0;
     long channelStride = 0;
+    // How many of the view's positions the tokens attend to, from its first
+    // on. Unset: every position before the first token, as in a cache that
+    // fills in order. A caller that gathers just the positions a token may
+    // see, wherever they lie in its own cache, gives their number.
+    std::optional<int> positions;
 
-    static KeyValueCacheView positionMajor(const float* keys, const float* values, int capacity, int width);
-    static KeyValueCacheView channelMajor(const float* keys, const float* values, int capacity, int width);
+    static KeyValueCacheView positionMajor(const float* keys, const float* values, int capacity, int width,
+                                           std::optional<int> positions = std::nullopt);
+    static KeyValueCacheView channelMajor(const float* keys, const float* values, int capacity, int width,
+                                          std::optional<int> positions = std::nullopt);
 
     // The first `count` positions of one layer.
     KeyValueSpan layer(long index, int count) const;
@@ -48,14 +56,17 @@ public:
     void computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache) const;
 
     // Runs `tokens` at positions firstPosition onwards as one batch: each
-    // attends to cache positions [0, firstPosition), to the tokens before it
-    // in the batch and to itself. Writes their keys and values,
-    // [layer][token][nTextState], to newKeys and newValues so the caller can
-    // put them into its cache, and the last token's logits over the
-    // vocabulary to `logits` unless that is null. The same numbers as one
+    // attends to the cache's positions (by default [0, firstPosition)), to
+    // the tokens before it in the batch and to itself. Writes their keys and
+    // values, [layer][token][nTextState], to newKeys and newValues so the
+    // caller can put them into its cache, and the last token's logits over
+    // the vocabulary to `logits` unless that is null. The same numbers as one
     // step per token, but every weight is read once for the whole batch.
+    // `crossWeights`, unless null, receives the last token's cross-attention
+    // weights over the audio, [layer][head][nAudioCtx].
     void decode(std::span<const int> tokens, int firstPosition, const KeyValueCacheView& cache,
-                const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits);
+                const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits,
+                float* crossWeights = nullptr);
 
     // decode() of the single token at `position`.
     void step(int token, int position, const KeyValueCacheView& cache, const CrossAttentionCache& cross,
