@@ -45,6 +45,9 @@ public:
     // The id of a piece, if stored.
     std::optional<int> find(std::string_view piece) const;
 
+    // The number of stored pieces.
+    size_t size() const { return pieces_.size(); }
+
     // The number of bytes appendText adds for a token.
     size_t pieceSize(int token) const;
 

@@ -14,7 +14,7 @@ WhisperTranscriber::WhisperTranscriber(const WhisperModel& model, const WhisperV
     : model_(model),
       vocabulary_(vocabulary),
       special_(SpecialTokens::forVocabularySize(model.hparams.nVocab)),
-      blankToken_(vocabulary.find(" ")),
+      greedy_(special_, vocabulary),
       mel_(model.melFilters.data(), model.hparams.nMels, model.windowSamples()),
       encoder_(model),
       decoder_(model)
@@ -72,28 +72,8 @@ int WhisperTranscriber::buildPrefix(const DecodingSettings& settings, int langua
         prefix_.push_back(special_.startOfPrevious);
         prefix_.insert(prefix_.end(), prompt.begin(), prompt.end());
     }
-    prefix_.push_back(special_.startOfTranscript);
-    if (special_.multilingual()) {
-        prefix_.push_back(special_.firstLanguage + language);
-        prefix_.push_back(special_.transcribe);
-    }
-    prefix_.push_back(special_.noTimestamps);
+    appendStartSequence(special_, language, prefix_);
     return static_cast<int>(prefix_.size());
-}
-
-int WhisperTranscriber::chooseToken(bool firstStep)
-{
-    float* logits = logits_.data();
-    const int storedEnd = std::min(static_cast<int>(model_.vocabulary.size()), special_.endOfText);
-    // Only ordinary tokens and end-of-text may follow; nothing blank may start the text.
-    std::fill(logits + storedEnd, logits + special_.endOfText, -INFINITY);
-    std::fill(logits + special_.endOfText + 1, logits + model_.hparams.nVocab, -INFINITY);
-    if (firstStep) {
-        logits[special_.endOfText] = -INFINITY;
-        if (blankToken_)
-            logits[*blankToken_] = -INFINITY;
-    }
-    return static_cast<int>(std::max_element(logits, logits + model_.hparams.nVocab) - logits);
 }
 
 void WhisperTranscriber::decodeWindow(int window, const DecodingSettings& settings, int language,
@@ -109,7 +89,7 @@ void WhisperTranscriber::decodeWindow(int window, const DecodingSettings& settin
     for (int n = 0; n < budget; ++n) {
         if (observer)
             observer->logitsComputed(window, logits_.data());
-        const int token = chooseToken(n == 0);
+        const int token = greedy_.choose(logits_, n == 0);
         if (token == special_.endOfText)
             break;
         tokens_.push_back(token);

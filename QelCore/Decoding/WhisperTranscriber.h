@@ -4,6 +4,7 @@
 #include "Platform/ML/Whisper/WhisperDecoder.h"
 #include "Platform/ML/Whisper/WhisperEncoder.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
+#include "QelCore/Decoding/GreedyDecoding.h"
 #include "QelCore/Decoding/WhisperTokens.h"
 
 #include <optional>
@@ -56,14 +57,13 @@ private:
     // values to the cache; the last one's logits go to `logits` when given,
     // and it throws when any of them is not a finite number.
     void runTokens(std::span<const int> tokens, int firstPosition, float* logits);
-    int chooseToken(bool firstStep);
     void decodeWindow(int window, const DecodingSettings& settings, int language,
                       TranscriptionObserver* observer, std::string& text);
 
     const WhisperModel& model_;
     const WhisperVocabulary& vocabulary_;
     SpecialTokens special_;
-    std::optional<int> blankToken_;
+    GreedyChoice greedy_;
     Platform::ML::MelSpectrogram mel_;
     Platform::ML::WhisperEncoder encoder_;
     Platform::ML::WhisperDecoder decoder_;
