@@ -12,6 +12,18 @@ mel.f32 (n_mels x 3000), encoder.f32 (n_audio_ctx x n_audio_state), logits.f32
 (the raw logits of every decoding step of the first window, one row of n_vocab
 each), tokens.txt (the first window's greedy tokens after the start sequence,
 end-of-text excluded) and text.txt (the text of all windows).
+
+With --half-precision-steps the numbers are rounded to 16-bit floats where the
+model-folder runtime stores them: the mel features, the encoder output, the
+key-value cache of earlier tokens and the logits (the greedy choice is made on
+the rounded logits, first index on a tie). OUTDIR then also receives
+prefill.f32: the self-attention keys and values of the start sequence
+[start of transcript, language, task] (English-only models: [start of
+transcript]) decoded against an all-zero encoder output, rounded, in the given
+language (English for "auto"), for the transcribe and then the translate task:
+[task][keys, values][layer x width][n]; and alignment.f32, one row of n_audio_ctx
+per decoding step: the last token's cross-attention weights, averaged over every
+head of the upper half of the decoder's layers and rounded.
 """
 
 import argparse
@@ -210,20 +222,36 @@ def conv1d(x, w, b, stride):
     return cols @ w.reshape(c_out, c_in * kernel).T + b
 
 
-def attention(q, k, v, n_head, causal):
+def half(x):
+    """Rounds to the nearest 16-bit float, ties to even."""
+    return np.asarray(x).astype(np.float16).astype(np.float64)
+
+
+def attention(q, k, v, n_head, causal, half_cache=False):
+    """Returns the heads' outputs side by side and their weights [head][query][key].
+    With half_cache (causal only), each row sees the keys and values of the rows
+    before it rounded to 16-bit floats, as a step does that reads them from a
+    cache of halves, and its own exactly."""
     n_q, width = q.shape
     head = width // n_head
     scale = head ** -0.25
-    q = (q * scale).reshape(n_q, n_head, head).transpose(1, 0, 2)
-    k = (k * scale).reshape(-1, n_head, head).transpose(1, 2, 0)
-    v = v.reshape(-1, n_head, head).transpose(1, 0, 2)
-    scores = q @ k
+    split = lambda x: x.reshape(-1, n_head, head).transpose(1, 0, 2)
+    q = split(q * scale)
+    own_k, own_v = split(k * scale), split(v)
+    k, v = (split(half(k) * scale), split(half(v))) if half_cache else (own_k, own_v)
+    scores = q @ k.transpose(0, 2, 1)
+    n_k = scores.shape[-1]
+    diagonal = np.eye(n_q, n_k, k=n_k - n_q, dtype=bool)
+    if half_cache:
+        scores = np.where(diagonal, q @ own_k.transpose(0, 2, 1), scores)
     if causal:
-        n_k = scores.shape[-1]
-        offset = n_k - n_q
-        mask = np.triu(np.ones((n_q, n_k), dtype=bool), k=offset + 1)
+        mask = np.triu(np.ones((n_q, n_k), dtype=bool), k=n_k - n_q + 1)
         scores = np.where(mask, -np.inf, scores)
-    return (softmax(scores) @ v).transpose(1, 0, 2).reshape(n_q, width)
+    weights = softmax(scores)
+    out = weights @ v
+    if half_cache:
+        out += np.where(diagonal, weights, 0.0) @ (own_v - v)
+    return out.transpose(1, 0, 2).reshape(n_q, width), weights
 
 
 class Attention:
@@ -234,10 +262,12 @@ class Attention:
         self.out = model.linear(prefix + ".out", width, width)
         self.n_head = n_head
 
-    def __call__(self, x, source=None, causal=False):
+    def __call__(self, x, source=None, causal=False, half_cache=False):
+        """The attention's output; its weights stay in last_weights."""
         source = x if source is None else source
-        return self.out(attention(self.query(x), self.key(source), self.value(source),
-                                  self.n_head, causal))
+        out, self.last_weights = attention(self.query(x), self.key(source), self.value(source),
+                                           self.n_head, causal, half_cache)
+        return self.out(out)
 
 
 def mlp(model, prefix, width):
@@ -265,9 +295,11 @@ def encode(model, mel):
 
 class Decoder:
     """The text decoder over one window's encoder output. Each call runs the whole
-    token sequence again: slow, but with no cache to get wrong."""
+    token sequence again: slow, but with no cache to get wrong. With half_cache,
+    earlier tokens' keys and values are rounded as a cache of halves holds them."""
 
-    def __init__(self, model, audio):
+    def __init__(self, model, audio, half_cache=False):
+        self.half_cache = half_cache
         hp = model.hp
         w = hp.n_text_state
         self.model = model
@@ -284,13 +316,23 @@ class Decoder:
                 model.layer_norm(p + ".mlp_ln", w), mlp(model, p + ".mlp", w)))
         self.final_ln = model.layer_norm("decoder.ln", w)
 
-    def last_logits(self, tokens):
+    def run(self, tokens):
+        """The last token's logits, every layer's self-attention keys and values,
+        and every layer's cross-attention weights of the last token [head][audio]."""
         x = self.embedding[tokens] + self.positions[:len(tokens)]
+        keys, values, cross_weights = [], [], []
         for attn_ln, attn, cross_ln, cross, mlp_ln, feed in self.blocks:
-            x = x + attn(attn_ln(x), causal=True)
+            normed = attn_ln(x)
+            keys.append(attn.key(normed))
+            values.append(attn.value(normed))
+            x = x + attn(normed, causal=True, half_cache=self.half_cache)
             x = x + cross(cross_ln(x), source=self.audio)
+            cross_weights.append(cross.last_weights[:, -1, :])
             x = x + feed(mlp_ln(x))
-        return self.final_ln(x[-1:])[0] @ self.embedding.T
+        return self.final_ln(x[-1:])[0] @ self.embedding.T, keys, values, cross_weights
+
+    def last_logits(self, tokens):
+        return self.run(tokens)[0]
 
 
 # ---------------------------------------------------------------- decoding
@@ -337,17 +379,23 @@ def start_sequence(model, language, prompt_tokens):
     return sequence
 
 
-def greedy(model, decoder, prefix, max_steps, blank_tokens):
-    """Returns the tokens after the prefix (end-of-text excluded) and each step's raw logits."""
+def greedy(model, decoder, prefix, max_steps, blank_tokens, half_outputs=False):
+    """Returns the tokens after the prefix (end-of-text excluded), each step's raw
+    logits and each step's alignment: the cross-attention weights of every head
+    of the upper half of the layers, averaged."""
     special = model.special
     n_ctx = model.hp.n_text_ctx
+    rounded = half if half_outputs else (lambda x: x)
     tokens = list(prefix)
     produced = []
     raw_rows = []
+    alignment_rows = []
     # Every chosen token keeps a context position of its own.
     while len(produced) < max_steps and len(tokens) < n_ctx:
-        raw = decoder.last_logits(tokens)
+        raw, _, _, cross_weights = decoder.run(tokens)
+        raw = rounded(raw)
         raw_rows.append(raw)
+        alignment_rows.append(rounded(np.mean(cross_weights[len(cross_weights) // 2:], axis=(0, 1))))
         logits = raw.copy()
         # Every special token except end-of-text, timestamps included.
         logits[special.eot + 1:] = -np.inf
@@ -358,7 +406,7 @@ def greedy(model, decoder, prefix, max_steps, blank_tokens):
             break
         produced.append(token)
         tokens.append(token)
-    return produced, raw_rows
+    return produced, raw_rows, alignment_rows
 
 
 def detokenize(tokens, model):
@@ -366,9 +414,28 @@ def detokenize(tokens, model):
     return b"".join(model.pieces[t] for t in tokens if t < eot and t < len(model.pieces))
 
 
-def transcribe(model, samples, language, prompt, steps):
+def prefill(model, language):
+    """The start sequence's keys and values against silence, rounded to halves:
+    [task (transcribe, translate)][keys, values][layer x width][position]."""
+    special = model.special
+    hp = model.hp
+    decoder = Decoder(model, np.zeros((hp.n_audio_ctx, hp.n_audio_state)))
+    tasks = []
+    for task in (special.transcribe, special.translate):
+        sequence = [special.sot]
+        if special.multilingual:
+            sequence += [special.language_token(language), task]
+        _, keys, values, _ = decoder.run(sequence)
+        # Channel l x width + d, position last.
+        tasks.append([half(np.concatenate(part, axis=1).T) for part in (keys, values)])
+    return np.array(tasks)
+
+
+def transcribe(model, samples, language, prompt, steps, half_precision=False):
     """Returns the first window's mel, encoder output, raw logits rows and tokens,
-    and the text of every window."""
+    and the text of every window. With half_precision, rounds where the
+    model-folder runtime stores halves."""
+    rounded = half if half_precision else (lambda x: x)
     special = model.special
     prompt_tokens = tokenize(prompt, model.pieces) if prompt else []
     space = tokenize(" ", model.pieces)
@@ -381,15 +448,15 @@ def transcribe(model, samples, language, prompt, steps):
     text = b""
     first = None
     for index, start in enumerate(starts):
-        mel = log_mel(samples[start:start + WINDOW_SAMPLES], model.mel_filters)
-        audio = encode(model, mel)
-        decoder = Decoder(model, audio)
+        mel = rounded(log_mel(samples[start:start + WINDOW_SAMPLES], model.mel_filters))
+        audio = rounded(encode(model, mel))
+        decoder = Decoder(model, audio, half_cache=half_precision)
         if index == 0 and special.multilingual and language == "auto":
             language = detect_language(model, decoder)
         prefix = start_sequence(model, language, prompt_tokens)
-        tokens, logits = greedy(model, decoder, prefix, max_steps, blank_tokens)
+        tokens, logits, alignment = greedy(model, decoder, prefix, max_steps, blank_tokens, half_precision)
         if index == 0:
-            first = (mel, audio, logits, tokens)
+            first = (mel, audio, logits, tokens, alignment)
         if len(samples):
             text += detokenize(tokens, model)
     return first, text
@@ -413,6 +480,8 @@ def main(argv):
     parser.add_argument("--prompt", default="")
     parser.add_argument("--steps", type=int, default=None,
                         help="decode at most this many steps per window")
+    parser.add_argument("--half-precision-steps", action="store_true",
+                        help="round to 16-bit floats where the model-folder runtime does")
     args = parser.parse_args(argv)
 
     if args.language != "auto" and args.language not in LANGUAGE_CODES:
@@ -423,8 +492,8 @@ def main(argv):
             if LANGUAGE_CODES.index(args.language) >= model.special.n_languages:
                 raise ModelError(f"the model has no token for language {args.language!r}")
         samples = np.fromfile(args.audio, dtype="<f4").astype(np.float64)
-        (mel, audio, logits, tokens), text = transcribe(model, samples, args.language,
-                                                        args.prompt, args.steps)
+        (mel, audio, logits, tokens, alignment), text = transcribe(
+            model, samples, args.language, args.prompt, args.steps, args.half_precision_steps)
     except (ModelError, OSError) as error:
         print(f"whisper_reference: {error}", file=sys.stderr)
         return 1
@@ -438,6 +507,10 @@ def main(argv):
         "tokens.txt": (" ".join(map(str, tokens)) + "\n").encode(),
         "text.txt": text,
     }
+    if args.half_precision_steps:
+        language = "en" if args.language == "auto" else args.language
+        outputs["prefill.f32"] = prefill(model, language).astype("<f4").tobytes()
+        outputs["alignment.f32"] = np.array(alignment).astype("<f4").tobytes()
     for name, data in outputs.items():
         write_atomically(os.path.join(args.outdir, name), data)
     return 0

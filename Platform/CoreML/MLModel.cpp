@@ -3,6 +3,7 @@
 #include "Platform/CoreML/Folder/ModelFolder.h"
 #include "Platform/CoreML/Kinds/ModelKinds.h"
 #include "Platform/CoreML/MLModelError.h"
+#include "Platform/ML/Ops/ComputeThreads.h"
 
 namespace Platform::CoreML {
 namespace {
@@ -69,6 +70,8 @@ std::shared_ptr<const MLFeatureProvider> MLModel::prediction(const MLFeatureProv
 {
     for (const auto& entry : folder_->description().inputDescriptionsByName)
         checkInput(entry.second, input);
+    // Predictions running at once share the processor rather than each taking all of it.
+    const Platform::ML::ComputeThreadShare share;
     return std::make_shared<MLDictionaryFeatureProvider>(computation_->predict(input));
 }
 

@@ -83,7 +83,7 @@ TEST(ModelFolder, EveryDamagedFolderIsRefusedWithAReason)
         {"another format", editDescription([](Doc& d) { d["format"].SetString("other-format"); }), "format is 'other-format'"},
         {"a newer version", editDescription([](Doc& d) { d["formatVersion"].SetInt(2); }), "formatVersion is 2"},
         {"an unknown kind", editDescription([](Doc& d) { d["kind"].SetString("mystery"); }),
-         "kind 'mystery' is not one this runtime computes (scripted-decoder, shape-only)"},
+         "kind 'mystery' is not one this runtime computes (MelSpectrogram, AudioEncoder, TextDecoder, TextDecoderContextPrefill, scripted-decoder, shape-only)"},
         {"no inputs", editDescription([](Doc& d) { d.RemoveMember("inputs"); }), "inputs is missing"},
         {"a negative extent", editDescription([](Doc& d) { input(d, 2)["shape"][1].SetInt(-4); }),
          "inputs[2].shape[1] is -4"},

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Runs the C++ runtime's inspection tool and the numpy reference on small random
+"""Runs the C++ runtime's inspection tools and the numpy reference on small random
 models and checks that they compute the same mel, encoder output, logits, greedy
-tokens and text."""
+tokens and text: the engine library on ggml files, and the model folders those
+files convert into, stepped token by token with the caller's cache of halves."""
 
 import argparse
 import importlib.util
@@ -49,6 +50,31 @@ TOLERANCE = 5e-5
 MODEL_SHAPE = ["--width", "64", "--heads", "2", "--layers", "2"]
 
 
+class FolderCase(NamedTuple):
+    name: str
+    vocab: int
+    ftype: int  # the folder keeps the file's precision
+    seed: int
+    language: str
+    layers: int = 2
+
+
+FOLDER_CASES = [
+    FolderCase("folders-english-f32", 51864, 0, 28, "en", layers=3),
+    FolderCase("folders-multilingual-f16", 51866, 1, 23, "ja"),
+]
+
+FOLDER_STEPS = 20
+
+# The folders round the mel, the encoder output, the cache and the logits to
+# 16-bit floats, and so does the reference. A value that lies near the middle
+# of two halves may round the other way on one side: the two then differ by a
+# half's step, 2^-11 of the value and at most about 7e-4 of the scale (seen:
+# 3e-4 to 7e-4). Faults of the folders (layouts, masks, positions, what is
+# rounded) move the outputs by far more.
+FOLDER_TOLERANCE = 2e-3
+
+
 def test_audio(seconds):
     """Two gliding tones, an amplitude envelope and a little seeded noise."""
     t = np.arange(int(seconds * 16000)) / 16000.0
@@ -72,7 +98,7 @@ def steer(reference, model_path, samples, language, prompt):
     plain model picks first. Unsuppressed, end-of-text or the blank would win the
     first step; afterwards end-of-text wins where that token comes back."""
     model = reference.Model(model_path)
-    (_, _, _, tokens), _ = reference.transcribe(model, samples, language, prompt, 1)
+    (_, _, _, tokens, _), _ = reference.transcribe(model, samples, language, prompt, 1)
     special = model.special
     blank = reference.tokenize(" ", model.pieces)[0]
     offset, dtype, shape = model.offsets["decoder.token_embedding.weight"]
@@ -91,13 +117,17 @@ def run(command):
 
 
 def read_outputs(folder):
-    f32 = lambda name: np.fromfile(os.path.join(folder, name), dtype="<f4")
-    with open(os.path.join(folder, "tokens.txt")) as f:
-        tokens = [int(t) for t in f.read().split()]
-    with open(os.path.join(folder, "text.txt"), "rb") as f:
-        text = f.read()
+    """What a tool wrote; files it did not write read as empty."""
+    def read(name, mode="rb"):
+        path = os.path.join(folder, name)
+        if not os.path.exists(path):
+            return b"" if mode == "rb" else ""
+        with open(path, mode) as f:
+            return f.read()
+    f32 = lambda name: np.frombuffer(read(name), dtype="<f4")
     return {"mel": f32("mel.f32"), "encoder": f32("encoder.f32"), "logits": f32("logits.f32"),
-            "tokens": tokens, "text": text}
+            "prefill": f32("prefill.f32"), "alignment": f32("alignment.f32"), "tokens": [int(t) for t in read("tokens.txt", "r").split()],
+            "text": read("text.txt")}
 
 
 def compare(name, runtime, reference, n_vocab):
@@ -129,11 +159,64 @@ def near_tie_note(tokens, reference, n_vocab):
     return ""
 
 
+def largest_difference(got, want, least_scale=1.0):
+    """The largest difference relative to the reference's scale (at least
+    least_scale), or None when the sizes differ."""
+    if got.shape != want.shape:
+        return None
+    if not want.size:
+        return 0.0
+    scale = max(least_scale, float(np.abs(want).max()))
+    return float(np.abs(got.astype(np.float64) - want).max()) / scale
+
+
+def check_folders(case, args, scratch):
+    """The model folders of a random file against the reference rounded as they
+    round, and their greedy tokens against the engine library's."""
+    model = os.path.join(scratch, case.name + ".bin")
+    audio = os.path.join(scratch, case.name + ".f32")
+    folders = os.path.join(scratch, case.name + ".folders")
+    run([args.generator, "--out", model, "--seed", str(case.seed), "--vocab", str(case.vocab),
+         "--ftype", str(case.ftype), "--width", "64", "--heads", "2", "--layers", str(case.layers)])
+    run([args.converter, model, folders, "--prefill",
+         "--matrices", "float16" if case.ftype else "float32"])
+    test_audio(7.0).tofile(audio)
+    options = ["--language", case.language, "--steps", str(FOLDER_STEPS)]
+    outputs = {}
+    for tool, command in (("folders", [args.folder_inspect, model, folders]),
+                          ("library", [args.inspect, model]),
+                          ("reference", [sys.executable, args.reference, "--half-precision-steps", model])):
+        folder = os.path.join(scratch, case.name + "-" + tool)
+        run(command + [audio, folder] + options)
+        outputs[tool] = read_outputs(folder)
+    failures = []
+    got, want = outputs["folders"], outputs["reference"]
+    # Attention weights are small: they are measured against their own largest.
+    for array, least_scale in (("mel", 1.0), ("encoder", 1.0), ("logits", 1.0), ("alignment", 0.0),
+                               ("prefill", 1.0)):
+        error = largest_difference(got[array], want[array], least_scale)
+        if error is None:
+            failures.append(f"{array}: {got[array].size} values, reference has {want[array].size}")
+        elif not error <= FOLDER_TOLERANCE:
+            failures.append(f"{array}: largest difference {error:.3g} of the scale, allowed {FOLDER_TOLERANCE}")
+    if len(got["tokens"]) != FOLDER_STEPS:
+        failures.append(f"{len(got['tokens'])} tokens, expected {FOLDER_STEPS}")
+    if got["tokens"] != want["tokens"]:
+        failures.append(f"tokens {got['tokens']} != reference {want['tokens']}"
+                        + near_tie_note(got["tokens"], want, case.vocab))
+    if got["tokens"] != outputs["library"]["tokens"]:
+        failures.append(f"tokens {got['tokens']} != engine library {outputs['library']['tokens']}")
+    print(f"{case.name}: tokens {got['tokens']}")
+    return [f"{case.name}: {failure}" for failure in failures]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--generator", required=True)
     parser.add_argument("--inspect", required=True)
     parser.add_argument("--reference", required=True)
+    parser.add_argument("--converter", required=True)
+    parser.add_argument("--folder-inspect", required=True)
     args = parser.parse_args()
     reference = load_reference(args.reference)
 
@@ -170,6 +253,9 @@ def main():
         with open(os.path.join(folder, "text.txt"), "rb") as f:
             if f.read():
                 failures.append("empty audio: the runtime produced text")
+
+        for case in FOLDER_CASES:
+            failures += check_folders(case, args, scratch)
 
     for failure in failures:
         print("FAIL", failure)

@@ -27,6 +27,8 @@ inline constexpr std::int64_t kMaxFeatureElements = std::int64_t{1} << 28;
 struct AlignmentHead {
     std::int64_t layer = 0;
     std::int64_t head = 0;
+
+    bool operator==(const AlignmentHead&) const = default;
 };
 
 // Where one weight tensor lies in the weights file.

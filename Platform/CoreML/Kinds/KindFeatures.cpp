@@ -1,6 +1,9 @@
 #include "Platform/CoreML/Kinds/KindFeatures.h"
 
 #include "Platform/CoreML/MLModelError.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
+
+#include <algorithm>
 
 namespace Platform::CoreML::KindFeatures {
 
@@ -34,6 +37,22 @@ MLMultiArrayConstraint requiredIntegers(const Features& features, const std::str
     return constraint;
 }
 
+MLMultiArrayConstraint requiredFloats(const Features& features, const std::string& name, const char* side,
+                                      std::initializer_list<std::int64_t> pattern)
+{
+    auto constraint = requiredArray(features, name, side, pattern);
+    if (constraint.dataType != MLMultiArrayDataType::float16 && constraint.dataType != MLMultiArrayDataType::float32)
+        throw MLModelError(std::string("the ") + side + " '" + name + "' is not an array of float16 or float32");
+    return constraint;
+}
+
+void refuseOtherOutputs(const Features& outputs, std::initializer_list<std::string_view> known, const char* kind)
+{
+    for (const auto& [name, feature] : outputs)
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            throw MLModelError("the output '" + name + "' is not one " + kind + " makes");
+}
+
 std::optional<MLMultiArrayConstraint> optionalArray(const Features& features, const std::string& name,
                                                     const char* side, std::initializer_list<std::int64_t> pattern)
 {
@@ -57,6 +76,32 @@ std::map<std::string, MLFeatureValue> zeroValues(const Features& features)
 std::int64_t firstInteger(const MLFeatureProvider& inputs, const std::string& name)
 {
     return inputs.featureValue(name)->multiArrayValue()->values<std::int32_t>()[0];
+}
+
+MLMultiArray inputArray(const MLFeatureProvider& inputs, const std::string& name)
+{
+    return *inputs.featureValue(name)->multiArrayValue();
+}
+
+const float* floatsOf(const MLMultiArray& array, std::vector<float>& scratch)
+{
+    if (array.dataType() == MLMultiArrayDataType::float32)
+        return array.values<float>().data();
+    scratch.resize(static_cast<std::size_t>(array.count()));
+    Platform::ML::widenHalfFloats(reinterpret_cast<const std::byte*>(array.values<Float16>().data()), scratch.size(),
+                                  scratch.data());
+    return scratch.data();
+}
+
+MLMultiArray floatArray(const MLMultiArrayConstraint& constraint, const float* values)
+{
+    MLMultiArray array(constraint.shape, constraint.dataType);
+    const auto count = static_cast<std::size_t>(array.count());
+    if (constraint.dataType == MLMultiArrayDataType::float32)
+        std::copy_n(values, count, array.mutableValues<float>().data());
+    else
+        Platform::ML::narrowToHalfFloats(values, count, array.mutableBytes());
+    return array;
 }
 
 } // namespace Platform::CoreML::KindFeatures

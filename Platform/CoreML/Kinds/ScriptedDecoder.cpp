@@ -33,10 +33,8 @@ std::unique_ptr<ModelComputation> ScriptedDecoder::make(std::shared_ptr<const Mo
     decoder->keyUpdates_ = requiredArray(outputs, "key_cache_updates", "output", {1, keyCache[1], 1, 1});
     decoder->valueUpdates_ = requiredArray(outputs, "value_cache_updates", "output", {1, keyCache[1], 1, 1});
     decoder->alignment_ = optionalArray(outputs, "alignment_heads_weights", "output", {1, encoderOutput[3]});
-    for (const auto& [name, feature] : outputs)
-        if (name != "logits" && name != "key_cache_updates" && name != "value_cache_updates"
-            && name != "alignment_heads_weights")
-            throw MLModelError("the output '" + name + "' is not one a scripted decoder makes");
+    refuseOtherOutputs(outputs, {"logits", "key_cache_updates", "value_cache_updates", "alignment_heads_weights"},
+                       "a scripted decoder");
 
     const std::int64_t vocabulary = decoder->logits_.shape[2];
     const std::string where = "hyperParameters.tokens";
