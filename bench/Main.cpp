@@ -1,6 +1,7 @@
-// The benchmarks, or one transcription window, one model load or one folder
-// load when started with kOneWindowFlag, kModelLoadFlag or kFolderLoadFlag
-// (how memory figures are measured in a fresh process).
+// The benchmarks, or one transcription window, one model load, one folder
+// load or one window through model folders when started with kOneWindowFlag,
+// kModelLoadFlag, kFolderLoadFlag or kFoldersWindowFlag (how memory figures
+// are measured in a fresh process).
 #include "bench/PeakMemory.h"
 
 #include <benchmark/benchmark.h>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
         return QelBench::runModelLoad(argv[2]);
     if (argc == 3 && std::string_view(argv[1]) == QelBench::kFolderLoadFlag)
         return QelBench::runFolderLoad(argv[2]);
+    if (argc == 3 && std::string_view(argv[1]) == QelBench::kFoldersWindowFlag)
+        return QelBench::runFoldersWindow(argv[2]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

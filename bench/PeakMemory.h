@@ -32,12 +32,21 @@ inline constexpr const char* kModelLoadFlag = "--qel-model-load";
 // child's whole work.
 int runModelLoad(const std::filesystem::path& model);
 
+// The flag that makes it load a model's mel, encoder and decoder folders as a
+// child process, run one window with 16 tokens and print its peak memory.
+inline constexpr const char* kFoldersWindowFlag = "--qel-folders-window";
+
+// Loads the folders in `folders`, runs the window and prints the process's
+// peak resident memory in KiB; the child's whole work.
+int runFoldersWindow(const std::filesystem::path& folders);
+
 // Runs this executable with the flag and the path in a fresh process and
 // returns the number it prints.
 long figureOfFreshProcess(const char* flag, const std::filesystem::path& path);
 
-// Runs this executable with the flag (kOneWindowFlag or kModelLoadFlag) and
-// the model in a fresh process and returns its peak resident memory.
+// Runs this executable with the flag (kOneWindowFlag, kModelLoadFlag or
+// kFoldersWindowFlag) and the path in a fresh process and returns its peak
+// resident memory.
 double peakMemoryMiB(const char* flag, const std::filesystem::path& model);
 
 } // namespace QelBench
