@@ -1,6 +1,9 @@
 #include "Support/Microphone.h"
 
+#include "Support/Shell.h"
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -11,36 +14,21 @@
 
 namespace TestSupport {
 
-namespace {
-
-std::string quotedForShell(const std::string& text)
+std::filesystem::path desktopMicrophone()
 {
-    std::string quoted = "'";
-    for (char character : text)
-        quoted += character == '\'' ? std::string("'\\''") : std::string(1, character);
-    return quoted + "'";
+    const char* fifo = std::getenv("QEL_MIC_FIFO");
+    return fifo ? fifo : "";
 }
 
-} // namespace
-
-MicrophoneFeed::MicrophoneFeed(std::vector<float> samples)
-    : writer_([this, samples = std::move(samples)] { write(samples); })
+MicrophoneFeed::MicrophoneFeed(std::vector<float> samples, std::filesystem::path pipe)
+    : writer_([this, samples = std::move(samples), pipe = std::move(pipe)] { write(samples, pipe); })
 {
 }
 
 std::vector<float> microphoneSamples(const std::filesystem::path& wav)
 {
-    const std::string command =
-        "sox " + quotedForShell(wav.string()) + " -t raw -e floating-point -b 32 -r 16000 -c 1 -L -";
-    std::FILE* converter = popen(command.c_str(), "r");
-    if (!converter)
-        throw std::runtime_error("cannot run sox");
-    std::string bytes;
-    char buffer[65536];
-    while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, converter))
-        bytes.append(buffer, count);
-    if (pclose(converter) != 0)
-        throw std::runtime_error("sox cannot convert " + wav.string());
+    const std::string bytes =
+        runShellCommand("sox " + shellQuoted(wav.string()) + " -t raw -e floating-point -b 32 -r 16000 -c 1 -L -");
     std::vector<float> samples(bytes.size() / sizeof(float));
     bytes.copy(reinterpret_cast<char*>(samples.data()), samples.size() * sizeof(float));
     return samples;
@@ -51,11 +39,17 @@ MicrophoneFeed::~MicrophoneFeed()
     stopping_ = true;
 }
 
-void MicrophoneFeed::write(const std::vector<float>& samples)
+void MicrophoneFeed::write(const std::vector<float>& samples, const std::filesystem::path& pipePath)
 {
-    const char* fifo = std::getenv("QEL_MIC_FIFO");
-    if (!fifo)
+    if (pipePath.empty())
         return;
+    // A microphone that goes away mid-write leaves a pipe without a reader:
+    // the write then fails instead of ending the process.
+    sigset_t brokenPipe;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &brokenPipe, nullptr);
+    const char* fifo = pipePath.c_str();
     // Non-blocking throughout, so that stopping never waits for a reader.
     int pipe = -1;
     while (pipe < 0 && !stopping_) {

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Platform/Audio/SoundServerConnection.h"
+
+#include <functional>
+#include <span>
+#include <string>
+
+struct pa_stream;
+
+namespace Platform::Audio {
+
+// Records mono 32-bit float samples at a chosen rate from the server's default
+// source; the server converts whatever the device delivers (rate, channels,
+// sample format). The stream stays with the source it began on: when that
+// source goes away the recording ends, rather than carrying on from whichever
+// source, perhaps a monitor of the speakers, the server would move it to.
+class RecordingStream {
+public:
+    enum class End {
+        sourceGone, // the source was removed, or the server stopped the stream
+        serverGone, // the connection to the server was lost
+    };
+
+    struct Callbacks {
+        // Each chunk of samples, in order, as the server hands it over.
+        std::function<void(std::span<const float> samples)> onSamples;
+        // At most once, when the recording ends without being asked to.
+        std::function<void(End end, const SoundServerError& error)> onEnded;
+    };
+
+    // Opens a paused stream on the default source. Refuses a default source
+    // that is not an input (a monitor of an output). The callbacks run on the
+    // connection's thread (see SoundServerConnection). Throws SoundServerError.
+    RecordingStream(const SoundServerConnection& connection, unsigned sampleRate, Callbacks callbacks);
+    // Ends the recording: once this has returned no callback runs. Not on the
+    // connection's thread.
+    ~RecordingStream();
+    RecordingStream(const RecordingStream&) = delete;
+    RecordingStream& operator=(const RecordingStream&) = delete;
+
+    // Starts the flow of samples. Throws SoundServerError.
+    void start();
+
+    // The server's name of the source it records from.
+    const std::string& sourceName() const { return sourceName_; }
+
+private:
+    static void onStateChange(pa_stream* stream, void* self);
+    static void onReadable(pa_stream* stream, std::size_t bytes, void* self);
+    void release();
+
+    const SoundServerConnection& connection_;
+    Callbacks callbacks_;
+    std::string sourceName_;
+    pa_stream* stream_ = nullptr;
+    bool ready_ = false; // under the lock
+};
+
+} // namespace Platform::Audio
