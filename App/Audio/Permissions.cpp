@@ -1,0 +1,41 @@
+#include "App/Audio/Permissions.h"
+
+#include "App/AppIdentity.h"
+#include "Platform/Audio/AudioSources.h"
+#include "Platform/Audio/SoundServerConnection.h"
+#include "Platform/Concurrency/MainThread.h"
+#include "Platform/Concurrency/WorkerPool.h"
+
+namespace QEL::Permissions {
+
+namespace {
+
+constexpr const char* accessRequired = "Microphone access is required for dictation";
+constexpr const char* accessDenied = "Microphone access denied. Please enable in System Settings.";
+
+} // namespace
+
+std::optional<std::string> microphoneRefusal()
+{
+    try {
+        const Platform::Audio::SoundServerConnection connection(AppIdentity::name);
+        if (Platform::Audio::recordingSources(connection).empty())
+            return accessRequired;
+        return std::nullopt;
+    } catch (const Platform::Audio::SoundServerError& error) {
+        return error.refusedAccess() ? accessDenied : accessRequired;
+    }
+}
+
+void requestMicrophoneAccess(std::function<void(const std::string& message)> showError)
+{
+    // Checks wait for the server, so they take turns on a thread of their own;
+    // one still running when the program ends is waited for, within the time limit.
+    static Platform::WorkerPool checks(1);
+    checks.submit([showError = std::move(showError)] {
+        if (std::optional<std::string> refusal = microphoneRefusal())
+            Platform::runOnMainThread([showError, message = std::move(*refusal)] { showError(message); });
+    });
+}
+
+} // namespace QEL::Permissions
