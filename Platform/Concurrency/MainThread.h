@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -15,6 +16,13 @@ namespace Platform {
 // them. Callable from any thread while the application object exists; without
 // one the call is dropped, since nothing would ever run it.
 void runOnMainThread(std::function<void()> call);
+
+// Runs `call` on the main thread and waits until it has returned; on the main
+// thread itself it runs at once. Returns false, and `call` never runs, when no
+// application object exists or goes away before running it, or when the main
+// thread has not come to it within `timeLimit` (it is busy, or its event loop
+// has ended). What `call` throws is thrown here.
+bool runOnMainThreadAndWait(const std::function<void()>& call, std::chrono::milliseconds timeLimit);
 
 // As above, but dropped when `receiver` is destroyed before the call runs.
 // `receiver` must be alive when this is called.

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,17 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+void runOnWorkerThread(const std::function<void()>& work)
+{
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    waitUntil([&] { return done.load(); }, std::chrono::hours(1));
+    worker.join();
 }
 
 std::optional<xcb_window_t> waitForWindow(std::string_view name, std::chrono::milliseconds limit)

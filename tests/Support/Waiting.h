@@ -18,6 +18,10 @@ inline constexpr std::chrono::milliseconds defaultWaitLimit{20000};
 // application exists, so windows and queued calls make progress.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = defaultWaitLimit);
 
+// Runs `work` on a thread of its own, as the application's workers would, while
+// this thread goes on processing its Qt events; returns once `work` is done.
+void runOnWorkerThread(const std::function<void()>& work);
+
 // Waits for a window on the shared X connection whose WM_CLASS instance or
 // class is `name`; its id, or none when it did not appear in time.
 std::optional<xcb_window_t> waitForWindow(std::string_view name, std::chrono::milliseconds limit = defaultWaitLimit);

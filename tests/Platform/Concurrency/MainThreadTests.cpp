@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <numeric>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -77,4 +79,45 @@ TEST_F(MainThread, CallForAReceiverThatDiedIsDropped)
     ASSERT_TRUE(TestSupport::waitUntil([&] { return ranAfter; }));
     EXPECT_FALSE(ranForObject);
     EXPECT_FALSE(ranForShared);
+}
+
+TEST_F(MainThread, AWaitedCallRunsOnTheMainThreadAndHandsBackWhatItThrows)
+{
+    const std::thread::id mainThread = std::this_thread::get_id();
+    std::thread::id ranOn;
+    EXPECT_TRUE(Platform::runOnMainThreadAndWait([&] { ranOn = std::this_thread::get_id(); }, std::chrono::seconds(0)))
+        << "on the main thread the call runs at once";
+    EXPECT_EQ(ranOn, mainThread);
+
+    ranOn = {};
+    bool returned = false;
+    bool threw = false;
+    TestSupport::runOnWorkerThread([&] {
+        returned =
+            Platform::runOnMainThreadAndWait([&] { ranOn = std::this_thread::get_id(); }, std::chrono::seconds(20));
+        try {
+            Platform::runOnMainThreadAndWait([] { throw std::runtime_error("refused"); }, std::chrono::seconds(20));
+        } catch (const std::runtime_error& error) {
+            threw = std::string(error.what()) == "refused";
+        }
+    });
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(ranOn, mainThread);
+    EXPECT_TRUE(threw);
+}
+
+TEST_F(MainThread, AWaitedCallTheMainThreadDoesNotComeToInTimeNeverRuns)
+{
+    bool ran = false;
+    bool returned = true;
+    // The main thread is busy joining the worker, so it cannot run the call.
+    std::thread([&] {
+        returned = Platform::runOnMainThreadAndWait([&] { ran = true; }, std::chrono::milliseconds(50));
+    }).join();
+    EXPECT_FALSE(returned);
+
+    bool after = false;
+    Platform::runOnMainThread([&] { after = true; });
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return after; }));
+    EXPECT_FALSE(ran);
 }
