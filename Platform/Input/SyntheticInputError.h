@@ -1,0 +1,14 @@
+#pragma once
+
+#include <stdexcept>
+
+namespace Platform {
+
+// Key presses could not be sent: no X display, no XTEST, a key the keyboard
+// cannot produce, or the server refused an event. what() says which.
+class SyntheticInputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace Platform
