@@ -13,7 +13,7 @@ namespace {
 // Lets the target application take each Option+Backspace before the next.
 constexpr auto scratchPause = std::chrono::milliseconds(20);
 constexpr int scratchWordCount = 10;
-// The pasted mark must reach the target before the user's text comes back.
+// The pasted mark must reach the target before the user's clipboard comes back.
 constexpr auto pasteboardRestoreDelay = std::chrono::milliseconds(100);
 
 } // namespace
@@ -75,12 +75,7 @@ void CommandDetector::execute(VoiceCommand command) const {
 }
 
 void CommandDetector::insertPunctuation(const std::string& mark) const {
-    std::optional<std::string> saved = effects_->pasteboardString();
-    effects_->setPasteboardString(mark);
-    effects_->pressKey(Key::v, ModifierFlags::command);
-    if (!saved) return; // the mark stays on an otherwise empty pasteboard
-    effects_->runOnMainThreadAfter(pasteboardRestoreDelay,
-                                   [effects = effects_, text = std::move(*saved)] { effects->setPasteboardString(text); });
+    effects_->pasteText(mark, pasteboardRestoreDelay);
 }
 
 } // namespace QEL

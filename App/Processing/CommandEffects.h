@@ -4,8 +4,6 @@
 #include "HotKey/ModifierFlags.h"
 
 #include <chrono>
-#include <functional>
-#include <optional>
 #include <string>
 
 namespace QEL {
@@ -14,8 +12,8 @@ using HotKey::Key;
 using HotKey::ModifierFlags;
 
 // What executing a voice command does to the desktop and the application.
-// The desktop implementation (synthetic key events, the clipboard, the main
-// thread) belongs with text insertion; tests record the calls.
+// The desktop's own is DesktopCommandEffects, with text insertion; tests
+// record the calls.
 class CommandEffects {
 public:
     virtual ~CommandEffects() = default;
@@ -25,13 +23,11 @@ public:
     // cannot be created is skipped.
     virtual void pressKey(Key key, ModifierFlags flags) = 0;
 
-    // The pasteboard's plain-text string, if it holds one.
-    virtual std::optional<std::string> pasteboardString() = 0;
-    // Clears the pasteboard and writes `text` to it as plain text.
-    virtual void setPasteboardString(const std::string& text) = 0;
-
-    // Runs `work` on the main thread once `delay` has passed; returns at once.
-    virtual void runOnMainThreadAfter(std::chrono::milliseconds delay, std::function<void()> work) = 0;
+    // Pastes `text` into the focused application through the clipboard and,
+    // once `restoreDelay` has passed, puts back every form of what the
+    // clipboard held before; a clipboard that was empty keeps `text`. Returns
+    // at once after the paste has been sent.
+    virtual void pasteText(const std::string& text, std::chrono::milliseconds restoreDelay) = 0;
 
     // Starts stopping the recording on the main thread; returns at once.
     virtual void stopDictation() = 0;

@@ -76,23 +76,23 @@ TEST_F(CommandDetectorTest, ScratchThatDeletesThenTenWordsBack)
     EXPECT_EQ(effects->presses, expected);
 }
 
-TEST_F(CommandDetectorTest, PunctuationIsPastedAndTheUsersTextComesBackLater)
+TEST_F(CommandDetectorTest, PunctuationIsPastedAloneAndTheClipboardComesBackAfterATenthOfASecond)
 {
-    effects->pasteboard = "user's text";
-    detector.execute(VoiceCommand::period);
-    ASSERT_EQ(effects->presses, (std::vector<Press>{{Key::v, ModifierFlags::command}}));
-    EXPECT_EQ(effects->pasteboardAtEachPress.front(), ".");
-    ASSERT_EQ(effects->deferred.size(), 1u);
-    EXPECT_EQ(effects->deferred.front().delay, std::chrono::milliseconds(100));
-    effects->runDeferred();
-    EXPECT_EQ(effects->pasteboard, "user's text");
-}
-
-TEST_F(CommandDetectorTest, PunctuationStaysOnAnEmptyPasteboard)
-{
-    detector.execute(VoiceCommand::comma);
-    EXPECT_EQ(effects->pasteboard, ",");
-    EXPECT_TRUE(effects->deferred.empty());
+    const struct {
+        VoiceCommand command;
+        const char* mark;
+    } cases[] = {
+        {VoiceCommand::period, "."},          {VoiceCommand::comma, ","}, {VoiceCommand::questionMark, "?"},
+        {VoiceCommand::exclamationMark, "!"}, {VoiceCommand::colon, ":"}, {VoiceCommand::semicolon, ";"},
+    };
+    for (const auto& c : cases) {
+        effects->pastes.clear();
+        detector.execute(c.command);
+        EXPECT_EQ(effects->pastes,
+                  (std::vector<Testing::RecordingCommandEffects::Paste>{{c.mark, std::chrono::milliseconds(100)}}))
+            << rawValue(c.command);
+    }
+    EXPECT_TRUE(effects->presses.empty());
     EXPECT_EQ(effects->stopRequests, 0);
 }
 
@@ -101,6 +101,7 @@ TEST_F(CommandDetectorTest, StopDictationOnlyStartsStopping)
     detector.execute(VoiceCommand::stopDictation);
     EXPECT_EQ(effects->stopRequests, 1);
     EXPECT_TRUE(effects->presses.empty());
+    EXPECT_TRUE(effects->pastes.empty());
 }
 
 TEST(CommandDetector, RefusesToWorkWithoutEffects)

@@ -1,0 +1,89 @@
+#include "App/Insertion/KeystrokeInserter.h"
+
+#include "App/Insertion/PasteInserter.h"
+#include "InsertionTest.h"
+#include "Platform/Desktop/X11Connection.h"
+#include "Platform/Text/UnicodeScalars.h"
+#include "Support/Screenshot.h"
+#include "Support/Waiting.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+using namespace QEL;
+using KeystrokeInsertion = Testing::InsertionTest;
+
+namespace {
+
+std::vector<xcb_keysym_t> keyTable()
+{
+    return Platform::X11Connection::shared().keyboardMapping().keysyms;
+}
+
+} // namespace
+
+TEST(KeystrokeInserter, PausesFiveMillisecondsAfterEachCharacterUnlessToldOtherwise)
+{
+    EXPECT_EQ(KeystrokeInserter().interKeystrokeDelay(), 0.005);
+    EXPECT_EQ(KeystrokeInserter(0.02).interKeystrokeDelay(), 0.02);
+}
+
+TEST_F(KeystrokeInsertion, TypesEveryCharacterExactlyWithTabAndReturnAsKeys)
+{
+    const auto keysBefore = keyTable();
+    KeystrokeInserter inserter;
+    TestSupport::runOnWorkerThread([&] { inserter.insert("Hello, wörld 😀\tend\n"); });
+    EXPECT_TRUE(field->waitForText("Hello, wörld 😀\tend\n")) << field->text();
+    const auto presses = field->keyPresses();
+    ASSERT_EQ(presses.size(), 19u) << "one press per character";
+    EXPECT_EQ(presses[14], (TestSupport::ForeignTextField::KeyPress{Qt::Key_Tab, "\t"}));
+    EXPECT_EQ(presses[18], (TestSupport::ForeignTextField::KeyPress{Qt::Key_Return, "\r"}));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return keyTable() == keysBefore; }))
+        << "the spare key codes lent for ö and 😀 are given back";
+    TestSupport::saveScreenshot("typed", field->window());
+}
+
+TEST_F(KeystrokeInsertion, ControlCharactersAreLeftOutAndEveryOtherCharacterArrives)
+{
+    const struct {
+        const char* text;
+        const char* arrives;
+    } cases[] = {
+        {"a\r\nb ", "a\nb "}, // one character, with one line break in it
+        {"bell\a escape\x1b delete\x7f next\u0085.", "bell escape delete next."},
+        {"e\u0301 Grüße, ça va? ß€ ΩΨ 你好 🇩🇪 ", "e\u0301 Grüße, ça va? ß€ ΩΨ 你好 🇩🇪 "},
+        // More different characters than the keyboard has spare key codes.
+        {"一二三四五六七八九十百千万亿兆京垓秭穰沟涧正载极恒河沙阿僧祇",
+         "一二三四五六七八九十百千万亿兆京垓秭穰沟涧正载极恒河沙阿僧祇"},
+    };
+    const auto keysBefore = keyTable();
+    KeystrokeInserter inserter;
+    std::string expected;
+    for (const auto& c : cases) {
+        const std::size_t pressesBefore = field->keyPresses().size();
+        TestSupport::runOnWorkerThread([&] { inserter.insert(c.text); });
+        expected += c.arrives;
+        EXPECT_TRUE(field->waitForText(expected)) << "after " << c.text << ": " << field->text();
+        EXPECT_EQ(field->keyPresses().size() - pressesBefore, Platform::unicodeScalars(c.arrives).size())
+            << "one press per code point arriving, none for control characters: " << c.text;
+    }
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return keyTable() == keysBefore; }));
+}
+
+TEST_F(KeystrokeInsertion, AnEmptyTextTouchesNeitherTheFieldNorTheClipboard)
+{
+    field->copySample();
+    KeystrokeInserter typist;
+    PasteInserter paster;
+    TestSupport::runOnWorkerThread([&] {
+        typist.insert("");
+        paster.insert("");
+    });
+    TestSupport::runOnWorkerThread([&] { typist.insert("end"); });
+    EXPECT_TRUE(field->waitForText("end")) << field->text();
+    EXPECT_FALSE(QGuiApplication::clipboard()->ownsClipboard());
+    EXPECT_TRUE(field->clipboardHolds(TestSupport::sampleClipboard()));
+    EXPECT_EQ(debugLog().find("clipboard"), std::string::npos);
+}
