@@ -1,5 +1,7 @@
 #include "Platform/Concurrency/ParallelFor.h"
 
+#include "Platform/Concurrency/ProcessorCount.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -43,7 +45,7 @@ bool spinUntil(const Ready& ready)
 
 unsigned cores()
 {
-    static const unsigned count = std::max(1u, std::thread::hardware_concurrency());
+    static const auto count = static_cast<unsigned>(processorCount());
     return count;
 }
 

@@ -1,34 +1,33 @@
 #include "RuntimeCore/Extensions/ProcessInfo.h"
 
-#include <fstream>
+#include "Platform/Files/ReadFile.h"
+#include "Platform/Text/CharacterSets.h"
+
 #include <set>
-#include <sstream>
 #include <utility>
 
 namespace RuntimeCore::ProcessInfo {
 
 namespace {
 
-std::string readFile(const char* path)
+// The text of a system file; empty where the machine does not have it.
+std::string systemFile(const char* path)
 {
-    std::ifstream file(path);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
+    try {
+        return Platform::readFile(path);
+    } catch (const Platform::FileReadError&) {
+        return {};
+    }
 }
 
 std::string_view trimmed(std::string_view text)
 {
-    const char* blanks = " \t\r\n";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    return Platform::trimming(text, Platform::CharacterSet::whitespacesAndNewlines);
 }
 
 const CPUFacts& cpuFacts()
 {
-    static const CPUFacts facts = parseCPUInfo(readFile("/proc/cpuinfo"));
+    static const CPUFacts facts = parseCPUInfo(systemFile("/proc/cpuinfo"));
     return facts;
 }
 
@@ -81,7 +80,7 @@ const std::string& family() { return cpuFacts().family; }
 
 const std::string& hwModel()
 {
-    static const std::string model(trimmed(readFile("/sys/class/dmi/id/product_name")));
+    static const std::string model(trimmed(systemFile("/sys/class/dmi/id/product_name")));
     return model;
 }
 

@@ -11,6 +11,7 @@
 //   tokens.txt   the chosen token ids, space separated, without the start
 //                sequence and without end-of-text
 //   text.txt     the transcription of the whole audio
+#include "Platform/Files/ReadFile.h"
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "QelCore/Decoding/WhisperTokens.h"
 #include "QelCore/Decoding/WhisperTranscriber.h"
@@ -120,10 +121,7 @@ int main(int argc, char** argv)
         const auto model = loadGgmlWhisperModel(argv[1]);
         const WhisperVocabulary vocabulary(model.vocabulary);
 
-        std::ifstream audioFile(argv[2], std::ios::binary);
-        if (!audioFile)
-            throw std::runtime_error(std::string("Cannot read ") + argv[2]);
-        std::vector<char> bytes((std::istreambuf_iterator<char>(audioFile)), std::istreambuf_iterator<char>());
+        const std::string bytes = Platform::readFile(argv[2]);
         std::vector<float> samples(bytes.size() / sizeof(float));
         if (!samples.empty()) // an empty file is silence; memcpy must not see null pointers
             std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));

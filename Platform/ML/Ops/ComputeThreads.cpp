@@ -1,10 +1,11 @@
 #include "Platform/ML/Ops/ComputeThreads.h"
 
+#include "Platform/Concurrency/ProcessorCount.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cblas.h>
 #include <cstdlib>
-#include <thread>
 
 namespace Platform::ML {
 namespace {
@@ -44,7 +45,7 @@ int computeThreads()
         return fixed;
     if (user > 0)
         return user;
-    static const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    static const int cores = processorCount();
     return std::max(1, cores / std::max(1, activeShares.load()));
 }
 
