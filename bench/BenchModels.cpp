@@ -1,15 +1,14 @@
 #include "bench/BenchModels.h"
 
+#include "Platform/Concurrency/ProcessorCount.h"
 #include "Platform/ML/Whisper/MelSpectrogram.h"
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
-#include <algorithm>
 #include <cmath>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 namespace QelBench {
@@ -118,7 +117,7 @@ int threadsArgument(const benchmark::State& state)
 
 int allThreads()
 {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return Platform::processorCount();
 }
 
 void sizesAndThreads(benchmark::internal::Benchmark* b)

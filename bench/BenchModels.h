@@ -32,7 +32,7 @@ std::vector<float> benchMel(const Platform::ML::WhisperModel& model);
 ModelSize sizeArgument(const benchmark::State& state);
 int threadsArgument(const benchmark::State& state);
 
-// Every core of this machine.
+// Every processor this process may run on.
 int allThreads();
 
 // Arguments for each model size at 1, 2, 4 and all threads.
