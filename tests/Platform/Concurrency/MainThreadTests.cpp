@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <numeric>
 #include <stdexcept>
@@ -120,4 +121,43 @@ TEST_F(MainThread, AWaitedCallTheMainThreadDoesNotComeToInTimeNeverRuns)
     Platform::runOnMainThread([&] { after = true; });
     ASSERT_TRUE(TestSupport::waitUntil([&] { return after; }));
     EXPECT_FALSE(ran);
+}
+
+TEST_F(MainThread, WorkersQueueingAtOnceHandOverWhatTheyWrote)
+{
+    // No join before the calls run: the queue alone must hand each worker's
+    // writes to the main thread, and keep each worker's calls in their order.
+    constexpr int workers = 4;
+    constexpr int callsEach = 500;
+    std::vector<std::vector<int>> ran(workers);
+    std::vector<std::jthread> threads;
+    for (int worker = 0; worker < workers; ++worker)
+        threads.emplace_back([&ran, worker] {
+            for (int i = 0; i < callsEach; ++i)
+                Platform::runOnMainThread(
+                    [&ran, worker, written = std::make_shared<int>(i)] { ran[worker].push_back(*written); });
+        });
+
+    ASSERT_TRUE(TestSupport::waitUntil([&] {
+        return std::all_of(ran.begin(), ran.end(), [](const auto& calls) { return calls.size() == callsEach; });
+    }));
+    std::vector<int> expected(callsEach);
+    std::iota(expected.begin(), expected.end(), 0);
+    for (int worker = 0; worker < workers; ++worker)
+        EXPECT_EQ(ran[worker], expected) << "worker " << worker;
+}
+
+TEST_F(MainThread, ACallThatWaitsOnTheEventLoopLetsTheNextCallsRunInOrder)
+{
+    std::vector<std::string> ran;
+    Platform::runOnMainThread([&] {
+        ran.push_back("waiting");
+        EXPECT_TRUE(TestSupport::waitUntil([&] { return ran.size() == 3; }));
+        ran.push_back("waited");
+    });
+    Platform::runOnMainThread([&] { ran.push_back("second"); });
+    Platform::runOnMainThread([&] { ran.push_back("third"); });
+
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return ran.size() == 4; }));
+    EXPECT_EQ(ran, (std::vector<std::string>{"waiting", "second", "third", "waited"}));
 }
