@@ -7,12 +7,14 @@
 # here. A path that names no file fails the configuration, so a moved file
 # cannot drop out unnoticed.
 set(QEL_THREAD_TEST_FILES
+  App/State/AppStateTests.cpp
   App/FileLoggerTests.cpp
   App/ModelFileCacheTests.cpp
   App/StreamingPipelineTests.cpp
   Platform/Concurrency/MainThreadTests.cpp
   Platform/FullAttentionTests.cpp
   Platform/MLModelTests.cpp
+  Platform/Notifications/DistributedNotificationObserverTests.cpp
   Platform/ParallelForTests.cpp
   Platform/RegexTests.cpp
   Platform/UserDefaultsTests.cpp
