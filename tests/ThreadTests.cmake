@@ -18,6 +18,7 @@ set(QEL_THREAD_TEST_FILES
   Platform/ParallelForTests.cpp
   Platform/RegexTests.cpp
   Platform/UserDefaultsTests.cpp
+  Platform/WhisperModelKindsTests.cpp
   QelCore/CApiTests.cpp
   QelCore/MalformedModelTests.cpp
   RadozodEri/TranscriptionResultTests.cpp
