@@ -7,10 +7,13 @@
 # here. A path that names no file fails the configuration, so a moved file
 # cannot drop out unnoticed.
 set(QEL_THREAD_TEST_FILES
-  App/State/AppStateTests.cpp
+  App/Audio/AudioCaptureManagerTests.cpp
+  App/Audio/AudioDeviceManagerTests.cpp
   App/FileLoggerTests.cpp
   App/ModelFileCacheTests.cpp
+  App/State/AppStateTests.cpp
   App/StreamingPipelineTests.cpp
+  Platform/Audio/RecordingStreamTests.cpp
   Platform/Concurrency/MainThreadTests.cpp
   Platform/FullAttentionTests.cpp
   Platform/MLModelTests.cpp
