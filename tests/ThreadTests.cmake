@@ -10,12 +10,17 @@ set(QEL_THREAD_TEST_FILES
   App/Audio/AudioCaptureManagerTests.cpp
   App/Audio/AudioDeviceManagerTests.cpp
   App/FileLoggerTests.cpp
+  App/Insertion/DesktopCommandEffectsTests.cpp
+  App/Insertion/KeystrokeInserterTests.cpp
+  App/Insertion/PasteInserterTests.cpp
   App/ModelFileCacheTests.cpp
   App/State/AppStateTests.cpp
   App/StreamingPipelineTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
+  Platform/Clipboard/ClipboardLoanTests.cpp
   Platform/Concurrency/MainThreadTests.cpp
   Platform/FullAttentionTests.cpp
+  Platform/Input/SyntheticKeyboardTests.cpp
   Platform/MLModelTests.cpp
   Platform/Notifications/DistributedNotificationObserverTests.cpp
   Platform/ParallelForTests.cpp
