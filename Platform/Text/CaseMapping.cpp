@@ -1,5 +1,7 @@
 #include "Platform/Text/CaseMapping.h"
 
+#include "Platform/Text/Normalization.h"
+
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
 #include <unicode/uchar.h>
@@ -34,6 +36,18 @@ UChar32 singleCodePoint(std::string_view character) {
     return offset == length ? c : -1;
 }
 
+// Full case folding, which unlike lower-casing maps "ß" to "ss" and final
+// sigma like any other.
+std::string caseFolded(std::string_view text)
+{
+    std::string result;
+    icu::StringByteSink<std::string> sink(&result, static_cast<int32_t>(text.size()));
+    UErrorCode status = U_ZERO_ERROR;
+    icu::CaseMap::utf8Fold(U_FOLD_CASE_DEFAULT, icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), sink,
+                           nullptr, status);
+    return U_SUCCESS(status) ? result : std::string(text);
+}
+
 } // namespace
 
 std::string uppercased(std::string_view text) { return mapCase(text, icu::CaseMap::utf8ToUpper); }
@@ -50,6 +64,11 @@ bool isLowercase(std::string_view character) {
     if (character.empty()) return false;
     if (UChar32 c = singleCodePoint(character); c >= 0) return u_hasBinaryProperty(c, UCHAR_LOWERCASE);
     return lowercased(character) == character && uppercased(character) != character;
+}
+
+bool equalIgnoringCase(std::string_view first, std::string_view second)
+{
+    return nfc(caseFolded(nfc(first))) == nfc(caseFolded(nfc(second)));
 }
 
 } // namespace Platform

@@ -17,4 +17,9 @@ std::string lowercased(std::string_view text);
 bool isUppercase(std::string_view character);
 bool isLowercase(std::string_view character);
 
+// Whether two texts are the same when letter case is ignored: equal after full
+// case folding, up to canonical equivalence ("Straße" and "STRASSE", a composed
+// and a decomposed "é").
+bool equalIgnoringCase(std::string_view first, std::string_view second);
+
 } // namespace Platform

@@ -262,26 +262,6 @@ double UserDefaults::doubleValue(std::string_view key) const
     return numericValue(object(key)).value_or(0);
 }
 
-std::optional<std::string> UserDefaults::string(std::string_view key) const
-{
-    std::optional<DefaultsValue> value = object(key);
-    if (!value)
-        return std::nullopt;
-    if (std::string* text = std::get_if<std::string>(&*value))
-        return std::move(*text);
-    return std::nullopt;
-}
-
-std::optional<std::vector<std::string>> UserDefaults::stringArray(std::string_view key) const
-{
-    std::optional<DefaultsValue> value = object(key);
-    if (!value)
-        return std::nullopt;
-    if (auto* texts = std::get_if<std::vector<std::string>>(&*value))
-        return std::move(*texts);
-    return std::nullopt;
-}
-
 void UserDefaults::set(DefaultsValue value, std::string_view key)
 {
     change(key, std::move(value));

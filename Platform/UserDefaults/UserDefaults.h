@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -61,8 +62,19 @@ public:
     double doubleValue(std::string_view key) const;
     // Each answers only for a stored value of its own type; anything else (a
     // number included) is none.
-    std::optional<std::string> string(std::string_view key) const;
-    std::optional<std::vector<std::string>> stringArray(std::string_view key) const;
+    template <class T>
+    std::optional<T> value(std::string_view key) const
+    {
+        std::optional<DefaultsValue> stored = object(key);
+        if (T* typed = stored ? std::get_if<T>(&*stored) : nullptr)
+            return std::move(*typed);
+        return std::nullopt;
+    }
+    std::optional<std::string> string(std::string_view key) const { return value<std::string>(key); }
+    std::optional<std::vector<std::string>> stringArray(std::string_view key) const
+    {
+        return value<std::vector<std::string>>(key);
+    }
 
     // Store or remove a value and rewrite the file. A failure to write is logged
     // and the value stays in effect for this run.

@@ -70,6 +70,22 @@ TEST(CaseMapping, UsesFullLocaleIndependentMappings)
     EXPECT_FALSE(isUppercase(""));
 }
 
+TEST(CaseMapping, EqualIgnoringCaseFoldsFullyUpToCanonicalEquivalence)
+{
+    const struct {
+        const char* first;
+        const char* second;
+        bool equal;
+    } cases[] = {
+        {"Acme", "ACME", true},   {"Straße", "STRASSE", true},
+        {"ΣΑΣ", "σασ", true},     {"caf\u00e9", "CAFE\u0301", true},
+        {"i", "\u0130", false}, // dotted capital I folds to i with a dot above
+        {"Acme", "Acme ", false}, {"", "", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(equalIgnoringCase(c.first, c.second), c.equal) << c.first << " / " << c.second;
+}
+
 TEST(CharacterSets, TrimTheUnicodeSets)
 {
     const struct {
