@@ -20,4 +20,8 @@ inline constexpr const char* historyFolder = "QEL/Transcripts";
 
 inline constexpr const char* debugLogFileName = "qel_debug.log";
 
+// The desktop entry that starts the application at login, in the user's
+// autostart folder.
+inline constexpr const char* autostartEntryFileName = "qel.desktop";
+
 } // namespace QEL::AppIdentity

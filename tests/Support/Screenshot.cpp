@@ -53,7 +53,10 @@ void settleQtWindows()
     auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (!application)
         return;
-    QCoreApplication::processEvents();
+    // Each pass may post the next: a widget shown or hidden asks for a new
+    // layout, which resizes widgets, which asks for a repaint.
+    for (int pass = 0; pass < 5; ++pass)
+        QCoreApplication::processEvents();
     if (auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>())
         Platform::X11Connection::sync(x11->connection());
 }

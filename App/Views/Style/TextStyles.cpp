@@ -1,0 +1,51 @@
+#include "App/Views/Style/TextStyles.h"
+
+#include <QApplication>
+#include <QLabel>
+
+namespace QEL {
+
+QFont styledFont(TextStyle style)
+{
+    QFont font = QApplication::font();
+    const qreal body = font.pointSizeF();
+    switch (style) {
+    case TextStyle::body: break;
+    case TextStyle::callout: font.setPointSizeF(body * 0.93); break;
+    case TextStyle::caption: font.setPointSizeF(body * 0.85); break;
+    case TextStyle::caption2: font.setPointSizeF(body * 0.8); break;
+    case TextStyle::headline: font.setBold(true); break;
+    }
+    return font;
+}
+
+QColor foreground(Emphasis emphasis, const QPalette& palette)
+{
+    QColor color = palette.color(QPalette::WindowText);
+    switch (emphasis) {
+    case Emphasis::primary: break;
+    case Emphasis::secondary: color.setAlphaF(0.6f); break;
+    case Emphasis::tertiary: color.setAlphaF(0.4f); break;
+    case Emphasis::quaternary: color.setAlphaF(0.25f); break;
+    }
+    return color;
+}
+
+QLabel* styledLabel(const QString& text, TextStyle style, Emphasis emphasis, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(styledFont(style));
+    if (emphasis != Emphasis::primary)
+        setTextColor(label, foreground(emphasis, label->palette()));
+    return label;
+}
+
+void setTextColor(QLabel* label, const QColor& color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+} // namespace QEL

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace QEL {
+
+// The sizes and weights of text in the windows, relative to the application's
+// font, which is the body size.
+enum class TextStyle { body, callout, caption, caption2, headline };
+
+// Levels of emphasis of text and symbols: the palette's text colour, fading
+// with each level.
+enum class Emphasis { primary, secondary, tertiary, quaternary };
+
+QFont styledFont(TextStyle style);
+QColor foreground(Emphasis emphasis, const QPalette& palette);
+
+// A label of plain text (never read as markup: it may show the user's own
+// words) in the given style and emphasis.
+QLabel* styledLabel(const QString& text, TextStyle style, Emphasis emphasis = Emphasis::primary,
+                    QWidget* parent = nullptr);
+
+// Draws the label's text in `color`.
+void setTextColor(QLabel* label, const QColor& color);
+
+} // namespace QEL
