@@ -7,7 +7,6 @@
 #include "Platform/Text/CharacterSets.h"
 
 #include <utility>
-#include <variant>
 
 namespace QEL {
 
@@ -21,16 +20,6 @@ constexpr const char* enableCommandsKey = "enableCommands";
 constexpr const char* selectedLanguageKey = "selectedLanguage";
 constexpr const char* customVocabularyKey = "customVocabulary";
 constexpr const char* vocabularySampleSentenceKey = "vocabularySampleSentence";
-
-// The stored value when one of type T is stored under `key`, else `fallback`.
-template <class T>
-T storedOr(const Platform::UserDefaults& defaults, const char* key, T fallback)
-{
-    const std::optional<Platform::DefaultsValue> value = defaults.object(key);
-    if (const T* stored = value ? std::get_if<T>(&*value) : nullptr)
-        return *stored;
-    return fallback;
-}
 
 std::string trimmed(std::string_view text)
 {
@@ -81,7 +70,7 @@ std::string AppState::readyStatus() const
 
 std::string AppState::selectedModel() const
 {
-    return storedOr<std::string>(defaults_, selectedModelKey, "openai_whisper-small.en");
+    return defaults_.value<std::string>(selectedModelKey).value_or("openai_whisper-small.en");
 }
 
 void AppState::setSelectedModel(const std::string& model)
@@ -92,7 +81,7 @@ void AppState::setSelectedModel(const std::string& model)
 
 InsertionMode AppState::insertionMode() const
 {
-    return insertionModeNames.value(storedOr<std::string>(defaults_, insertionModeKey, ""))
+    return insertionModeNames.value(defaults_.value<std::string>(insertionModeKey).value_or(""))
         .value_or(InsertionMode::paste);
 }
 
@@ -104,7 +93,7 @@ void AppState::setInsertionMode(InsertionMode mode)
 
 std::int64_t AppState::silenceThresholdMs() const
 {
-    return storedOr<std::int64_t>(defaults_, silenceThresholdMsKey, 400);
+    return defaults_.value<std::int64_t>(silenceThresholdMsKey).value_or(400);
 }
 
 void AppState::setSilenceThresholdMs(std::int64_t milliseconds)
@@ -115,7 +104,7 @@ void AppState::setSilenceThresholdMs(std::int64_t milliseconds)
 
 bool AppState::removeFillers() const
 {
-    return storedOr(defaults_, removeFillersKey, true);
+    return defaults_.value<bool>(removeFillersKey).value_or(true);
 }
 
 void AppState::setRemoveFillers(bool remove)
@@ -126,7 +115,7 @@ void AppState::setRemoveFillers(bool remove)
 
 bool AppState::enableCommands() const
 {
-    return storedOr(defaults_, enableCommandsKey, true);
+    return defaults_.value<bool>(enableCommandsKey).value_or(true);
 }
 
 void AppState::setEnableCommands(bool enable)
@@ -137,7 +126,7 @@ void AppState::setEnableCommands(bool enable)
 
 std::string AppState::selectedLanguage() const
 {
-    return storedOr<std::string>(defaults_, selectedLanguageKey, "auto");
+    return defaults_.value<std::string>(selectedLanguageKey).value_or("auto");
 }
 
 void AppState::setSelectedLanguage(const std::string& language)

@@ -6,7 +6,7 @@
 #include "App/Views/Style/TextStyles.h"
 #include "Platform/Desktop/AccessibilitySettings.h"
 #include "Platform/Desktop/AutostartEntry.h"
-#include "Platform/Desktop/X11Connection.h"
+#include "Platform/Input/SyntheticKeyboard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,17 +32,6 @@ QString title(InsertionMode mode)
     case InsertionMode::keystroke: return "Keystroke Simulation";
     }
     return {};
-}
-
-// Typing and pasting into other applications needs synthetic key presses,
-// which the X server accepts through its XTEST extension.
-bool isTrustedForAccessibility()
-{
-    try {
-        return Platform::X11Connection::shared().hasXTest();
-    } catch (const Platform::X11Unavailable&) {
-        return false;
-    }
 }
 
 } // namespace
@@ -147,7 +136,8 @@ void GeneralSettingsTab::refresh()
         const QSignalBlocker blocker(launchAtLogin_);
         launchAtLogin_->setChecked(defaults_.value<bool>(launchAtLoginKey).value_or(false));
     }
-    const bool trusted = isTrustedForAccessibility();
+    // Typing and pasting into other applications needs synthetic key presses.
+    const bool trusted = Platform::SyntheticKeyboard::isAvailable();
     granted_->setVisible(trusted);
     required_->setVisible(!trusted);
     accessibilityText_->setText(trusted ? "Accessibility access granted" : "Accessibility access required");
