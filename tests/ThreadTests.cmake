@@ -9,29 +9,29 @@
 set(QEL_THREAD_TEST_FILES
   App/Audio/AudioCaptureManagerTests.cpp
   App/Audio/AudioDeviceManagerTests.cpp
-  App/FileLoggerTests.cpp
+  App/Audio/StreamingPipelineTests.cpp
   App/Insertion/DesktopCommandEffectsTests.cpp
   App/Insertion/KeystrokeInserterTests.cpp
   App/Insertion/PasteInserterTests.cpp
-  App/ModelFileCacheTests.cpp
+  App/STT/ModelFileCacheTests.cpp
   App/State/AppStateTests.cpp
-  App/StreamingPipelineTests.cpp
+  App/Utils/FileLoggerTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
   Platform/Concurrency/MainThreadTests.cpp
-  Platform/FullAttentionTests.cpp
+  Platform/Concurrency/ParallelForTests.cpp
+  Platform/CoreML/Kinds/WhisperModelKindsTests.cpp
+  Platform/CoreML/MLModelTests.cpp
   Platform/Input/SyntheticKeyboardTests.cpp
-  Platform/MLModelTests.cpp
+  Platform/ML/Ops/FullAttentionTests.cpp
   Platform/Notifications/DistributedNotificationObserverTests.cpp
-  Platform/ParallelForTests.cpp
-  Platform/RegexTests.cpp
-  Platform/UserDefaultsTests.cpp
-  Platform/WhisperModelKindsTests.cpp
+  Platform/Text/RegexTests.cpp
+  Platform/UserDefaults/UserDefaultsTests.cpp
   QelCore/CApiTests.cpp
-  QelCore/MalformedModelTests.cpp
-  RadozodEri/TranscriptionResultTests.cpp
-  RuntimeCore/LocksTests.cpp
-  RuntimeCore/LoggingTests.cpp)
+  QelCore/Ggml/MalformedModelTests.cpp
+  RadozodEri/Core/TranscriptionResultTests.cpp
+  RuntimeCore/Logging/LoggingTests.cpp
+  RuntimeCore/PropertyLockTests.cpp)
 
 foreach(file IN LISTS QEL_THREAD_TEST_FILES)
   if(NOT EXISTS ${CMAKE_CURRENT_LIST_DIR}/${file})

@@ -1,6 +1,6 @@
 #include "qel_core.h"
 
-#include "ModelFiles.h"
+#include "QelCore/ModelFiles.h"
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 #include <gtest/gtest.h>

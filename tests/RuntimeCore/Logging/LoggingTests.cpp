@@ -103,16 +103,6 @@ TEST(Logging, LevelAndCallbackMayChangeWhileOtherThreadsLog)
     Logging::shared().setLogLevel(LogLevel::none);
 }
 
-TEST(LogLevel, OnlyRawValuesOneToFourMakeALevel)
-{
-    EXPECT_EQ(RuntimeCore::logLevelFromRawValue(0), std::nullopt);
-    EXPECT_EQ(RuntimeCore::logLevelFromRawValue(5), std::nullopt);
-    EXPECT_EQ(RuntimeCore::logLevelFromRawValue(-1), std::nullopt);
-    EXPECT_EQ(RuntimeCore::logLevelFromRawValue(1), LogLevel::debug);
-    EXPECT_EQ(RuntimeCore::logLevelFromRawValue(3), LogLevel::error);
-    EXPECT_EQ(RuntimeCore::logLevelFromRawValue(4), LogLevel::none);
-}
-
 TEST(Logging, TimingReportFormat)
 {
     struct Case {

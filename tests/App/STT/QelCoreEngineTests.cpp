@@ -2,8 +2,8 @@
 #include "App/STT/QelCoreEngine.h"
 #include "App/STT/STTEngineError.h"
 
-#include "Doubles/ModelCacheFixture.h"
-#include "Doubles/ScriptedQelCoreLibrary.h"
+#include "App/Doubles/ModelCacheFixture.h"
+#include "App/Doubles/ScriptedQelCoreLibrary.h"
 #include "Platform/Text/CharacterSets.h"
 #include "QelCore/ModelFiles.h"
 

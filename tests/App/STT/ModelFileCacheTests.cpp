@@ -1,7 +1,7 @@
 #include "App/STT/ModelFileCache.h"
 #include "App/STT/STTEngineError.h"
 
-#include "Doubles/ModelCacheFixture.h"
+#include "App/Doubles/ModelCacheFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "Platform/Vector/FiniteSamples.h"
 #include "Support/TestEnvironment.h"
 
-#include "Doubles/RecordingCommandEffects.h"
-#include "Doubles/PipelineFakes.h"
+#include "App/Doubles/RecordingCommandEffects.h"
+#include "App/Doubles/PipelineFakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

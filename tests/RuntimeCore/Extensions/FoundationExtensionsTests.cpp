@@ -1,6 +1,4 @@
-#include "RuntimeCore/ConcurrencyUtilities.h"
 #include "RuntimeCore/Extensions/FoundationExtensions.h"
-#include "RuntimeCore/Extensions/ProcessInfo.h"
 
 #include "Support/TestEnvironment.h"
 
@@ -108,41 +106,4 @@ TEST(FoundationExtensions, GlobMatchingIsCaseSensitiveAndCrossesSlashes)
     EXPECT_EQ(matching(names, "*whisper*"), (std::vector<std::string> {"openai_whisper-tiny", "distil/whisper-large"}));
     EXPECT_EQ(matching(names, "other"), std::vector<std::string> {"other"});
     EXPECT_EQ(matching(names, "[unclosed"), std::vector<std::string> {});
-}
-
-TEST(ProcessInfo, ReadsProcessorFactsFromCpuinfo)
-{
-    const char* twoCoresFourThreads = R"(processor	: 0
-vendor_id	: GenuineIntel
-cpu family	: 6
-model name	: Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz
-physical id	: 0
-core id		: 0
-
-processor	: 1
-vendor_id	: GenuineIntel
-physical id	: 0
-core id		: 1
-
-processor	: 2
-physical id	: 0
-core id		: 0
-
-processor	: 3
-physical id	: 0
-core id		: 1
-)";
-    auto facts = ProcessInfo::parseCPUInfo(twoCoresFourThreads);
-    EXPECT_EQ(facts.processor, "Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz");
-    EXPECT_EQ(facts.vendor, "GenuineIntel");
-    EXPECT_EQ(facts.family, "6");
-    EXPECT_EQ(facts.cores, "2");
-    EXPECT_EQ(facts.threads, "4");
-
-    auto armFacts = ProcessInfo::parseCPUInfo("processor\t: 0\nBogoMIPS\t: 48.00\n\nprocessor\t: 1\n");
-    EXPECT_EQ(armFacts.cores, "2");
-    EXPECT_EQ(armFacts.threads, "2");
-    EXPECT_EQ(armFacts.processor, "");
-
-    EXPECT_EQ(ProcessInfo::threads(), std::to_string(ConcurrencyUtilities::activeProcessorCount()));
 }

@@ -1,20 +1,14 @@
-#include "RuntimeCore/Models/ModelHelpers.h"
-#include "RuntimeCore/Models/ModelState.h"
 #include "RuntimeCore/Models/ModelUtilities.h"
 
-#include "Platform/CoreML/Kinds/KindFeatures.h"
-#include "Platform/CoreML/MLModelError.h"
 #include "Support/ModelFolderFixtures.h"
 #include "Support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 using namespace RuntimeCore;
 using namespace TestSupport;
-using Platform::CoreML::MLComputeUnits;
 using Platform::CoreML::MLModel;
 namespace fs = std::filesystem;
 
@@ -95,52 +89,4 @@ TEST(ModelUtilities, ReadsTheExtentsOfArrayFeaturesOnly)
     };
     for (const auto& c : nothing)
         EXPECT_FALSE(c.result) << c.what;
-}
-
-TEST(ModelState, DescribesItselfAndKnowsWhenItIsBusy)
-{
-    const struct {
-        ModelState state;
-        const char* description;
-        bool busy;
-    } cases[] = {
-        {ModelState::unloading, "Unloading", true},    {ModelState::unloaded, "Unloaded", false},
-        {ModelState::loading, "Loading", true},        {ModelState::loaded, "Loaded", false},
-        {ModelState::prewarming, "Specializing", true}, {ModelState::prewarmed, "Specialized", false},
-        {ModelState::downloading, "Downloading", true}, {ModelState::downloaded, "Downloaded", false},
-    };
-    for (const auto& c : cases) {
-        std::ostringstream printed;
-        printed << c.state;
-        EXPECT_EQ(printed.str(), c.description);
-        EXPECT_EQ(isBusy(c.state), c.busy) << c.description;
-    }
-}
-
-TEST(ModelHelpers, PredictionIsTheModelsOwnAndComputeUnitsHaveNames)
-{
-    TemporaryFolder folder;
-    const DecoderGeometry g;
-    const auto model = MLModel::load(writeModelFolder(folder.path(), "TextDecoder", scriptedDecoderManifest(g, {9})));
-    auto values = Platform::CoreML::MLDictionaryFeatureProvider(
-        Platform::CoreML::KindFeatures::zeroValues(model->modelDescription().inputDescriptionsByName));
-    const auto asynchronous = asyncPrediction(*model, values, {});
-    const auto direct = model->prediction(values);
-    EXPECT_EQ(asynchronous->featureNames(), direct->featureNames());
-    EXPECT_EQ(asynchronous->featureValue("logits")->multiArrayValue()->number(9),
-              direct->featureValue("logits")->multiArrayValue()->number(9));
-
-    const Platform::CoreML::MLDictionaryFeatureProvider incomplete({});
-    EXPECT_THROW(asyncPrediction(*model, incomplete, {}), Platform::CoreML::MLModelError);
-
-    const struct {
-        int raw;
-        const char* description;
-        const char* displayName;
-    } names[] = {{0, "cpuOnly", "CPU"}, {1, "cpuAndGPU", "GPU"}, {2, "all", "All"},
-                 {3, "cpuAndNeuralEngine", "Neural Engine"}, {7, "unknown", "Unknown"}};
-    for (const auto& n : names) {
-        EXPECT_EQ(description(static_cast<MLComputeUnits>(n.raw)), n.description);
-        EXPECT_EQ(displayName(static_cast<MLComputeUnits>(n.raw)), n.displayName);
-    }
 }

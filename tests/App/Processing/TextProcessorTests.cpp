@@ -1,6 +1,6 @@
 #include "App/Processing/TextProcessor.h"
 
-#include "Doubles/RecordingCommandEffects.h"
+#include "App/Doubles/RecordingCommandEffects.h"
 
 #include <gtest/gtest.h>
 

@@ -57,32 +57,3 @@ TEST(SmartFormatter, RepairsArtefactsContractionsAndCapitals)
     const QEL::SmartFormatter formatter;
     for (const auto& c : cases) EXPECT_EQ(formatter.format(c.input, AppContext::general), c.expected) << c.input;
 }
-
-TEST(AppContext, ClassifiesTheFrontmostApplicationInOrder)
-{
-    const struct {
-        const char* name;
-        const char* identifier;
-        AppContext::Kind expected;
-    } cases[] = {
-        {"Thunderbird Mail", "mail.thunderbird", AppContext::email},
-        {"Outlook", "", AppContext::email},
-        {"Mailspring Code", "", AppContext::email}, // mail is tested first
-        {"Slack", "slack", AppContext::teamChat},
-        {"Chat", "com.slack.desktop", AppContext::teamChat},
-        {"Telegram", "telegram-desktop", AppContext::messaging},
-        {"discord", "", AppContext::messaging},
-        {"Visual Studio Code", "code", AppContext::codeEditor},
-        {"Neovim", "nvim", AppContext::codeEditor},
-        {"Alacritty", "Alacritty", AppContext::terminal},
-        {"Gnome-terminal", "gnome-terminal-server", AppContext::terminal},
-        {"Firefox", "Navigator", AppContext::general},
-        {"", "slack", AppContext::teamChat},
-    };
-    for (const auto& c : cases) {
-        Platform::FrontmostApplication application{c.name, c.identifier};
-        EXPECT_EQ(AppContext::classify(application), c.expected) << c.name;
-    }
-    EXPECT_EQ(AppContext::classify(std::nullopt), AppContext::general);
-    EXPECT_EQ(AppContext::classify(Platform::FrontmostApplication{}), AppContext::general);
-}

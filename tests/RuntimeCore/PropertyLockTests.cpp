@@ -1,6 +1,4 @@
 #include "RuntimeCore/PropertyLock.h"
-#include "RuntimeCore/RuntimeCoreError.h"
-#include "RuntimeCore/UnfairLock.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -9,23 +7,6 @@
 #include <thread>
 
 using RuntimeCore::PropertyLock;
-
-TEST(RuntimeCoreError, DescriptionIsTheMessageUnchanged)
-{
-    for (std::string message : {"", "Model folder \"x\" is missing", "100% broken\n"}) {
-        auto error = RuntimeCore::RuntimeCoreError::invalidConfiguration(message);
-        EXPECT_EQ(error.what(), message);
-        EXPECT_EQ(error.kind(), RuntimeCore::RuntimeCoreError::Kind::invalidConfiguration);
-    }
-}
-
-TEST(UnfairLock, ABodyThatThrowsLeavesTheLockFree)
-{
-    RuntimeCore::UnfairLock lock;
-    EXPECT_THROW(lock.withLock([]() -> int { throw std::runtime_error("body failed"); }), std::runtime_error);
-    // A lock left held would make this try fail.
-    EXPECT_EQ(lock.withLock([] { return 42; }), 42);
-}
 
 TEST(PropertyLock, EightConcurrentChangersLoseNoUpdate)
 {

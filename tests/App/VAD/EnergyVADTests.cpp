@@ -1,11 +1,7 @@
 #include "App/VAD/EnergyVAD.h"
-#include "App/VAD/SileroVAD.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <vector>
 
 using QEL::EnergyVAD;
@@ -82,44 +78,4 @@ TEST(EnergyVAD, ResetWhileOpenForgetsTheUtterance)
     for (int frame = 0; frame < 3; ++frame)
         EXPECT_EQ(vad.process(quiet), VADResult::silence);
     EXPECT_EQ(vad.process(quiet), VADResult::endpoint);
-}
-
-TEST(SileroVAD, ConstructionFailsEvenWhenTheModelExists)
-{
-    const auto folder = std::filesystem::path(testing::TempDir()) / "silero-present";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "silero_vad.onnx") << "model";
-    ASSERT_EQ(QEL::SileroVAD::findModelPath(folder), (folder / "silero_vad.onnx").string());
-    try {
-        QEL::SileroVAD vad(*QEL::SileroVAD::findModelPath(folder), 0.5f, 400);
-        FAIL() << "construction succeeded";
-    } catch (const QEL::SileroVADError& error) {
-        EXPECT_EQ(error.kind(), QEL::SileroVADError::Kind::onnxRuntimeUnavailable);
-        EXPECT_STREQ(error.what(), "ONNX Runtime not available — using EnergyVAD");
-    }
-}
-
-TEST(SileroVAD, ModelIsFoundInResourcesBesideOrFourFoldersAbove)
-{
-    const auto root = std::filesystem::path(testing::TempDir()) / "silero-search";
-    std::filesystem::remove_all(root);
-    const auto program = root / "a" / "b" / "c" / "d" / "bin";
-    std::filesystem::create_directories(program);
-    EXPECT_EQ(QEL::SileroVAD::findModelPath(program), std::nullopt);
-
-    std::filesystem::create_directories(root / "a" / "Resources");
-    std::ofstream(root / "a" / "Resources" / "silero_vad.onnx") << "model";
-    EXPECT_EQ(QEL::SileroVAD::findModelPath(program), (root / "a" / "Resources" / "silero_vad.onnx").string());
-
-    std::filesystem::create_directories(root / "a" / "b" / "c" / "d" / "Resources");
-    std::ofstream(root / "a" / "b" / "c" / "d" / "Resources" / "silero_vad.onnx") << "model";
-    EXPECT_EQ(QEL::SileroVAD::findModelPath(program),
-              (root / "a" / "b" / "c" / "d" / "Resources" / "silero_vad.onnx").string());
-}
-
-TEST(SileroVAD, ErrorDescriptions)
-{
-    EXPECT_STREQ(QEL::SileroVADError::missingOutput("out").what(), "Missing output tensor: out");
-    EXPECT_STREQ(QEL::SileroVADError::modelNotFound("/m").what(), "Silero VAD model not found at: /m");
-    EXPECT_STREQ(QEL::SileroVADError::sessionNotInitialized().what(), "ONNX session not initialized");
 }
