@@ -18,6 +18,7 @@ set(QEL_THREAD_TEST_FILES
   App/Utils/FileLoggerTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
+  Platform/Clipboard/ClipboardTests.cpp
   Platform/Concurrency/MainThreadTests.cpp
   Platform/Concurrency/ParallelForTests.cpp
   Platform/CoreML/Kinds/WhisperModelKindsTests.cpp

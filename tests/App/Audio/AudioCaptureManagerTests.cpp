@@ -1,6 +1,6 @@
 #include "App/Audio/AudioCaptureManager.h"
 
-#include "../Doubles/DebugLogFile.h"
+#include "App/Doubles/DebugLogFile.h"
 #include "Platform/Vector/RootMeanSquare.h"
 #include "Support/CoreApplication.h"
 #include "Support/DesktopTest.h"

@@ -1,6 +1,6 @@
 #include "App/Audio/AudioDeviceManager.h"
 
-#include "../Doubles/DebugLogFile.h"
+#include "App/Doubles/DebugLogFile.h"
 #include "Support/CoreApplication.h"
 #include "Support/DesktopTest.h"
 #include "Support/Shell.h"

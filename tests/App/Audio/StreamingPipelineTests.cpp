@@ -1,18 +1,17 @@
 #include "App/Audio/StreamingPipeline.h"
 #include "App/VAD/EnergyVAD.h"
-#include "App/Utils/FileLogger.h"
 
-#include "Platform/Vector/FiniteSamples.h"
-#include "Support/TestEnvironment.h"
-
-#include "App/Doubles/RecordingCommandEffects.h"
+#include "App/Doubles/DebugLogFile.h"
 #include "App/Doubles/PipelineFakes.h"
+#include "App/Doubles/RecordingCommandEffects.h"
+#include "Platform/Vector/FiniteSamples.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <iterator>
 
 using QEL::StreamingPipeline;
 using testing::ElementsAre;
@@ -339,19 +338,15 @@ TEST_F(StreamingPipelineTest, SpokenCommandIsExecutedNotInserted)
 
 TEST_F(StreamingPipelineTest, FrameStatisticsAreLoggedEveryTwentiethActiveFrame)
 {
-    TestSupport::TemporaryFolder folder;
-    QEL::FileLogger::setLogPathForTesting(folder / "debug.log");
+    QEL::Testing::DebugLogFile log;
     speak(1, 5); // not active: not counted
     pipeline->start();
     pause(45);
     pipeline->stop();
-    QEL::FileLogger::setLogPathForTesting({});
 
-    std::ifstream log(folder / "debug.log");
     std::vector<std::string> statistics;
-    for (std::string line; std::getline(log, line);)
-        if (const auto at = line.find("Audio frame #"); at != std::string::npos)
-            statistics.push_back(line.substr(at));
+    std::ranges::copy_if(log.messages(), std::back_inserter(statistics),
+                         [](const std::string& message) { return message.starts_with("Audio frame #"); });
     EXPECT_THAT(statistics, ElementsAre("Audio frame #20: 1600 samples, RMS=0.001000, level=0.0100",
                                         "Audio frame #40: 1600 samples, RMS=0.001000, level=0.0100"));
 }

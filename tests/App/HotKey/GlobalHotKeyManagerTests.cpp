@@ -1,6 +1,6 @@
 #include "App/HotKey/GlobalHotKeyManager.h"
 
-#include "App/Utils/FileLogger.h"
+#include "App/Doubles/DebugLogFile.h"
 #include "HotKey/HotKeysController.h"
 #include "Platform/Desktop/X11Connection.h"
 
@@ -14,12 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
 using HotKey::HotKeysController;
 using HotKey::Key;
 using HotKey::ModifierFlags;
-using QEL::FileLogger;
 using QEL::GlobalHotKeyManager;
 
 namespace {
@@ -33,34 +31,23 @@ protected:
     {
         Base::SetUp();
         TestSupport::ensureCoreApplication();
-        FileLogger::setLogPathForTesting(folder / "qel_debug.log");
     }
     void TearDown() override
     {
         manager.setHotKey(nullptr);
-        FileLogger::setLogPathForTesting({});
         Base::TearDown();
-    }
-
-    // The messages of the debug log, without their times.
-    std::vector<std::string> logged() const
-    {
-        std::ifstream file(folder / "qel_debug.log");
-        std::vector<std::string> messages;
-        for (std::string line; std::getline(file, line);)
-            messages.push_back(line.substr(line.find("] ") + 2));
-        return messages;
     }
 
     // Presses Alt+Shift+Space and waits until the press has been handled.
     void pressOptionShiftSpace()
     {
-        auto fired = [&] { return std::ranges::count(logged(), "HOTKEY FIRED!"); };
+        auto fired = [&] { return std::ranges::count(log.messages(), "HOTKEY FIRED!"); };
         const long before = fired();
         TestSupport::pressKeys({XK_Alt_L, XK_Shift_L, XK_space});
         ASSERT_TRUE(TestSupport::waitUntil([&] { return fired() > before; }));
     }
 
+    QEL::Testing::DebugLogFile log;
     TestSupport::TemporaryFolder folder;
     Platform::UserDefaults defaults{folder / "QEL.json"};
     GlobalHotKeyManager manager{defaults};
@@ -150,7 +137,7 @@ TEST_F(GlobalHotKeyManagerTest, WithoutADisplayApplyingFailsClearlyAndNothingIsR
     const std::string refusal = "Cannot register the hot key \u2325\u21E7\u2423: No X display: DISPLAY is not set";
     EXPECT_EQ(manager.applyBinding(), refusal);
     EXPECT_EQ(manager.hotKey(), nullptr);
-    EXPECT_EQ(logged(), std::vector<std::string>{"HotKey registration failed: " + refusal});
+    EXPECT_EQ(log.messages(), std::vector<std::string>{"HotKey registration failed: " + refusal});
 }
 
 TEST_F(GlobalHotKeyManagerOnDesktop, EachPressTogglesOnceAndReapplyingKeepsOneHotKey)
@@ -172,7 +159,7 @@ TEST_F(GlobalHotKeyManagerOnDesktop, EachPressTogglesOnceAndReapplyingKeepsOneHo
     manager.onToggle = nullptr;
     pressOptionShiftSpace();
     EXPECT_EQ(toggles, 2);
-    EXPECT_EQ(logged(),
+    EXPECT_EQ(log.messages(),
               (std::vector<std::string>{"HotKey registered: \u2325\u21E7Space", "HOTKEY FIRED!",
                                         "HotKey registered: \u2325\u21E7Space", "HOTKEY FIRED!", "HOTKEY FIRED!"}));
 
@@ -206,7 +193,7 @@ TEST_F(GlobalHotKeyManagerOnDesktop, ARefusedBindingIsReportedAndTheWorkingOneSt
     ASSERT_NE(manager.hotKey(), nullptr);
     pressOptionShiftSpace();
     EXPECT_EQ(toggles, 1);
-    EXPECT_EQ(logged(), (std::vector<std::string>{"HotKey registered: \u2325\u21E7Space",
-                                                  "HotKey registration failed: " + refusal,
-                                                  "HotKey registered: \u2325\u21E7Space", "HOTKEY FIRED!"}));
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{"HotKey registered: \u2325\u21E7Space",
+                                                        "HotKey registration failed: " + refusal,
+                                                        "HotKey registered: \u2325\u21E7Space", "HOTKEY FIRED!"}));
 }

@@ -1,5 +1,7 @@
 #include "App/VAD/SileroVAD.h"
 
+#include "Support/TestEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,12 +9,11 @@
 
 TEST(SileroVAD, ConstructionFailsEvenWhenTheModelExists)
 {
-    const auto folder = std::filesystem::path(testing::TempDir()) / "silero-present";
-    std::filesystem::create_directories(folder);
+    const TestSupport::TemporaryFolder folder;
     std::ofstream(folder / "silero_vad.onnx") << "model";
-    ASSERT_EQ(QEL::SileroVAD::findModelPath(folder), (folder / "silero_vad.onnx").string());
+    ASSERT_EQ(QEL::SileroVAD::findModelPath(folder.path()), (folder / "silero_vad.onnx").string());
     try {
-        QEL::SileroVAD vad(*QEL::SileroVAD::findModelPath(folder), 0.5f, 400);
+        QEL::SileroVAD vad(*QEL::SileroVAD::findModelPath(folder.path()), 0.5f, 400);
         FAIL() << "construction succeeded";
     } catch (const QEL::SileroVADError& error) {
         EXPECT_EQ(error.kind(), QEL::SileroVADError::Kind::onnxRuntimeUnavailable);
@@ -22,8 +23,8 @@ TEST(SileroVAD, ConstructionFailsEvenWhenTheModelExists)
 
 TEST(SileroVAD, ModelIsFoundInResourcesBesideOrFourFoldersAbove)
 {
-    const auto root = std::filesystem::path(testing::TempDir()) / "silero-search";
-    std::filesystem::remove_all(root);
+    const TestSupport::TemporaryFolder folder;
+    const std::filesystem::path& root = folder.path();
     const auto program = root / "a" / "b" / "c" / "d" / "bin";
     std::filesystem::create_directories(program);
     EXPECT_EQ(QEL::SileroVAD::findModelPath(program), std::nullopt);

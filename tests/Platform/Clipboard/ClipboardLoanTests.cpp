@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using Platform::ClipboardLoan;
 using TestSupport::ClipboardContents;
 using When = Platform::ClipboardLoan::WhenEmptyBefore;
@@ -48,19 +46,6 @@ struct ClipboardLoanTest : TestSupport::DesktopTest {
 };
 
 } // namespace
-
-TEST(Clipboard, OnlyTheMainThreadOfAGraphicalApplicationUsesIt)
-{
-    std::string refusal;
-    std::thread([&] {
-        try {
-            Platform::clipboardContents();
-        } catch (const Platform::ClipboardUnavailable& error) {
-            refusal = error.what();
-        }
-    }).join();
-    EXPECT_EQ(refusal, "The clipboard can only be used on the main thread");
-}
 
 TEST_F(ClipboardLoanTest, EveryFormAnotherApplicationOfferedComesBackAfterThePaste)
 {

@@ -1,17 +1,17 @@
 #include "Platform/Desktop/FrontmostApplication.h"
 
 #include "Support/DesktopTest.h"
+#include "Support/TestEnvironment.h"
 #include "Support/TestWindow.h"
 #include "Support/Waiting.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 
 TEST(FrontmostApplication, NoneWithoutADisplay)
 {
-    ::unsetenv("DISPLAY");
+    const TestSupport::ScopedEnvironment noDisplay("DISPLAY", std::nullopt);
     EXPECT_EQ(Platform::frontmostApplication(), std::nullopt);
 }
 
