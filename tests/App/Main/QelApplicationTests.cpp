@@ -200,6 +200,8 @@ TEST_F(QelApplicationTest, AFileThatIsNoModelShowsTheLoadErrorAndTheProgramRunsO
 {
     installModel("this is not a model file");
     start();
+    // The error is a line of its own, written just after the load's end.
+    ASSERT_TRUE(waitForLog("ERROR: Failed to load model: "));
     EXPECT_TRUE(logHoldsInOrder({"Engine load done. isModelLoaded=false", "ERROR: Failed to load model: "}));
 
     postToggle();
