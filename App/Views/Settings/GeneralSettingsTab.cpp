@@ -75,9 +75,8 @@ void GeneralSettingsTab::addSystemSection()
     launchAtLogin_ = new QCheckBox("Launch at login");
     section->addWidget(launchAtLogin_);
     connect(launchAtLogin_, &QCheckBox::toggled, this, &GeneralSettingsTab::changeLaunchAtLogin);
-    launchAtLoginFailure_ = styledLabel({}, TextStyle::caption);
+    launchAtLoginFailure_ = wrappingLabel({}, TextStyle::caption);
     setTextColor(launchAtLoginFailure_, Qt::red);
-    launchAtLoginFailure_->setWordWrap(true);
     launchAtLoginFailure_->hide();
     section->addWidget(launchAtLoginFailure_);
 
@@ -109,11 +108,10 @@ void GeneralSettingsTab::addAccessibilitySection()
     row->addWidget(openSettings_);
     section->addLayout(row);
 
-    noSettingsNote_ = styledLabel("This desktop has no accessibility settings to open. On X11, typing into other "
-                                  "applications needs no permission, only an X server that offers the XTEST "
-                                  "extension.",
-                                  TextStyle::caption, Emphasis::secondary);
-    noSettingsNote_->setWordWrap(true);
+    noSettingsNote_ = wrappingLabel("This desktop has no accessibility settings to open. On X11, typing into other "
+                                    "applications needs no permission, only an X server that offers the XTEST "
+                                    "extension.",
+                                    TextStyle::caption, Emphasis::secondary);
     noSettingsNote_->hide();
     section->addWidget(noSettingsNote_);
 }

@@ -29,13 +29,6 @@ std::string trimmed(const QString& text)
     return std::string(Platform::trimming(utf8, Platform::CharacterSet::whitespacesAndNewlines));
 }
 
-QLabel* wrappingLabel(const QString& text, TextStyle style, Emphasis emphasis = Emphasis::primary)
-{
-    QLabel* label = styledLabel(text, style, emphasis);
-    label->setWordWrap(true);
-    return label;
-}
-
 // Removes and deletes every row of a layout.
 void clear(QLayout* layout)
 {
@@ -141,7 +134,7 @@ void VocabularyView::showWords()
     }
     for (const std::string& word : words_) {
         auto* row = new QHBoxLayout;
-        QLabel* text = styledLabel(QString::fromStdString(word), TextStyle::body);
+        QLabel* text = wrappingLabel(QString::fromStdString(word), TextStyle::body);
         text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         auto* remove = new QToolButton;
         remove->setAutoRaise(true);
@@ -152,8 +145,7 @@ void VocabularyView::showWords()
         // finish handling its click.
         connect(
             remove, &QToolButton::clicked, this, [this, word] { removeWord(word); }, Qt::QueuedConnection);
-        row->addWidget(text);
-        row->addStretch();
+        row->addWidget(text, 1);
         row->addWidget(remove);
         wordRows_->addLayout(row);
     }

@@ -41,6 +41,16 @@ QLabel* styledLabel(const QString& text, TextStyle style, Emphasis emphasis, QWi
     return label;
 }
 
+QLabel* wrappingLabel(const QString& text, TextStyle style, Emphasis emphasis, QWidget* parent)
+{
+    QLabel* label = styledLabel(text, style, emphasis, parent);
+    label->setWordWrap(true);
+    QSizePolicy policy = label->sizePolicy();
+    policy.setHorizontalPolicy(QSizePolicy::Ignored);
+    label->setSizePolicy(policy);
+    return label;
+}
+
 void setTextColor(QLabel* label, const QColor& color)
 {
     QPalette palette = label->palette();

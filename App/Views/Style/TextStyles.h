@@ -26,6 +26,13 @@ QColor foreground(Emphasis emphasis, const QPalette& palette);
 QLabel* styledLabel(const QString& text, TextStyle style, Emphasis emphasis = Emphasis::primary,
                     QWidget* parent = nullptr);
 
+// A styled label whose text wraps at blanks to the width the layout gives it.
+// It asks for no width of its own, so a long word (the user's own, or a path
+// in an error) never widens the window and pushes the controls beside it out
+// of sight: a word longer than a line is cut off at the label's edge instead.
+QLabel* wrappingLabel(const QString& text, TextStyle style, Emphasis emphasis = Emphasis::primary,
+                      QWidget* parent = nullptr);
+
 // Draws the label's text in `color`.
 void setTextColor(QLabel* label, const QColor& color);
 

@@ -73,7 +73,11 @@ TEST_F(SettingsWindowTest, OpeningAgainBringsTheOneOpenWindowToTheFrontAndClosin
 // shows them, for a person to check that nothing is clipped.
 TEST_F(SettingsWindowTest, EveryTabAndItsStatesAtTheWindowsSize)
 {
-    defaults.set(std::vector<std::string>{"Tolvek", "RadozodEri", "Kubernetes"}, "customVocabulary");
+    const std::vector<std::string> words{
+        "Tolvek", "RadozodEri", "Kubernetes",
+        "Pneumonoultramicroscopicsilicovolcanoconiosis-Supercalifragilisticexpialidocious-Incorporated",
+        "the quick brown fox jumps over the lazy dog and then jumps over every other dog in the park"};
+    defaults.set(words, "customVocabulary");
     state->setSelectedLanguage("de");
     // No display to type on, no desktop settings to open, no autostart folder.
     std::optional<TestSupport::ScopedEnvironment> noDisplay(std::in_place, "DISPLAY", std::nullopt);
@@ -103,8 +107,8 @@ TEST_F(SettingsWindowTest, EveryTabAndItsStatesAtTheWindowsSize)
         QCoreApplication::processEvents();
     vocabulary->verticalScrollBar()->setValue(vocabulary->verticalScrollBar()->maximum());
     screenshot("Vocabulary-end");
-    for (const QString word : {"Tolvek", "RadozodEri", "Kubernetes"}) {
-        findNamed<QToolButton>(*window, "Remove " + word)->click();
+    for (const std::string& word : words) {
+        findNamed<QToolButton>(*window, "Remove " + QString::fromStdString(word))->click();
         QCoreApplication::processEvents();
     }
     vocabulary->verticalScrollBar()->setValue(0);

@@ -1,5 +1,7 @@
 #include "App/Views/Settings/VocabularyView.h"
 
+#include "App/Views/Settings/SettingsView.h"
+
 #include "App/Views/Settings/SettingsFixture.h"
 
 #include <QCoreApplication>
@@ -118,4 +120,28 @@ TEST_F(VocabularyViewTest, OpensOnTheStoredVocabularyAndStoresTheSampleSentenceA
     // Words are shown as typed, never as markup.
     enter(view, "<b>bold</b>");
     EXPECT_TRUE(showsText(view, "<b>bold</b>"));
+}
+
+// A long entry must not widen the page, or the buttons to its right (every
+// word's "Remove", "Add") end up beyond the window's edge, out of reach.
+TEST_F(VocabularyViewTest, LongEntriesWrapWithinThePageAndKeepEveryButtonInReach)
+{
+    defaults.set(Words{"Pneumonoultramicroscopicsilicovolcanoconiosis-Supercalifragilisticexpialidocious-Incorporated",
+                       "the quick brown fox jumps over the lazy dog and then jumps over every other dog in the park",
+                       "QEL"},
+                 "customVocabulary");
+    VocabularyView view(defaults);
+    view.resize(QEL::SettingsView::fixedSize);
+    view.show();
+    QCoreApplication::processEvents();
+
+    EXPECT_LE(view.widget()->width(), view.viewport()->width());
+    std::vector<const QWidget*> buttons{findNamed<QPushButton>(view, "Add")};
+    for (const QToolButton* remove : view.findChildren<QToolButton*>())
+        buttons.push_back(remove);
+    ASSERT_EQ(buttons.size(), 4u);
+    for (const QWidget* button : buttons) {
+        const QRect inPage(button->mapTo(view.widget(), QPoint(0, 0)), button->size());
+        EXPECT_LE(inPage.right(), view.viewport()->width()) << button->accessibleName().toStdString();
+    }
 }
