@@ -16,6 +16,10 @@ KeyValueCacheView KeyValueCacheView::positionMajor(const float* keys, const floa
 KeyValueCacheView KeyValueCacheView::channelMajor(const float* keys, const float* values, int capacity, int width,
                                                   std::optional<int> positions)
 {
+    // A single position is also a position-major row; said so, no stride is
+    // mistaken for the other.
+    if (capacity == 1)
+        return positionMajor(keys, values, capacity, width, positions);
     return {keys, values, static_cast<long>(capacity) * width, 1, capacity, positions};
 }
 

@@ -135,3 +135,31 @@ TEST(WhisperDecoder, ABatchGivesWhatOneStepPerTokenGives)
                 }
     }
 }
+
+// A channel-major cache of a single position is read as that position, as a
+// caller that gathers the positions a token sees may hand over just one.
+TEST(WhisperDecoder, ACacheOfOnePositionIsReadInEitherLayout)
+{
+    const auto model = smallRandomModel(51865);
+    const auto encoded = encode(model);
+    WhisperDecoder decoder(model);
+    CrossAttentionCache cross;
+    decoder.computeCrossAttention(encoded.data(), cross);
+    const int width = model.hparams.nTextState;
+
+    Cache cache(model, false);
+    std::vector<float> expected(static_cast<size_t>(model.hparams.nVocab)), logits(expected.size());
+    cache.decode(decoder, cross, {&kTokens[0], 1}, 0, nullptr);
+    std::vector<float> keys, values;
+    for (int l = 0; l < model.hparams.nTextLayer; ++l)
+        for (int c = 0; c < width; ++c) {
+            keys.push_back(cache.key(l, 0, c));
+            values.push_back(cache.value(l, 0, c));
+        }
+    std::vector<float> newKeys(keys.size()), newValues(keys.size());
+    decoder.step(kTokens[1], 1, KeyValueCacheView::positionMajor(keys.data(), values.data(), 1, width), cross,
+                 newKeys.data(), newValues.data(), expected.data());
+    decoder.step(kTokens[1], 1, KeyValueCacheView::channelMajor(keys.data(), values.data(), 1, width), cross,
+                 newKeys.data(), newValues.data(), logits.data());
+    EXPECT_EQ(logits, expected);
+}
