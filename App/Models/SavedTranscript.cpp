@@ -75,11 +75,7 @@ std::optional<SavedTranscript> SavedTranscript::dictation(std::string_view sessi
 
 std::string SavedTranscript::generateTitle(std::string_view text, Platform::Date date)
 {
-    const std::string_view opening = Platform::graphemePrefix(text, titleTextLength);
-    std::string title = Platform::formatMediumDateShortTime(date) + " — " + std::string(opening);
-    if (opening.size() < text.size())
-        title += "...";
-    return title;
+    return Platform::formatMediumDateShortTime(date) + " — " + Platform::graphemePrefix(text, titleTextLength, "...");
 }
 
 std::int64_t SavedTranscript::countWords(std::string_view text)

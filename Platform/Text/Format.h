@@ -3,6 +3,8 @@
 // printf-style formatting into a string ("%8.2f", "%.3f"), for reports whose
 // layout is fixed by printf conversions.
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -17,6 +19,20 @@ std::string formatted(const char* format, Arguments... arguments)
     std::string text(static_cast<std::size_t>(length), '\0');
     std::snprintf(text.data(), text.size() + 1, format, arguments...);
     return text;
+}
+
+// `value` truncated toward zero to a whole number, as "%lld" writes it: 245.9
+// gives "245". Beyond the range of 64-bit integers it gives the nearer end,
+// and NaN gives "0", so no value is undefined.
+inline std::string wholeNumberText(double value)
+{
+    if (std::isnan(value))
+        return "0";
+    if (value >= 0x1p63)
+        return std::to_string(INT64_MAX);
+    if (value < -0x1p63)
+        return std::to_string(INT64_MIN);
+    return std::to_string(static_cast<long long>(value));
 }
 
 } // namespace Platform

@@ -72,6 +72,13 @@ std::string_view graphemePrefix(std::string_view text, std::size_t count) {
     return text.substr(0, end);
 }
 
+std::string graphemePrefix(std::string_view text, std::size_t count, std::string_view ellipsis) {
+    const std::string_view prefix = graphemePrefix(text, count);
+    std::string result(prefix);
+    if (prefix.size() < text.size()) result += ellipsis;
+    return result;
+}
+
 std::string_view dropLastGraphemes(std::string_view text, std::size_t count) {
     if (count == 0) return text;
     std::vector<std::string_view> clusters = graphemeClusters(text);

@@ -4,6 +4,7 @@
 // with a combining accent, a flag, or "\r\n" each count as one character.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,8 @@ std::size_t graphemeCount(std::string_view text);
 
 // The first `count` characters (the whole text when it has fewer).
 std::string_view graphemePrefix(std::string_view text, std::size_t count);
+// The first `count` characters, followed by `ellipsis` when the text has more.
+std::string graphemePrefix(std::string_view text, std::size_t count, std::string_view ellipsis);
 // The text without its last `count` characters (empty when it has fewer).
 std::string_view dropLastGraphemes(std::string_view text, std::size_t count = 1);
 // The first and the last character; empty for an empty text.

@@ -38,6 +38,8 @@ TEST(Graphemes, CutAtCharacterBoundaries)
     EXPECT_EQ(graphemePrefix(text, 1), "e\u0301");
     EXPECT_EQ(graphemePrefix(text, 2), "e\u0301\U0001F1E9\U0001F1EA");
     EXPECT_EQ(graphemePrefix(text, 9), text);
+    EXPECT_EQ(graphemePrefix(text, 4, "..."), text);
+    EXPECT_EQ(graphemePrefix(text, 3, "..."), "e\u0301\U0001F1E9\U0001F1EAx...");
     EXPECT_EQ(dropLastGraphemes(text), "e\u0301\U0001F1E9\U0001F1EAx");
     EXPECT_EQ(dropLastGraphemes(text, 3), "e\u0301");
     EXPECT_EQ(dropLastGraphemes(text, 4), "");

@@ -2,11 +2,13 @@
 
 #include <QFontMetrics>
 #include <QIconEngine>
+#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -143,22 +145,121 @@ void drawTarget(QPainter& painter, const QColor& color)
     painter.fillPath(circle({10, 10}, 1.8), color);
 }
 
+// Five bars of a sound wave across `box`: few enough to stay apart at the
+// size of a letter.
+void drawWave(QPainter& painter, const QRectF& box, const QColor& color)
+{
+    constexpr std::array<qreal, 5> heights{0.4, 0.75, 1.0, 0.6, 0.3};
+    const qreal step = box.width() / heights.size();
+    painter.setPen(QPen(color, step * 0.6, Qt::SolidLine, Qt::RoundCap));
+    for (std::size_t i = 0; i < heights.size(); ++i) {
+        const qreal x = box.left() + step * (qreal(i) + 0.5);
+        const qreal half = box.height() * heights[i] / 2;
+        painter.drawLine(QPointF(x, box.center().y() - half), QPointF(x, box.center().y() + half));
+    }
+}
+
+// White waves on a solid disc, readable on light and dark panels alike.
+void drawWaveformDisc(QPainter& painter, const QColor& color)
+{
+    painter.fillPath(circle({10, 10}, 9.2), color);
+    QColor white(Qt::white);
+    white.setAlphaF(color.alphaF());
+    drawWave(painter, QRectF(5, 5.8, 10, 8.4), white);
+}
+
+void drawMicrophone(QPainter& painter, const QColor& color, bool filled)
+{
+    const QRectF head(7.1, 1.7, 5.8, 10.4);
+    if (filled)
+        painter.setBrush(color);
+    painter.drawRoundedRect(head, 2.9, 2.9);
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath stand(QPointF(4.6, 8.8));
+    stand.cubicTo(QPointF(4.6, 16.2), QPointF(15.4, 16.2), QPointF(15.4, 8.8));
+    painter.drawPath(stand);
+    painter.drawLine(QPointF(10, 14.6), QPointF(10, 17.9));
+    painter.drawLine(QPointF(7.1, 17.9), QPointF(12.9, 17.9));
+}
+
+void drawMicSlash(QPainter& painter, const QColor& color)
+{
+    drawMicrophone(painter, color, false);
+    painter.drawLine(QPointF(2.9, 2.1), QPointF(17.1, 17.9));
+}
+
+void drawStopFill(QPainter& painter, const QColor& color)
+{
+    QPainterPath square;
+    square.addRoundedRect(QRectF(3.3, 3.3, 13.4, 13.4), 2.5, 2.5);
+    painter.fillPath(square, color);
+}
+
+void drawArrowDownCircle(QPainter& painter)
+{
+    painter.drawEllipse(QPointF(10, 10), 8.3, 8.3);
+    painter.drawLine(QPointF(10, 5.4), QPointF(10, 13.8));
+    painter.drawPolyline(QPolygonF{QPointF(6.3, 10.4), QPointF(10, 14.2), QPointF(13.7, 10.4)});
+}
+
+void drawCheckmark(QPainter& painter, const QColor& color)
+{
+    painter.setPen(QPen(color, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF{QPointF(4.6, 10.4), QPointF(8.3, 14.2), QPointF(15.4, 5.8)});
+}
+
+void drawExclamationmarkTriangle(QPainter& painter, const QColor& color)
+{
+    painter.drawPolygon(QPolygonF{QPointF(10, 2.1), QPointF(18.3, 17.1), QPointF(1.7, 17.1)});
+    painter.drawLine(QPointF(10, 7.1), QPointF(10, 11.3));
+    painter.fillPath(circle({10, 14.2}, 1), color);
+}
+
+void drawXmark(QPainter& painter, const QColor& color)
+{
+    painter.setPen(QPen(color, 2.2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(4.2, 4.2), QPointF(15.8, 15.8));
+    painter.drawLine(QPointF(15.8, 4.2), QPointF(4.2, 15.8));
+}
+
 void draw(QPainter& painter, Symbol symbol, const QColor& color)
 {
     painter.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     switch (symbol) {
+    case Symbol::arrowDownCircle: drawArrowDownCircle(painter); break;
     case Symbol::bolt: drawBolt(painter, color); break;
     case Symbol::brain: drawBrain(painter); break;
+    case Symbol::checkmark: drawCheckmark(painter, color); break;
     case Symbol::checkmarkCircleFill: drawFilledCircle(painter, color, checkmark()); break;
     case Symbol::clockArrowCirclepath: drawClockArrowCirclepath(painter); break;
+    case Symbol::exclamationmarkTriangle: drawExclamationmarkTriangle(painter, color); break;
     case Symbol::gear: drawGear(painter, color); break;
     case Symbol::infoCircle: drawInfoCircle(painter, color); break;
     case Symbol::internalDrive: drawInternalDrive(painter, color); break;
+    case Symbol::micFill: drawMicrophone(painter, color, true); break;
+    case Symbol::micSlash: drawMicSlash(painter, color); break;
     case Symbol::sliderHorizontal3: drawSliderHorizontal3(painter, color); break;
+    case Symbol::stopFill: drawStopFill(painter, color); break;
     case Symbol::target: drawTarget(painter, color); break;
     case Symbol::textBookClosed: drawTextBookClosed(painter); break;
+    case Symbol::waveform: drawWave(painter, QRectF(1.5, 2.5, 17, 15), color); break;
+    case Symbol::waveformCircle:
+    case Symbol::waveformCircleFill: drawWaveformDisc(painter, color); break;
+    case Symbol::xmark: drawXmark(painter, color); break;
     case Symbol::xmarkCircleFill: drawFilledCircle(painter, color, xmark()); break;
     }
+}
+
+// The theme's icon with every pixel in `color`, at its own opacity.
+QImage silhouette(const QIcon& icon, QSizeF size, qreal scale, const QColor& color)
+{
+    QImage image((size * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    icon.paint(&painter, image.rect());
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), color);
+    return image;
 }
 
 // Paints the symbol into whatever square it is asked for.
@@ -172,9 +273,17 @@ public:
         if (mode == QIcon::Disabled)
             color.setAlphaF(color.alphaF() * 0.4f);
         const qreal side = std::min(rect.width(), rect.height());
+        const QRectF square(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2, side, side);
+        // Asked at each drawing, so a theme the desktop switches to later counts.
+        const char* name = themeIconName(symbol_);
+        if (name && QIcon::hasThemeIcon(QString::fromLatin1(name))) {
+            painter->drawImage(square, silhouette(QIcon::fromTheme(QString::fromLatin1(name)), square.size(),
+                                                  painter->device()->devicePixelRatioF(), color));
+            return;
+        }
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
-        painter->translate(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2);
+        painter->translate(square.topLeft());
         painter->scale(side / grid, side / grid);
         draw(*painter, symbol_, color);
         painter->restore();
@@ -197,6 +306,20 @@ private:
 };
 
 } // namespace
+
+const char* themeIconName(Symbol symbol)
+{
+    switch (symbol) {
+    case Symbol::arrowDownCircle: return "go-down";
+    case Symbol::checkmark: return "object-select";
+    case Symbol::exclamationmarkTriangle: return "dialog-warning";
+    case Symbol::micFill: return "audio-input-microphone";
+    case Symbol::micSlash: return "microphone-sensitivity-muted";
+    case Symbol::stopFill: return "media-playback-stop";
+    case Symbol::xmark: return "window-close";
+    default: return nullptr;
+    }
+}
 
 QIcon symbolIcon(Symbol symbol, const QColor& color)
 {

@@ -9,24 +9,40 @@ class QWidget;
 
 namespace QEL {
 
-// The small pictures beside texts, drawn by the program itself so that they
-// look the same whatever icon theme the desktop has, or none. Each is named
-// after the picture it shows.
+// The small pictures beside texts, in the menu, the tray and the overlay. Each
+// is named after the picture it shows. Those with a freedesktop icon name come
+// from the desktop's icon theme when it has them; every symbol is also drawn
+// by the program itself, so none is ever empty.
 enum class Symbol {
+    arrowDownCircle,
     bolt,
     brain,
+    checkmark,
     checkmarkCircleFill,
     clockArrowCirclepath,
+    exclamationmarkTriangle,
     gear,
     infoCircle,
     internalDrive,
+    micFill,
+    micSlash,
     sliderHorizontal3,
+    stopFill,
     target,
     textBookClosed,
+    waveform,
+    waveformCircle,
+    waveformCircleFill,
+    xmark,
     xmarkCircleFill,
 };
 
-// The symbol in `color`, sharp at any size.
+// The symbol's name in freedesktop icon themes, or null when themes have no
+// picture of that meaning.
+const char* themeIconName(Symbol symbol);
+
+// The symbol in `color`, sharp at any size; a theme's icon becomes a
+// silhouette in that colour. Disabled, it is fainter.
 QIcon symbolIcon(Symbol symbol, const QColor& color);
 
 // A label showing the symbol at the height of a line of `font`'s text (the

@@ -51,6 +51,15 @@ QLabel* wrappingLabel(const QString& text, TextStyle style, Emphasis emphasis, Q
     return label;
 }
 
+QString singleLine(QString text)
+{
+    for (QChar& character : text) {
+        if (character.isSpace())
+            character = QLatin1Char(' ');
+    }
+    return text;
+}
+
 void setTextColor(QLabel* label, const QColor& color)
 {
     QPalette palette = label->palette();

@@ -33,6 +33,9 @@ QLabel* styledLabel(const QString& text, TextStyle style, Emphasis emphasis = Em
 QLabel* wrappingLabel(const QString& text, TextStyle style, Emphasis emphasis = Emphasis::primary,
                       QWidget* parent = nullptr);
 
+// The text on one line: line breaks and tabs read as spaces.
+QString singleLine(QString text);
+
 // Draws the label's text in `color`.
 void setTextColor(QLabel* label, const QColor& color);
 
