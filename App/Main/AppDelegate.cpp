@@ -3,6 +3,7 @@
 #include "App/AppIdentity.h"
 #include "App/State/AppState.h"
 #include "App/Utils/FileLogger.h"
+#include "App/Views/Overlay/OverlayController.h"
 #include "Platform/Concurrency/MainThread.h"
 #include "Platform/Desktop/X11Connection.h"
 #include "Platform/Log/Log.h"
@@ -38,6 +39,8 @@ const char* text(bool value) { return value ? "true" : "false"; }
 
 AppDelegate::AppDelegate(AppState& state) : state_(state) {}
 
+AppDelegate::~AppDelegate() = default;
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     FileLogger::setup();
@@ -58,6 +61,12 @@ void AppDelegate::launch()
             logger().error(message);
         }
     }
+
+    FileLogger::log("Setting up overlay...");
+    overlayController_ = std::make_unique<OverlayController>(state_);
+    overlayController_->setupWindow();
+    overlayController_->observeRecordingState();
+    FileLogger::log("Overlay created");
 
     GlobalHotKeyManager& hotKeys = state_.hotKeyManager();
     hotKeys.loadSavedBinding();

@@ -7,11 +7,13 @@
 namespace QEL {
 
 class AppState;
+class OverlayController;
 
 // Runs the application's launch sequence and its shut-down step.
 class AppDelegate {
 public:
     explicit AppDelegate(AppState& state);
+    ~AppDelegate();
 
     // Opens the debug log, then queues the rest of the launch to the main
     // thread's event loop and returns.
@@ -25,6 +27,7 @@ private:
 
     AppState& state_;
     std::unique_ptr<Platform::DistributedNotificationObserver> remoteToggle_;
+    std::unique_ptr<OverlayController> overlayController_;
 };
 
 } // namespace QEL

@@ -37,14 +37,13 @@ X11Connection::X11Connection(const std::optional<std::string>& displayName)
     const std::string name = displayName ? *displayName : environment ? environment : "";
     if (name.empty())
         throw X11Unavailable("No X display: DISPLAY is not set");
-    int screenNumber = 0;
-    connection_ = xcb_connect(name.c_str(), &screenNumber);
+    connection_ = xcb_connect(name.c_str(), &screenNumber_);
     if (const int error = xcb_connection_has_error(connection_)) {
         xcb_disconnect(connection_);
         throw X11Unavailable("Cannot open the X display \"" + name + "\": " + connectFailure(error));
     }
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
+    for (int i = 0; i < screenNumber_ && screens.rem > 0; ++i)
         xcb_screen_next(&screens);
     if (screens.rem == 0) {
         xcb_disconnect(connection_);

@@ -70,6 +70,8 @@ public:
     // For sending requests: connection.check(xcb_grab_key_checked(connection.raw(), ...)).
     xcb_connection_t* raw() const { return connection_; }
     const xcb_screen_t& screen() const { return *screen_; }
+    // The number of that screen on the display (the 1 of ":0.1").
+    int screenNumber() const { return screenNumber_; }
     xcb_window_t root() const { return screen_->root; }
 
     // Waits for the outcome of a request sent with its *_checked function: none
@@ -125,6 +127,7 @@ private:
 
     xcb_connection_t* connection_ = nullptr;
     const xcb_screen_t* screen_ = nullptr;
+    int screenNumber_ = 0;
     bool hasXTest_ = false;
     std::mutex atomsMutex_;
     std::unordered_map<std::string, xcb_atom_t> atoms_;

@@ -215,7 +215,8 @@ TEST_F(QelApplicationTest, WithoutASessionBusTheLaunchSaysSoAndTheHotKeyStillWor
     installRandomModel();
     environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString("unix:path=" + (home / "no-bus").string()));
     start();
-    EXPECT_TRUE(logHoldsInOrder({"App launched", "Hotkey registered", "Remote toggle listener not registered: ",
+    EXPECT_TRUE(logHoldsInOrder({"App launched", "Setting up overlay...", "Overlay created", "Hotkey registered",
+                                 "Remote toggle listener not registered: ",
                                  "Engine load done. isModelLoaded=true"}));
 
     TestSupport::pressKeys({XK_Alt_L, XK_Shift_L, XK_space});
