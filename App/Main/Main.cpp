@@ -1,36 +1,16 @@
 #include "App/AppIdentity.h"
+#include "App/Audio/AudioDeviceManager.h"
 #include "App/Main/AppDelegate.h"
 #include "App/State/AppState.h"
+#include "App/Views/MenuBar/MenuBarScene.h"
+#include "App/Views/Settings/SettingsWindow.h"
 #include "Platform/Desktop/X11Connection.h"
 #include "Platform/Process/TerminationSignals.h"
 
 #include <QApplication>
-#include <QMenu>
-#include <QPainter>
-#include <QPixmap>
-#include <QSystemTrayIcon>
 
 #include <csignal>
 #include <iostream>
-
-namespace {
-
-// A round microphone-like mark for the tray.
-QIcon trayIcon()
-{
-    QPixmap pixmap(22, 22);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(60, 60, 60), 2));
-    painter.drawEllipse(QRectF(2, 2, 18, 18));
-    painter.setBrush(QColor(60, 60, 60));
-    painter.drawRoundedRect(QRectF(8.5, 5.5, 5, 8), 2.5, 2.5);
-    painter.drawLine(QPointF(11, 14), QPointF(11, 17));
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -55,12 +35,8 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     Platform::quitOnTerminationSignals();
 
-    QSystemTrayIcon tray(trayIcon());
-    QMenu menu;
-    QObject::connect(menu.addAction("Quit"), &QAction::triggered, &application, &QApplication::quit);
-    tray.setContextMenu(&menu);
-    tray.setToolTip(QEL::AppIdentity::name);
-    tray.show();
+    QEL::MenuBarScene scene(QEL::AppState::shared(), QEL::AudioDeviceManager::shared());
+    QObject::connect(&scene, &QEL::MenuBarScene::settingsRequested, [] { QEL::SettingsWindow::showShared(); });
 
     QEL::AppDelegate delegate(QEL::AppState::shared());
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&delegate] { delegate.applicationWillTerminate(); });
