@@ -14,6 +14,7 @@ set(QEL_THREAD_TEST_FILES
   App/Insertion/KeystrokeInserterTests.cpp
   App/Insertion/PasteInserterTests.cpp
   App/STT/ModelFileCacheTests.cpp
+  App/State/AppStateRecordingTests.cpp
   App/State/AppStateTests.cpp
   App/Utils/FileLoggerTests.cpp
   Platform/Audio/RecordingStreamTests.cpp

@@ -3,6 +3,7 @@
 #include "App/Audio/NonSpeechTokens.h"
 #include "App/STT/STTEngineError.h"
 #include "App/Utils/FileLogger.h"
+#include "Platform/Text/Format.h"
 #include "Platform/Vector/FiniteSamples.h"
 #include "Platform/Vector/RootMeanSquare.h"
 
@@ -219,7 +220,7 @@ void StreamingPipeline::transcribeAndInsert(const std::vector<float>& audio, boo
 {
     const float rms = Platform::rootMeanSquare(audio);
     FileLogger::log("transcribeAndInsert: " + std::to_string(audio.size()) + " samples, RMS=" + fixed("%.4f", rms) +
-                    ", isPartial=" + (isPartial ? "true" : "false"));
+                    ", isPartial=" + Platform::booleanText(isPartial));
     if (rms < noiseGateRMS) {
         FileLogger::log("SKIP: audio too quiet (noise gate)");
         return;

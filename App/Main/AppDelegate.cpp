@@ -1,12 +1,14 @@
 #include "App/Main/AppDelegate.h"
 
 #include "App/AppIdentity.h"
+#include "App/Audio/Permissions.h"
 #include "App/State/AppState.h"
 #include "App/Utils/FileLogger.h"
 #include "App/Views/Overlay/OverlayController.h"
 #include "Platform/Concurrency/MainThread.h"
-#include "Platform/Desktop/X11Connection.h"
+#include "Platform/Input/SyntheticKeyboard.h"
 #include "Platform/Log/Log.h"
+#include "Platform/Text/Format.h"
 
 #include <stdexcept>
 
@@ -21,19 +23,6 @@ const Platform::Logger& logger()
     static const Platform::Logger instance(AppIdentity::bundleIdentifier, "AppState");
     return instance;
 }
-
-// Typing and pasting into other applications needs synthetic key events,
-// which the X server accepts only through its XTEST extension.
-bool isTrustedForAccessibility()
-{
-    try {
-        return Platform::X11Connection::shared().hasXTest();
-    } catch (const Platform::X11Unavailable&) {
-        return false;
-    }
-}
-
-const char* text(bool value) { return value ? "true" : "false"; }
 
 } // namespace
 
@@ -50,11 +39,14 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::launch()
 {
-    const bool trusted = isTrustedForAccessibility();
-    FileLogger::log(std::string("Accessibility granted: ") + text(trusted));
+    FileLogger::log("Requesting microphone access...");
+    Permissions::requestMicrophoneAccess([this](const std::string& message) { state_.showMicrophoneRefusal(message); });
+
+    const bool trusted = Platform::SyntheticKeyboard::isAvailable();
+    FileLogger::log(std::string("Accessibility granted: ") + Platform::booleanText(trusted));
     if (!trusted) {
         FileLogger::log("Prompting for Accessibility (one-time)...");
-        if (!isTrustedForAccessibility()) {
+        if (!Platform::SyntheticKeyboard::isAvailable()) {
             const char* message = "The X server does not offer the XTEST extension, so recognised text cannot be typed "
                                   "or pasted into other applications";
             Platform::printTagged("QEL", message);
@@ -78,7 +70,7 @@ void AppDelegate::launch()
 
     FileLogger::log("Loading STT engine with model: " + state_.selectedModel() + "...");
     state_.loadEngine([this] {
-        FileLogger::log(std::string("Engine load done. isModelLoaded=") + text(state_.isModelLoaded()));
+        FileLogger::log(std::string("Engine load done. isModelLoaded=") + Platform::booleanText(state_.isModelLoaded()));
         if (state_.errorMessage())
             FileLogger::log("ERROR: " + *state_.errorMessage());
     });
@@ -105,6 +97,7 @@ void AppDelegate::applicationWillTerminate()
     FileLogger::log("App terminating");
     if (state_.isRecording())
         state_.stopRecording();
+    state_.finishSavingSession();
     state_.hotKeyManager().setHotKey(nullptr);
 }
 

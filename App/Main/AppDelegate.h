@@ -18,7 +18,7 @@ public:
     // Opens the debug log, then queues the rest of the launch to the main
     // thread's event loop and returns.
     void applicationDidFinishLaunching();
-    // Stops a recording in progress, which saves its text.
+    // Stops a recording in progress and saves its text.
     void applicationWillTerminate();
 
 private:

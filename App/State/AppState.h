@@ -1,5 +1,7 @@
 #pragma once
 
+#include "App/Audio/AudioCaptureManager.h"
+#include "App/Audio/StreamingPipeline.h"
 #include "App/HotKey/GlobalHotKeyManager.h"
 #include "App/Models/InsertionMode.h"
 #include "App/Models/SavedTranscript.h"
@@ -10,6 +12,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -20,7 +23,11 @@
 
 namespace QEL {
 
+class STTEngine;
+class TextInserting;
+class TextProcessor;
 class TranscriptHistoryStore;
+class VoiceActivityDetector;
 
 // The application's one state: what the windows show (recording and model
 // state, transcripts, level, status and error texts, latency, the history),
@@ -74,6 +81,10 @@ public:
     // until the launch applies the stored binding.
     GlobalHotKeyManager& hotKeyManager() { return hotKeyManager_; }
 
+    // The chain of the last successful engine load; none before one.
+    AudioCaptureManager* audioCaptureManager() const { return audioCaptureManager_.get(); }
+    StreamingPipeline* streamingPipeline() const { return streamingPipeline_.get(); }
+
     // Stored settings, each under the key of its own name. A read gives the
     // stored value, or the default when none of the setting's type is stored;
     // a write stores at once. The engine load reads them, so a change takes
@@ -100,7 +111,18 @@ public:
 
     void toggleRecording();
     void startRecording();
+    // The recording's text is saved once the transcriptions still running for
+    // it have ended, or after lastWordsTimeLimit.
     void stopRecording();
+
+    // For the end of the program, once the event loop has stopped: waits, as
+    // stopRecording() would, until the stopped recording's text is saved.
+    void finishSavingSession();
+
+    // Shows why the microphone cannot be used, found by the check at launch.
+    void showMicrophoneRefusal(const std::string& message);
+
+    static constexpr std::chrono::seconds lastWordsTimeLimit{5};
 
     // The outside engine's initial prompt, from the vocabulary in `defaults`.
     static std::string composeInitialPrompt(const Platform::UserDefaults& defaults);
@@ -145,8 +167,18 @@ private:
         emit changed();
     }
 
-    void finishLoading(std::exception_ptr failure);
+    void finishLoading(std::shared_ptr<STTEngine> engine, std::exception_ptr failure);
     void failLoading(const std::exception& error);
+
+    // The parts of a new chain, from the settings.
+    std::unique_ptr<VoiceActivityDetector> makeDetector() const;
+    std::shared_ptr<TextInserting> makeInserter() const;
+    std::unique_ptr<TextProcessor> makeTextProcessor();
+    void installCallbacks(StreamingPipeline& pipeline);
+
+    void captureEnded(const std::string& reason);
+    void saveSessionWhenTranscribed();
+    void saveSession(std::uint64_t recording);
     // "Ready — press " and the hot key.
     std::string readyStatus() const;
 
@@ -172,7 +204,18 @@ private:
     std::vector<SavedTranscript> transcriptHistory_;
 
     GlobalHotKeyManager hotKeyManager_;
+    // Shared with the waits for a stopped recording's last transcriptions.
+    std::shared_ptr<StreamingPipeline> streamingPipeline_;
+    // After the pipeline, so that it stops delivering first.
+    std::unique_ptr<AudioCaptureManager> audioCaptureManager_;
 
+    // Recordings are numbered; the one whose text is not saved yet, if any.
+    std::uint64_t recordingCount_ = 0;
+    std::optional<std::uint64_t> unsavedRecording_;
+    bool microphoneRefused_ = false;
+
+    // Waits for a stopped recording's last transcriptions off the main thread.
+    Platform::WorkerPool sessionWaiter_{1};
     // Runs the engine's load, which may download a model, off the main thread.
     // Last, so that a load still running ends before the rest goes.
     Platform::WorkerPool loader_{1};

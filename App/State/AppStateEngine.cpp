@@ -68,14 +68,14 @@ void AppState::loadEngine(std::function<void()> whenDone)
             failure = std::current_exception();
         }
         Platform::runOnMainThread(state, [engine, failure, whenDone](AppState& self) {
-            self.finishLoading(failure);
+            self.finishLoading(engine, failure);
             if (whenDone)
                 whenDone();
         });
     });
 }
 
-void AppState::finishLoading(std::exception_ptr failure)
+void AppState::finishLoading(std::shared_ptr<STTEngine> engine, std::exception_ptr failure)
 {
     if (failure) {
         try {
@@ -89,6 +89,17 @@ void AppState::finishLoading(std::exception_ptr failure)
     }
     Platform::printTagged("QEL", "Model loaded OK");
     logger_.info("Model loaded successfully");
+
+    auto pipeline = std::make_shared<StreamingPipeline>(makeDetector(), std::move(engine), makeTextProcessor(),
+                                                        makeInserter());
+    installCallbacks(*pipeline);
+    // A recording keeps its own chain to its end: it stops, and its text is
+    // saved, before the new chain takes over.
+    if (isRecording_)
+        stopRecording();
+    streamingPipeline_ = std::move(pipeline);
+    audioCaptureManager_ = std::make_unique<AudioCaptureManager>();
+
     publish(isModelLoaded_, true, &AppState::isModelLoadedChanged);
     publish(statusMessage_, readyStatus(), &AppState::statusMessageChanged);
     logger_.info("Engine fully loaded and ready");

@@ -1,7 +1,7 @@
 #pragma once
 
 // printf-style formatting into a string ("%8.2f", "%.3f"), for reports whose
-// layout is fixed by printf conversions.
+// layout is fixed by printf conversions, and Booleans as log lines write them.
 
 #include <cmath>
 #include <cstdint>
@@ -34,5 +34,8 @@ inline std::string wholeNumberText(double value)
         return std::to_string(INT64_MIN);
     return std::to_string(static_cast<long long>(value));
 }
+
+// "true" or "false".
+constexpr const char* booleanText(bool value) { return value ? "true" : "false"; }
 
 } // namespace Platform

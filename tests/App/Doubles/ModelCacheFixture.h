@@ -1,7 +1,7 @@
 #pragma once
 
-// A model-file cache of a test's own (XDG_DATA_HOME in a temporary folder) and
-// a loopback server as the model download base.
+// Model-file caches of a test's own, with or without a loopback server as the
+// model download base.
 
 #include "Support/LoopbackHTTPServer.h"
 #include "Support/TestEnvironment.h"
@@ -9,16 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-class ModelCacheTest : public testing::Test {
-protected:
+// A model-file cache of the test's own: XDG_DATA_HOME in a temporary folder.
+class PrivateModelCache {
+public:
     std::filesystem::path cacheFolder() const { return dataHome.path() / "com.tolvek.qel" / "models"; }
 
-    void putInCache(const std::string& fileName, const std::string& content)
+    void putInCache(const std::string& fileName, const std::string& content) const
     {
         std::filesystem::create_directories(cacheFolder());
         std::ofstream(cacheFolder() / fileName, std::ios::binary) << content;
@@ -48,6 +50,11 @@ protected:
 
     TestSupport::TemporaryFolder dataHome;
     TestSupport::ScopedEnvironment xdgDataHome{"XDG_DATA_HOME", dataHome.path().string()};
+};
+
+// That cache, with a loopback server as the model download base.
+class ModelCacheTest : public testing::Test, protected PrivateModelCache {
+protected:
     LoopbackHTTPServer server;
     TestSupport::ScopedEnvironment modelBase{"QEL_MODEL_BASE_URL", server.baseURL()};
 };

@@ -223,3 +223,67 @@ TEST_F(QelApplicationTest, WithoutASessionBusTheLaunchSaysSoAndTheHotKeyStillWor
     EXPECT_TRUE(waitForLog("toggleRecording called. isRecording=false"));
     EXPECT_EQ(terminate(), 0);
 }
+
+TEST_F(QelApplicationTest, TheToggleSignalDictatesIntoTheFocusedFieldByKeystrokesAndSavesOneEntry)
+{
+    installRandomModel();
+    store(std::string("keystroke"), "insertionMode");
+    start();
+    EXPECT_TRUE(logHoldsInOrder({"App launched", "Requesting microphone access...", "Accessibility granted: true",
+                                 "Setting up overlay...", "Overlay created", "Hotkey registered", "Remote toggle listener registered",
+                                 "Loading STT engine with model: openai_whisper-small.en...",
+                                 "Engine load done. isModelLoaded=true"}));
+    QLineEdit field;
+    focus(field);
+
+    postToggle();
+    ASSERT_TRUE(waitForLog("Recording started OK"));
+    TestSupport::MicrophoneFeed microphone(spokenUtterance());
+    ASSERT_TRUE(waitForLog("Transcription result: "));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !field.text().isEmpty(); }));
+    postToggle();
+
+    // The entry's file is written before its log line.
+    ASSERT_TRUE(waitForLog("Saved transcript to history: "));
+    const auto entries = history();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return field.text().toStdString() == shownInAField(entries[0].text); }))
+        << "field: " << field.text().toStdString() << "\nsaved: " << entries[0].text;
+    EXPECT_TRUE(logHoldsInOrder({"REMOTE TOGGLE received!", "toggleRecording called. isRecording=false",
+                                 "Recording started OK", "Transcription result: ", "REMOTE TOGGLE received!",
+                                 "toggleRecording called. isRecording=true", "Saved transcript to history: "}));
+    EXPECT_EQ(terminate(), 0);
+    EXPECT_EQ(historyFiles().size(), 1u);
+}
+
+TEST_F(QelApplicationTest, TheHotKeyDictatesThroughTheClipboardAndQuittingSavesTheRecording)
+{
+    installRandomModel();
+    start();
+    QLineEdit field;
+    focus(field);
+
+    TestSupport::pressKeys({XK_Alt_L, XK_Shift_L, XK_space});
+    ASSERT_TRUE(waitForLog("Recording started OK"));
+    TestSupport::MicrophoneFeed microphone(spokenUtterance());
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !field.text().isEmpty(); }));
+
+    // Quitting while recording stops the recording and saves it.
+    EXPECT_EQ(terminate(), 0);
+    const auto entries = history();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(field.text().toStdString(), shownInAField(entries[0].text));
+    EXPECT_TRUE(logHoldsInOrder({"HOTKEY FIRED!", "Recording started OK", "Text copied to clipboard: ",
+                                 "App terminating", "Saved transcript to history: "}));
+}
+
+TEST_F(QelApplicationTest, WithoutASoundServerItStartsAndRefusesToRecord)
+{
+    installRandomModel();
+    environment.insert("PULSE_SERVER", QString::fromStdString("unix:" + (home / "no-server").string()));
+    start();
+    postToggle();
+    ASSERT_TRUE(waitForLog("RECORDING ERROR: Failed to start recording: "));
+    EXPECT_EQ(terminate(), 0);
+    EXPECT_TRUE(historyFiles().empty());
+}
