@@ -13,9 +13,10 @@
 
 namespace QelBench {
 
-long processStatusKiB(const char* key)
+long processStatusKiB(const char* key, const std::string& process)
 {
-    std::ifstream status("/proc/self/status");
+    const std::string path = "/proc/" + process + "/status";
+    std::ifstream status(path);
     std::string field;
     while (status >> field) {
         if (field == key) {
@@ -25,7 +26,7 @@ long processStatusKiB(const char* key)
         }
         status.ignore(1 << 16, '\n');
     }
-    throw std::runtime_error(std::string("No ") + key + " in /proc/self/status");
+    throw std::runtime_error(std::string("No ") + key + " in " + path);
 }
 
 namespace {
