@@ -175,9 +175,10 @@ public:
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QEL_EXECUTABLE, {});
         const auto log = runtime / "qel_debug.log";
-        loaded_ = process_.waitForStarted() && TestSupport::waitUntil([&] {
-            return TestSupport::fileContents(log).find("Engine load done. isModelLoaded=true") != std::string::npos;
-        });
+        loaded_ =
+            process_.waitForStarted() && TestSupport::waitUntil([&] {
+                return TestSupport::fileContents(log).find("Engine load done. isModelLoaded=true") != std::string::npos;
+            });
     }
     ~IdleApplication()
     {
@@ -254,6 +255,10 @@ void BM_ResidentMemory(benchmark::State& state)
         state.counters["model_file_MiB"] = std::filesystem::file_size(benchModelFile(size)) / (1024.0 * 1024.0);
     }
 }
-BENCHMARK(BM_ResidentMemory)->Arg(static_cast<int>(ModelSize::Base))->ArgName("base")->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_ResidentMemory)
+    ->Arg(static_cast<int>(ModelSize::Base))
+    ->ArgName("base")
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 } // namespace

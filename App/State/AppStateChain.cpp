@@ -25,7 +25,8 @@ constexpr float speechThreshold = 0.5f;
 
 std::unique_ptr<VoiceActivityDetector> AppState::makeDetector() const
 {
-    const int silenceMs = static_cast<int>(std::clamp<std::int64_t>(silenceThresholdMs(), 0, std::numeric_limits<int>::max()));
+    const int silenceMs =
+        static_cast<int>(std::clamp<std::int64_t>(silenceThresholdMs(), 0, std::numeric_limits<int>::max()));
     if (const std::optional<std::string> path = SileroVAD::findModelPath()) {
         logger_.info("Found Silero VAD at: " + *path);
         try {
@@ -82,9 +83,8 @@ void AppState::installCallbacks(StreamingPipeline& pipeline)
         });
     };
     pipeline.onAudioLevel = [state](float level) {
-        Platform::runOnMainThread(state, [level](AppState& self) {
-            self.publish(self.audioLevel_, level, &AppState::audioLevelChanged);
-        });
+        Platform::runOnMainThread(
+            state, [level](AppState& self) { self.publish(self.audioLevel_, level, &AppState::audioLevelChanged); });
     };
     pipeline.onSpeechStateChange = [state](bool isSpeaking) {
         Platform::runOnMainThread(state, [isSpeaking](AppState& self) {

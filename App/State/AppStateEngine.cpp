@@ -90,8 +90,8 @@ void AppState::finishLoading(std::shared_ptr<STTEngine> engine, std::exception_p
     Platform::printTagged("QEL", "Model loaded OK");
     logger_.info("Model loaded successfully");
 
-    auto pipeline = std::make_shared<StreamingPipeline>(makeDetector(), std::move(engine), makeTextProcessor(),
-                                                        makeInserter());
+    auto pipeline =
+        std::make_shared<StreamingPipeline>(makeDetector(), std::move(engine), makeTextProcessor(), makeInserter());
     installCallbacks(*pipeline);
     // A recording keeps its own chain to its end: it stops, and its text is
     // saved, before the new chain takes over.

@@ -32,7 +32,8 @@ void AppState::startRecording()
     }
     const bool hasCapture = audioCaptureManager_ != nullptr;
     const bool hasPipeline = streamingPipeline_ != nullptr;
-    FileLogger::log(std::string("audioCaptureManager=") + Platform::booleanText(hasCapture) + ", streamingPipeline=" + Platform::booleanText(hasPipeline));
+    FileLogger::log(std::string("audioCaptureManager=") + Platform::booleanText(hasCapture) +
+                    ", streamingPipeline=" + Platform::booleanText(hasPipeline));
     if (!hasCapture || !hasPipeline) {
         FileLogger::log(std::string("FAIL: Engine not initialized (capture=") + Platform::booleanText(hasCapture) +
                         ", pipeline=" + Platform::booleanText(hasPipeline) + ")");
@@ -41,7 +42,8 @@ void AppState::startRecording()
     }
     if (isRecording_)
         return;
-    FileLogger::log(std::string("Mic permission granted: ") + Platform::booleanText(!microphoneRefused_) + " (proceeding anyway)");
+    FileLogger::log(std::string("Mic permission granted: ") + Platform::booleanText(!microphoneRefused_) +
+                    " (proceeding anyway)");
 
     FileLogger::log("Starting audio capture...");
     try {

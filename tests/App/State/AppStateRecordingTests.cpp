@@ -15,8 +15,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <condition_variable>
+#include <csignal>
 #include <mutex>
 
 using QEL::AppState;
@@ -77,9 +77,8 @@ protected:
     // reports, which the pipeline queued before it went idle.
     bool waitForTranscriptions(std::int64_t count) const
     {
-        if (!waitUntil([&] {
-                return state->transcriptionCount() >= count && !state->streamingPipeline()->isTranscribing();
-            }))
+        if (!waitUntil(
+                [&] { return state->transcriptionCount() >= count && !state->streamingPipeline()->isTranscribing(); }))
             return false;
         bool reached = false;
         Platform::runOnMainThread([&] { reached = true; });
@@ -92,12 +91,12 @@ protected:
         library.transcriptText = text;
     }
 
-    TestSupport::PrivateSoundServer sound {{{"mic"}}};
-    TestSupport::ScopedEnvironment pulse {"PULSE_SERVER", sound.address()};
-    TestSupport::ScopedEnvironment modelBase {"QEL_MODEL_BASE_URL", "http://127.0.0.1:9/"};
+    TestSupport::PrivateSoundServer sound{{{"mic"}}};
+    TestSupport::ScopedEnvironment pulse{"PULSE_SERVER", sound.address()};
+    TestSupport::ScopedEnvironment modelBase{"QEL_MODEL_BASE_URL", "http://127.0.0.1:9/"};
     QEL::Testing::DebugLogFile debugLog;
-    Platform::UserDefaults defaults {dataHome / "QEL.json"};
-    QEL::TranscriptHistoryStore history {dataHome / "Transcripts"};
+    Platform::UserDefaults defaults{dataHome / "QEL.json"};
+    QEL::TranscriptHistoryStore history{dataHome / "Transcripts"};
     ScriptedQelCore library;
     QLineEdit field;
     std::shared_ptr<AppState> state = AppState::create(defaults, history, ScriptedQelCore::library());
@@ -112,7 +111,8 @@ TEST_F(AppStateRecordingTest, ARecordingGathersItsTextsAndStoppingSavesThemOnce)
     EXPECT_EQ(state->statusMessage(), "Listening...");
 
     float loudest = 0;
-    QObject::connect(state.get(), &AppState::audioLevelChanged, [&](float level) { loudest = std::max(loudest, level); });
+    QObject::connect(state.get(), &AppState::audioLevelChanged,
+                     [&](float level) { loudest = std::max(loudest, level); });
     speak();
     ASSERT_TRUE(waitForTranscriptions(1));
     setAnswer("more words");
@@ -251,7 +251,7 @@ TEST_F(AppStateRecordingTest, SayingStopDictationStopsTheRecording)
 
 TEST_F(AppStateRecordingTest, WithoutASoundServerRecordingIsRefusedWithTheReason)
 {
-    TestSupport::ScopedEnvironment noServer {"PULSE_SERVER", "unix:" + (dataHome / "no-server").string()};
+    TestSupport::ScopedEnvironment noServer{"PULSE_SERVER", "unix:" + (dataHome / "no-server").string()};
     state->startRecording();
     EXPECT_FALSE(state->isRecording());
     ASSERT_TRUE(state->errorMessage().has_value());
