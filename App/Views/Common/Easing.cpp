@@ -23,11 +23,6 @@ QEasingCurve easeInEaseOut()
     return cubicBezier({0.42, 0}, {0.58, 1});
 }
 
-QEasingCurve easeOut()
-{
-    return cubicBezier({0, 0}, {0.58, 1});
-}
-
 QEasingCurve defaultTiming()
 {
     return cubicBezier({0.25, 0.1}, {0.25, 1});

@@ -8,8 +8,6 @@ namespace QEL {
 
 // Slow at both ends: the cubic Bézier curve (0.42, 0), (0.58, 1).
 QEasingCurve easeInEaseOut();
-// Starts at full speed and slows to the end: (0, 0), (0.58, 1).
-QEasingCurve easeOut();
 // What an animation uses when none is named: a quick start that settles
 // gently, (0.25, 0.1), (0.25, 1).
 QEasingCurve defaultTiming();

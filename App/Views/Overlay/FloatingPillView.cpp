@@ -255,7 +255,6 @@ void FloatingPillView::showMiddle(Middle middle)
     loadingBar_->setVisible(middle == Middle::loading);
     error_->setVisible(middle == Middle::error);
     hint_->setVisible(middle == Middle::hint);
-    middle_ = middle;
 }
 
 void FloatingPillView::showTranscripts()

@@ -79,7 +79,6 @@ private:
     void updateWindowShape();
 
     PillState state_;
-    Middle middle_ = Middle::hint;
     // 0 at the idle size and 1 at the recording size; a little beyond while
     // the spring overshoots.
     double expansion_ = 0;
