@@ -12,13 +12,14 @@
 #include <vector>
 
 struct TestAppState {
-    // The history holds `saved` from the start.
-    explicit TestAppState(const std::vector<QEL::SavedTranscript>& saved = {})
+    // The history holds `saved` from the start; engines load through `library`.
+    explicit TestAppState(const std::vector<QEL::SavedTranscript>& saved = {},
+                          const QEL::QelCoreLibrary& library = QEL::QelCoreLibrary::linked())
     {
         QEL::FileLogger::setLogPathForTesting(folder / "debug.log");
         for (const QEL::SavedTranscript& entry : saved)
             history.save(entry);
-        state = QEL::AppState::create(defaults, history);
+        state = QEL::AppState::create(defaults, history, library);
     }
     ~TestAppState() { QEL::FileLogger::setLogPathForTesting({}); }
 

@@ -3,13 +3,20 @@
 #include "App/Views/MenuBar/MenuBarScene.h"
 #include "App/Audio/AudioDeviceManager.h"
 
+#include "App/Doubles/ScriptedQelCoreLibrary.h"
 #include "App/Views/TestAppState.h"
 #include "Support/DesktopTest.h"
 #include "Support/Keyboard.h"
 #include "Support/Screenshot.h"
 #include "Support/Waiting.h"
+#include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
+#include "App/AppIdentity.h"
+
+#include <QCoreApplication>
 #include <QProcess>
+
+#include <fstream>
 
 #include <X11/keysym.h>
 
@@ -23,6 +30,10 @@ protected:
     {
         // The pipe microphone stays the default source for other tests.
         QProcess::execute("pactl", {"set-default-source", "fifo_mic"});
+        // What the state's threads queued for the main thread may hold the
+        // engine, which must go while its scripted library is still there.
+        state.state.reset();
+        QCoreApplication::processEvents();
         DesktopTest::TearDown();
     }
 
@@ -62,7 +73,8 @@ protected:
         ASSERT_TRUE(TestSupport::waitUntil([&] { return !menu.isVisible(); }));
     }
 
-    TestAppState state;
+    ScriptedQelCore engine;
+    TestAppState state{{}, ScriptedQelCore::library()};
     QEL::AudioDeviceManager devices;
     QEL::MenuBarScene scene{*state, devices};
 };
@@ -82,6 +94,30 @@ TEST_F(MenuBarOnDesktop, TheIconSitsInTheTrayAndAClickOpensTheMenu)
     TestSupport::saveScreenshot("open tray menu", scene.menu().winId());
     TestSupport::pressKeys({XK_Escape});
     EXPECT_TRUE(TestSupport::waitUntil([&] { return !scene.menu().isVisible(); }));
+}
+
+TEST_F(MenuBarOnDesktop, ChoosingStartAndStopTogglesRecording)
+{
+    const auto models = state.folder.path() / QEL::AppIdentity::modelsFolder;
+    std::filesystem::create_directories(models);
+    const auto model = QelTools::randomGgmlModel({.seed = 3, .vocab = 51864, .ftype = 1, .width = 8, .heads = 2,
+                                                  .layers = 1, .mels = 4, .audioCtx = 4, .textCtx = 8});
+    std::ofstream(models / "ggml-small.en.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(model.data()), std::streamsize(model.size()));
+    bool loaded = false;
+    state->loadEngine([&] { loaded = true; });
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return loaded; }));
+    ASSERT_TRUE(state->isModelLoaded()) << state->errorMessage().value_or("");
+
+    openMenu();
+    choose(entry("Start Dictation"));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return state->isRecording(); })) << state->errorMessage().value_or("");
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return entry("Stop Dictation") != nullptr; }));
+
+    openMenu();
+    choose(entry("Stop Dictation"));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return !state->isRecording(); }));
+    EXPECT_NE(entry("Start Dictation"), nullptr);
 }
 
 TEST_F(MenuBarOnDesktop, ChoosingAMicrophoneMakesItTheSoundServersDefault)
