@@ -54,4 +54,9 @@ void setClipboardContents(const std::vector<ClipboardItem>& items)
     clipboard.setMimeData(data);
 }
 
+void setClipboardText(const std::string& text)
+{
+    systemClipboard().setText(QString::fromStdString(text));
+}
+
 } // namespace Platform

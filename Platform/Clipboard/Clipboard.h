@@ -36,4 +36,8 @@ std::vector<ClipboardItem> clipboardContents();
 // there are none. Main thread only.
 void setClipboardContents(const std::vector<ClipboardItem>& items);
 
+// Puts `text` on the clipboard as plain text, in place of what it held. Main
+// thread only.
+void setClipboardText(const std::string& text);
+
 } // namespace Platform

@@ -1,8 +1,8 @@
 #include "Platform/Input/GlobalHotKey.h"
 
 #include "Platform/Desktop/X11Connection.h"
-#include "Platform/Input/CarbonModifiers.h"
 #include "Platform/Input/VirtualKeyCodes.h"
+#include "Platform/Input/X11Modifiers.h"
 #include "Platform/Log/Log.h"
 
 #include <QCoreApplication>
@@ -23,22 +23,10 @@ namespace {
 
 using Combination = std::pair<xcb_keycode_t, std::uint16_t>;
 
-// The X modifier bits of a hot-key mask.
-std::uint16_t x11Modifiers(std::uint32_t carbonModifiers)
-{
-    std::uint16_t modifiers = 0;
-    if (carbonModifiers & CarbonModifier::shift)
-        modifiers |= XCB_MOD_MASK_SHIFT;
-    if (carbonModifiers & CarbonModifier::control)
-        modifiers |= XCB_MOD_MASK_CONTROL;
-    if (carbonModifiers & CarbonModifier::option)
-        modifiers |= XCB_MOD_MASK_1;
-    if (carbonModifiers & CarbonModifier::command)
-        modifiers |= XCB_MOD_MASK_4;
-    return modifiers;
-}
-
-constexpr std::uint16_t hotKeyModifiers = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+// The X modifier bits that tell combinations apart; the lock states are not
+// among them.
+constexpr std::uint16_t hotKeyModifiers = x11ModifiersOfCarbon(
+    CarbonModifier::shift | CarbonModifier::control | CarbonModifier::option | CarbonModifier::command);
 
 // The grabs of every registered combination, and the reading of their events.
 class Grabs {
@@ -241,7 +229,7 @@ private:
 } // namespace
 
 GlobalHotKey::GlobalHotKey(std::uint32_t virtualKeyCode, std::uint32_t carbonModifiers, HotKeyID id)
-    : modifiers_(x11Modifiers(carbonModifiers))
+    : modifiers_(x11ModifiersOfCarbon(carbonModifiers))
 {
     const std::optional<xcb_keysym_t> keysym = keysymForVirtualKeyCode(virtualKeyCode);
     if (!keysym)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <utility>
 
 namespace Platform {
@@ -68,6 +69,24 @@ std::optional<xcb_keysym_t> keysymForVirtualKeyCode(std::uint32_t virtualKeyCode
     if (found == keysyms.end() || found->first != virtualKeyCode)
         return std::nullopt;
     return found->second;
+}
+
+std::optional<std::uint32_t> virtualKeyCodeForKeysym(xcb_keysym_t keysym)
+{
+    const auto found = std::ranges::find(keysyms, keysym, &std::pair<std::uint32_t, xcb_keysym_t>::second);
+    if (found == keysyms.end())
+        return std::nullopt;
+    return found->first;
+}
+
+std::optional<std::uint32_t> virtualKeyCodeOfKeycode(const KeyboardMapping& mapping, xcb_keycode_t keycode)
+{
+    const std::span<const xcb_keysym_t> symbols = mapping.keysymsOf(keycode);
+    for (const xcb_keysym_t keysym : symbols.first(std::min<std::size_t>(2, symbols.size()))) {
+        if (const std::optional<std::uint32_t> code = virtualKeyCodeForKeysym(keysym))
+            return code;
+    }
+    return std::nullopt;
 }
 
 } // namespace Platform

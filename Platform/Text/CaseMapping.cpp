@@ -7,6 +7,8 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
+
 namespace Platform {
 
 namespace {
@@ -66,9 +68,22 @@ bool isLowercase(std::string_view character) {
     return lowercased(character) == character && uppercased(character) != character;
 }
 
+std::string caseFoldingKey(std::string_view text)
+{
+    // Most texts are plain ASCII, which folds to its lower case and is
+    // composed already.
+    if (std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string key(text);
+        for (char& c : key)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return key;
+    }
+    return nfc(caseFolded(nfc(text)));
+}
+
 bool equalIgnoringCase(std::string_view first, std::string_view second)
 {
-    return nfc(caseFolded(nfc(first))) == nfc(caseFolded(nfc(second)));
+    return caseFoldingKey(first) == caseFoldingKey(second);
 }
 
 } // namespace Platform

@@ -22,4 +22,10 @@ bool isLowercase(std::string_view character);
 // and a decomposed "é").
 bool equalIgnoringCase(std::string_view first, std::string_view second);
 
+// The text as it is compared without regard to letter case: fully case-folded
+// ("Straße" becomes "strasse") and canonically composed. Two texts are equal
+// ignoring case when their keys are equal, and one contains the other when
+// its key contains the other's.
+std::string caseFoldingKey(std::string_view text);
+
 } // namespace Platform

@@ -12,4 +12,10 @@ namespace Platform {
 // LC_TIME and LANG that is set, as the C library picks the time format.
 std::string formatMediumDateShortTime(Date date);
 
+// How far `date` lies from `now`, in the same locale, abbreviated and counted
+// in the largest calendar unit that is not zero: "3 min. ago", "1 wk. ago",
+// "in 2 hr." in American English. Units are counted on the calendar in the
+// user's time zone, so 40 days back from March 10 is "1 mo. ago".
+std::string formatRelativeDate(Date date, Date now);
+
 } // namespace Platform

@@ -91,7 +91,7 @@ TEST(Key, DescriptionsAreGlyphs)
         EXPECT_EQ(Platform::unicodeScalars(HotKey::description(test.key)), test.description);
 }
 
-TEST(Key, EveryKeyButFnHasItsOwnXSymbol)
+TEST(Key, EveryKeyButFnHasItsOwnXSymbolThatLeadsBackToIt)
 {
     std::set<xcb_keysym_t> keysyms;
     for (Key key : HotKey::allKeys) {
@@ -99,6 +99,7 @@ TEST(Key, EveryKeyButFnHasItsOwnXSymbol)
         EXPECT_EQ(keysym.has_value(), key != Key::function) << HotKey::description(key);
         if (keysym) {
             EXPECT_TRUE(keysyms.insert(*keysym).second) << HotKey::description(key);
+            EXPECT_EQ(Platform::virtualKeyCodeForKeysym(*keysym), HotKey::carbonKeyCode(key));
         }
     }
     EXPECT_EQ(Platform::keysymForVirtualKeyCode(52), std::nullopt);
