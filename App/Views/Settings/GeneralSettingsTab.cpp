@@ -2,6 +2,7 @@
 
 #include "App/AppIdentity.h"
 #include "App/State/AppState.h"
+#include "App/Views/HotKeyRecorder/HotKeyRecorderView.h"
 #include "App/Views/Style/Symbols.h"
 #include "App/Views/Style/TextStyles.h"
 #include "Platform/Desktop/AccessibilitySettings.h"
@@ -80,16 +81,7 @@ void GeneralSettingsTab::addSystemSection()
     launchAtLoginFailure_->hide();
     section->addWidget(launchAtLoginFailure_);
 
-    // The binding as the hot-key recorder shows it while idle.
-    GlobalHotKeyManager& hotKeys = state_.hotKeyManager();
-    hotKey_ = new QLabel;
-    hotKey_->setTextFormat(Qt::PlainText);
-    addRow(section, "Hotkey", {hotKey_});
-    const auto showBinding = [this, &hotKeys] {
-        hotKey_->setText(QString::fromStdString(hotKeys.modifierString() + hotKeys.keyString()));
-    };
-    showBinding();
-    connect(&hotKeys, &GlobalHotKeyManager::bindingChanged, this, showBinding);
+    addRow(section, "Hotkey", {new HotKeyRecorderView(state_.hotKeyManager())});
 }
 
 void GeneralSettingsTab::addAccessibilitySection()

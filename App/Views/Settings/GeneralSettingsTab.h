@@ -38,7 +38,6 @@ private:
     QCheckBox* enableCommands_ = nullptr;
     QCheckBox* launchAtLogin_ = nullptr;
     QLabel* launchAtLoginFailure_ = nullptr;
-    QLabel* hotKey_ = nullptr;
     QLabel* granted_ = nullptr;
     QLabel* required_ = nullptr;
     QLabel* accessibilityText_ = nullptr;

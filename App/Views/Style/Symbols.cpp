@@ -222,6 +222,12 @@ void drawXmark(QPainter& painter, const QColor& color)
     painter.drawLine(QPointF(15.8, 4.2), QPointF(4.2, 15.8));
 }
 
+void drawRecordCircle(QPainter& painter, const QColor& color)
+{
+    painter.drawEllipse(QPointF(10, 10), 8.3, 8.3);
+    painter.fillPath(circle({10, 10}, 4.8), color);
+}
+
 void draw(QPainter& painter, Symbol symbol, const QColor& color)
 {
     painter.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -238,6 +244,7 @@ void draw(QPainter& painter, Symbol symbol, const QColor& color)
     case Symbol::internalDrive: drawInternalDrive(painter, color); break;
     case Symbol::micFill: drawMicrophone(painter, color, true); break;
     case Symbol::micSlash: drawMicSlash(painter, color); break;
+    case Symbol::recordCircle: drawRecordCircle(painter, color); break;
     case Symbol::sliderHorizontal3: drawSliderHorizontal3(painter, color); break;
     case Symbol::stopFill: drawStopFill(painter, color); break;
     case Symbol::target: drawTarget(painter, color); break;

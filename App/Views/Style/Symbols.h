@@ -26,6 +26,7 @@ enum class Symbol {
     internalDrive,
     micFill,
     micSlash,
+    recordCircle,
     sliderHorizontal3,
     stopFill,
     target,

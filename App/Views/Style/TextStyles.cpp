@@ -31,6 +31,13 @@ QColor foreground(Emphasis emphasis, const QPalette& palette)
     return color;
 }
 
+QColor quaternaryFill(const QPalette& palette)
+{
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.06f);
+    return color;
+}
+
 QLabel* styledLabel(const QString& text, TextStyle style, Emphasis emphasis, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);

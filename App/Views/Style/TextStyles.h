@@ -20,6 +20,9 @@ enum class Emphasis { primary, secondary, tertiary, quaternary };
 
 QFont styledFont(TextStyle style);
 QColor foreground(Emphasis emphasis, const QPalette& palette);
+// The faint fill behind a control that sits on the window's background, such
+// as a search field or a key-combination button: the text colour, barely.
+QColor quaternaryFill(const QPalette& palette);
 
 // A label of plain text (never read as markup: it may show the user's own
 // words) in the given style and emphasis.

@@ -1,5 +1,6 @@
 #include "App/Views/Settings/SettingsWindow.h"
 
+#include "App/Views/HotKeyRecorder/HotKeyRecorderView.h"
 #include "App/Views/Settings/SettingsView.h"
 
 #include "App/Views/Settings/SettingsFixture.h"
@@ -113,6 +114,10 @@ TEST_F(SettingsWindowTest, EveryTabAndItsStatesAtTheWindowsSize)
     }
     vocabulary->verticalScrollBar()->setValue(0);
     screenshot("Vocabulary-empty");
+
+    window->view().setCurrentIndex(0);
+    findNamed<QEL::HotKeyRecorderView>(*window, "Hotkey")->findChild<QAbstractButton*>()->click();
+    screenshot("General-recording");
 
     window->close();
     ASSERT_TRUE(TestSupport::waitUntil([&] { return window.isNull(); }));
