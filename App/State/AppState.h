@@ -76,6 +76,8 @@ public:
     const std::vector<SavedTranscript>& transcriptHistory() const { return transcriptHistory_; }
     // For the history browser, which removes the entries it deletes.
     void setTranscriptHistory(std::vector<SavedTranscript> history);
+    // The store the history was loaded from, and where entries are deleted.
+    TranscriptHistoryStore& transcriptHistoryStore() { return history_; }
 
     // The global hot key; each press toggles recording. Nothing is registered
     // until the launch applies the stored binding.

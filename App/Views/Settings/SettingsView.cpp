@@ -1,5 +1,6 @@
 #include "App/Views/Settings/SettingsView.h"
 
+#include "App/Views/History/TranscriptHistoryView.h"
 #include "App/Views/Settings/AdvancedSettingsTab.h"
 #include "App/Views/Settings/GeneralSettingsTab.h"
 #include "App/Views/Settings/ModelSettingsTab.h"
@@ -15,7 +16,7 @@ SettingsView::SettingsView(AppState& state, Platform::UserDefaults& defaults, QW
     const QColor symbolColor = foreground(Emphasis::primary, palette());
     addTab(new GeneralSettingsTab(state, defaults), symbolIcon(Symbol::gear, symbolColor), "General");
     addTab(new ModelSettingsTab(state), symbolIcon(Symbol::brain, symbolColor), "Model");
-    addTab(new QWidget, symbolIcon(Symbol::clockArrowCirclepath, symbolColor), "History");
+    addTab(new TranscriptHistoryView(state), symbolIcon(Symbol::clockArrowCirclepath, symbolColor), "History");
     addTab(new VocabularyView(defaults), symbolIcon(Symbol::textBookClosed, symbolColor), "Vocabulary");
     addTab(new AdvancedSettingsTab(state, defaults), symbolIcon(Symbol::sliderHorizontal3, symbolColor), "Advanced");
 }

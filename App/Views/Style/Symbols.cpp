@@ -222,6 +222,89 @@ void drawXmark(QPainter& painter, const QColor& color)
     painter.drawLine(QPointF(15.8, 4.2), QPointF(4.2, 15.8));
 }
 
+void drawMagnifyingGlass(QPainter& painter)
+{
+    painter.drawEllipse(QPointF(8.5, 8.5), 5.8, 5.8);
+    QPen handle = painter.pen();
+    handle.setWidthF(2.4);
+    painter.setPen(handle);
+    painter.drawLine(QPointF(12.9, 12.9), QPointF(17.5, 17.5));
+}
+
+void drawTextBubble(QPainter& painter)
+{
+    QPainterPath bubble;
+    bubble.addRoundedRect(QRectF(2, 2.5, 16, 12), 4, 4);
+    QPainterPath tail;
+    tail.addPolygon(QPolygonF{QPointF(5, 13), QPointF(4.5, 18), QPointF(10, 13.5)});
+    painter.drawPath(bubble.united(tail).simplified());
+    painter.drawLine(QPointF(6, 7), QPointF(14, 7));
+    painter.drawLine(QPointF(6, 10), QPointF(11.5, 10));
+}
+
+void drawDocText(QPainter& painter)
+{
+    painter.drawPolygon(QPolygonF{QPointF(4.5, 2), QPointF(11.5, 2), QPointF(15.5, 6), QPointF(15.5, 18),
+                                  QPointF(4.5, 18)});
+    painter.drawPolyline(QPolygonF{QPointF(11.5, 2), QPointF(11.5, 6), QPointF(15.5, 6)});
+    for (const qreal y : {9.5, 12.25, 15.0})
+        painter.drawLine(QPointF(7, y), QPointF(13, y));
+}
+
+void drawDocOnDoc(QPainter& painter)
+{
+    const QRectF front(3, 6, 10.5, 12.5);
+    QPainterPath outside;
+    outside.addRect(QRectF(0, 0, grid, grid));
+    QPainterPath frontArea;
+    frontArea.addRoundedRect(front.adjusted(-1, -1, 1, 1), 2.5, 2.5);
+    // The sheet behind shows only where the front one leaves it uncovered.
+    painter.save();
+    painter.setClipPath(outside.subtracted(frontArea));
+    painter.drawRoundedRect(QRectF(6.5, 1.5, 10.5, 12.5), 2, 2);
+    painter.restore();
+    painter.drawRoundedRect(front, 2, 2);
+}
+
+// A head over shoulders, at `x` with the given size.
+QPainterPath person(qreal x, qreal top, qreal size)
+{
+    QPainterPath figure = circle({x, top + size * 0.3}, size * 0.3);
+    QPainterPath body;
+    body.moveTo(x - size * 0.55, top + size * 1.2);
+    body.arcTo(QRectF(x - size * 0.55, top + size * 0.7, size * 1.1, size), 180, -180);
+    body.closeSubpath();
+    return figure.united(body);
+}
+
+void drawPerson2(QPainter& painter, const QColor& color)
+{
+    const QPainterPath front = person(7.5, 3.5, 11);
+    const QPainterPath behind = person(13.8, 2.5, 9);
+    QPainterPathStroker gap;
+    gap.setWidth(2.4);
+    painter.fillPath(behind.subtracted(front.united(gap.createStroke(front))), color);
+    painter.fillPath(front, color);
+}
+
+void drawTextformatSize(QPainter& painter)
+{
+    // A large and a small capital A.
+    painter.drawPolyline(QPolygonF{QPointF(1.5, 17), QPointF(7, 3), QPointF(12.5, 17)});
+    painter.drawLine(QPointF(3.8, 11.5), QPointF(10.2, 11.5));
+    painter.drawPolyline(QPolygonF{QPointF(12, 17), QPointF(15.25, 9), QPointF(18.5, 17)});
+    painter.drawLine(QPointF(13.3, 14), QPointF(17.2, 14));
+}
+
+void drawGlobe(QPainter& painter)
+{
+    painter.drawEllipse(QPointF(10, 10), 8.3, 8.3);
+    painter.drawEllipse(QPointF(10, 10), 3.6, 8.3);
+    painter.drawLine(QPointF(1.7, 10), QPointF(18.3, 10));
+    painter.drawLine(QPointF(3.5, 5.5), QPointF(16.5, 5.5));
+    painter.drawLine(QPointF(3.5, 14.5), QPointF(16.5, 14.5));
+}
+
 void drawRecordCircle(QPainter& painter, const QColor& color)
 {
     painter.drawEllipse(QPointF(10, 10), 8.3, 8.3);
@@ -238,17 +321,24 @@ void draw(QPainter& painter, Symbol symbol, const QColor& color)
     case Symbol::checkmark: drawCheckmark(painter, color); break;
     case Symbol::checkmarkCircleFill: drawFilledCircle(painter, color, checkmark()); break;
     case Symbol::clockArrowCirclepath: drawClockArrowCirclepath(painter); break;
+    case Symbol::docOnDoc: drawDocOnDoc(painter); break;
+    case Symbol::docText: drawDocText(painter); break;
     case Symbol::exclamationmarkTriangle: drawExclamationmarkTriangle(painter, color); break;
     case Symbol::gear: drawGear(painter, color); break;
+    case Symbol::globe: drawGlobe(painter); break;
     case Symbol::infoCircle: drawInfoCircle(painter, color); break;
     case Symbol::internalDrive: drawInternalDrive(painter, color); break;
+    case Symbol::magnifyingGlass: drawMagnifyingGlass(painter); break;
     case Symbol::micFill: drawMicrophone(painter, color, true); break;
     case Symbol::micSlash: drawMicSlash(painter, color); break;
+    case Symbol::person2: drawPerson2(painter, color); break;
     case Symbol::recordCircle: drawRecordCircle(painter, color); break;
     case Symbol::sliderHorizontal3: drawSliderHorizontal3(painter, color); break;
     case Symbol::stopFill: drawStopFill(painter, color); break;
     case Symbol::target: drawTarget(painter, color); break;
     case Symbol::textBookClosed: drawTextBookClosed(painter); break;
+    case Symbol::textBubble: drawTextBubble(painter); break;
+    case Symbol::textformatSize: drawTextformatSize(painter); break;
     case Symbol::waveform: drawWave(painter, QRectF(1.5, 2.5, 17, 15), color); break;
     case Symbol::waveformCircle:
     case Symbol::waveformCircleFill: drawWaveformDisc(painter, color); break;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QListView>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
@@ -118,6 +119,15 @@ TEST_F(SettingsWindowTest, EveryTabAndItsStatesAtTheWindowsSize)
     window->view().setCurrentIndex(0);
     findNamed<QEL::HotKeyRecorderView>(*window, "Hotkey")->findChild<QAbstractButton*>()->click();
     screenshot("General-recording");
+
+    state->setTranscriptHistory({
+        *QEL::SavedTranscript::dictation("Send the draft to the team by Friday.", Platform::Date::now()),
+        *QEL::SavedTranscript::dictation("Call the dentist on Monday morning.", Platform::Date{0}),
+    });
+    window->view().setCurrentIndex(2);
+    auto* transcripts = findNamed<QListView>(*window, "Transcripts");
+    transcripts->selectionModel()->select(transcripts->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    screenshot("History-selected");
 
     window->close();
     ASSERT_TRUE(TestSupport::waitUntil([&] { return window.isNull(); }));
