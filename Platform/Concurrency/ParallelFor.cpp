@@ -80,17 +80,17 @@ public:
     {
         threads_.reserve(cores() - 1);
         for (unsigned i = 0; i + 1 < cores(); ++i)
-            threads_.emplace_back([this, i] { serve(mailboxes_[i].state); });
+            threads_.emplace_back([this, i] { serve(mailboxes_[i]); });
     }
 
     ~Helpers()
     {
         for (unsigned i = 0; i + 1 < cores(); ++i) {
-            auto& state = mailboxes_[i].state;
+            auto& box = mailboxes_[i];
             // An idle helper takes the stop at once; a busy one after its loop.
-            for (std::uintptr_t idle = kEmpty; !state.compare_exchange_weak(idle, kStop); idle = kEmpty)
-                state.wait(idle);
-            state.notify_all();
+            for (std::uintptr_t idle = kEmpty; !box.state.compare_exchange_weak(idle, kStop); idle = kEmpty)
+                box.sleepWhile(idle);
+            box.wake();
         }
         threads_.clear(); // joins
     }
@@ -104,7 +104,7 @@ public:
         for (unsigned i = 0; i + 1 < cores() && count < wanted; ++i) {
             std::uintptr_t idle = kEmpty;
             if (mailboxes_[i].state.compare_exchange_strong(idle, address)) {
-                mailboxes_[i].state.notify_all();
+                mailboxes_[i].wake();
                 taken[count++] = i;
             }
         }
@@ -116,16 +116,15 @@ public:
     {
         const auto address = reinterpret_cast<std::uintptr_t>(&loop);
         for (unsigned n = 0; n < count; ++n) {
-            auto& state = mailboxes_[taken[n]].state;
+            auto& box = mailboxes_[taken[n]];
             std::uintptr_t offered = address;
-            if (state.compare_exchange_strong(offered, kEmpty)) {
-                state.notify_all(); // the destructor may wait for an idle helper
+            if (box.state.compare_exchange_strong(offered, kEmpty)) {
+                box.wake(); // the destructor may wait for an idle helper
                 continue;
             }
             const std::uintptr_t started = address | kStarted;
-            if (!spinUntil([&] { return state.load() != started; }))
-                while (state.load() == started)
-                    state.wait(started);
+            if (!spinUntil([&] { return box.state.load() != started; }))
+                box.sleepWhile(started);
         }
     }
 
@@ -134,23 +133,50 @@ private:
     static constexpr std::uintptr_t kStarted = 1; // loops are aligned: the low bit is free
     static constexpr std::uintptr_t kStop = 2;
 
+    // A mailbox counts the threads asleep on it, so a change wakes them with
+    // a system call only when there is someone to wake: the standard
+    // library's own count is shared by unrelated addresses, and a loop would
+    // pay for two calls whenever any helper sleeps.
+    //
+    // No wake-up is lost: a sleeper counts itself before `wait` reads the
+    // state, and a waker changes the state before it reads the count. All
+    // four accesses are sequentially consistent, so in their one total order
+    // either the sleeper reads the new state and does not sleep, or the waker
+    // reads the sleeper's count and notifies. Weaker orders would let both
+    // reads see the old values.
     struct alignas(64) Mailbox {
         std::atomic<std::uintptr_t> state{kEmpty};
+        std::atomic<int> sleepers{0};
+
+        // Returns once the state is no longer `old`.
+        void sleepWhile(std::uintptr_t old)
+        {
+            ++sleepers;
+            state.wait(old); // returns only once the state differs
+            --sleepers;
+        }
+
+        // Call after each change of state.
+        void wake()
+        {
+            if (sleepers.load() > 0)
+                state.notify_all();
+        }
     };
 
-    static void serve(std::atomic<std::uintptr_t>& state)
+    static void serve(Mailbox& box)
     {
         for (;;) {
-            if (!spinUntil([&] { return state.load() != kEmpty; }))
-                state.wait(kEmpty);
-            std::uintptr_t offered = state.load();
+            if (!spinUntil([&] { return box.state.load() != kEmpty; }))
+                box.sleepWhile(kEmpty);
+            std::uintptr_t offered = box.state.load();
             if (offered == kStop)
                 return;
-            if (offered == kEmpty || !state.compare_exchange_strong(offered, offered | kStarted))
+            if (offered == kEmpty || !box.state.compare_exchange_strong(offered, offered | kStarted))
                 continue; // taken back before this helper started
             reinterpret_cast<Loop*>(offered)->work();
-            state = kEmpty;
-            state.notify_all();
+            box.state = kEmpty;
+            box.wake();
         }
     }
 

@@ -1,8 +1,10 @@
 #include "Platform/Concurrency/ParallelFor.h"
+#include "Platform/Concurrency/ProcessorCount.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -54,4 +56,32 @@ TEST(ParallelFor, CallersSharingThePoolEachGetAllTheirWork)
         });
     callers.clear();
     EXPECT_EQ(wrong, 0);
+}
+
+// Each loop starts after a pause longer than idle helpers keep watching for
+// work, so its helper is asleep and must be woken by the offer; its two
+// pieces wait for each other, so the loop cannot end unless a helper joins.
+// The helper's piece then outlasts the caller's watching for it, so the
+// caller sleeps too and must be woken when the helper finishes. A lost
+// wake-up on either side leaves the loop waiting for ever.
+TEST(ParallelFor, SleepingHelpersAndCallersAreWoken)
+{
+    if (Platform::processorCount() < 2)
+        GTEST_SKIP() << "a single processor gives the caller no helper";
+    const auto caller = std::this_thread::get_id();
+    for (int round = 0; round < 20; ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::atomic<int> started{0};
+        std::atomic<bool> helped{false};
+        Platform::parallelFor(2, 1, 2, [&](long, long) {
+            ++started;
+            while (started.load() < 2)
+                std::this_thread::yield();
+            if (std::this_thread::get_id() != caller) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                helped = true;
+            }
+        });
+        ASSERT_TRUE(helped) << "round " << round;
+    }
 }
