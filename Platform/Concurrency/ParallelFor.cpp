@@ -88,7 +88,9 @@ public:
         for (unsigned i = 0; i + 1 < cores(); ++i) {
             auto& box = mailboxes_[i];
             // An idle helper takes the stop at once; a busy one after its loop.
-            for (std::uintptr_t idle = kEmpty; !box.state.compare_exchange_weak(idle, kStop); idle = kEmpty)
+            // A weak exchange may fail spuriously on an idle helper, and this
+            // thread would then sleep on a mailbox that no longer changes.
+            for (std::uintptr_t idle = kEmpty; !box.state.compare_exchange_strong(idle, kStop); idle = kEmpty)
                 box.sleepWhile(idle);
             box.wake();
         }
