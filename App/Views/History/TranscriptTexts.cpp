@@ -17,7 +17,7 @@ constexpr std::size_t previewLength = 80;
 
 std::string preview(std::string_view text)
 {
-    return Platform::truncatedToGraphemes(text, previewLength);
+    return Platform::graphemePrefix(text, previewLength, "...");
 }
 
 std::string duration(double seconds)

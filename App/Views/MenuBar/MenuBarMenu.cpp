@@ -6,7 +6,6 @@
 #include "Platform/Text/Format.h"
 #include "Platform/Text/Graphemes.h"
 
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QStyle>
 #include <QWidgetAction>
@@ -127,8 +126,7 @@ void MenuBarMenu::addRecentTranscripts()
     for (const MenuBarContent::RecentTranscript& transcript : content_.recentTranscripts) {
         QAction* item = addAction(itemTitle(Platform::graphemePrefix(transcript.text, recentTitleLength, "...")));
         item->setFont(styledFont(TextStyle::caption));
-        connect(item, &QAction::triggered, this,
-                [text = QString::fromStdString(transcript.text)] { Platform::systemClipboard().setText(text); });
+        connect(item, &QAction::triggered, this, [text = transcript.text] { Platform::setClipboardText(text); });
     }
     addSeparator();
 }
