@@ -8,20 +8,12 @@
 #include "Platform/Vector/RootMeanSquare.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
 namespace QEL {
 
 namespace {
-
-std::string fixed(const char* format, double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof(text), format, value);
-    return text;
-}
 
 // The error as the debug log shows it: the engine error's case with its
 // payload, otherwise its description.
@@ -83,7 +75,8 @@ void StreamingPipeline::processFiniteFrame(const std::vector<float>& frame)
         onAudioLevel(level);
     if (frameCount_ - lastLogFrame_ >= 20) {
         FileLogger::log("Audio frame #" + std::to_string(frameCount_) + ": " + std::to_string(frame.size()) +
-                        " samples, RMS=" + fixed("%.6f", rms) + ", level=" + fixed("%.4f", level));
+                        " samples, RMS=" + Platform::formatted("%.6f", rms) +
+                        ", level=" + Platform::formatted("%.4f", level));
         lastLogFrame_ = frameCount_;
     }
 
@@ -105,7 +98,7 @@ void StreamingPipeline::processFiniteFrame(const std::vector<float>& frame)
         break;
     case VADResult::speech:
         if (!wasSpeaking)
-            FileLogger::log("VAD: Speech START detected (RMS=" + fixed("%.6f", rms) + ")");
+            FileLogger::log("VAD: Speech START detected (RMS=" + Platform::formatted("%.6f", rms) + ")");
         handleSpeechFrame(frame);
         break;
     }
@@ -219,8 +212,8 @@ void StreamingPipeline::runPreview(const std::vector<float>& audio)
 void StreamingPipeline::transcribeAndInsert(const std::vector<float>& audio, bool isPartial)
 {
     const float rms = Platform::rootMeanSquare(audio);
-    FileLogger::log("transcribeAndInsert: " + std::to_string(audio.size()) + " samples, RMS=" + fixed("%.4f", rms) +
-                    ", isPartial=" + Platform::booleanText(isPartial));
+    FileLogger::log("transcribeAndInsert: " + std::to_string(audio.size()) + " samples, RMS=" +
+                    Platform::formatted("%.4f", rms) + ", isPartial=" + Platform::booleanText(isPartial));
     if (rms < noiseGateRMS) {
         FileLogger::log("SKIP: audio too quiet (noise gate)");
         return;

@@ -1,6 +1,7 @@
 #include "Platform/Log/Signposter.h"
 
-#include <cstdio>
+#include "Platform/Text/Format.h"
+
 #include <string>
 #include <syslog.h>
 
@@ -45,9 +46,7 @@ void Signposter::endInterval(std::string_view name, const SignpostIntervalState&
     if (!isEnabled())
         return;
     std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - state.shared_->start;
-    char duration[48];
-    std::snprintf(duration, sizeof duration, " after %.3f ms", elapsed.count());
-    logger_.debug(signpostLine("end", name, state.signpostID(), duration, message));
+    logger_.debug(signpostLine("end", name, state.signpostID(), formatted(" after %.3f ms", elapsed.count()), message));
 }
 
 } // namespace Platform

@@ -3,6 +3,7 @@
 // printf-style formatting into a string ("%8.2f", "%.3f"), for reports whose
 // layout is fixed by printf conversions, and Booleans as log lines write them.
 
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,9 +11,26 @@
 
 namespace Platform {
 
+// While it lives, the calling thread formats numbers as the C locale does. A
+// Qt application adopts the user's locale for the whole process, and a decimal
+// comma would turn the settings' "0.050" into "0,050" and change the log's and
+// reports' fixed layouts; other threads keep the process's locale.
+class CNumericFormatting {
+public:
+    CNumericFormatting();
+    ~CNumericFormatting();
+    CNumericFormatting(const CNumericFormatting&) = delete;
+    CNumericFormatting& operator=(const CNumericFormatting&) = delete;
+
+private:
+    locale_t previous_;
+};
+
+// Always with a decimal point and no digit grouping, whatever the locale.
 template <class... Arguments>
 std::string formatted(const char* format, Arguments... arguments)
 {
+    const CNumericFormatting cLocale;
     const int length = std::snprintf(nullptr, 0, format, arguments...);
     if (length < 0)
         return {};
