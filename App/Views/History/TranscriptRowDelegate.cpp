@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QTextLayout>
 
 namespace QEL {
 
@@ -34,41 +33,6 @@ int lineHeight(const QFont& font)
 int firstLineHeight()
 {
     return std::max(lineHeight(styledFont(TextStyle::caption)), lineHeight(styledFont(TextStyle::caption2)));
-}
-
-// Draws `text` from `origin` in at most `maxLines` lines of `width`; the last
-// one ends in an ellipsis when the text goes on.
-void drawWrapped(QPainter& painter, const QString& text, const QFont& font, QPointF origin, qreal width,
-                 int maxLines)
-{
-    QString shown = text;
-    shown.replace('\n', QChar::LineSeparator);
-    QTextLayout layout(shown, font, painter.device());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    const qreal height = QFontMetricsF(font, painter.device()).height();
-    layout.beginLayout();
-    for (int line = 0; line < maxLines; ++line) {
-        QTextLine textLine = layout.createLine();
-        if (!textLine.isValid())
-            break;
-        textLine.setLineWidth(width);
-        textLine.setPosition(QPointF(0, line * height));
-    }
-    layout.endLayout();
-    if (layout.lineCount() == 0)
-        return;
-    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
-    const bool goesOn = last.textStart() + last.textLength() < shown.size();
-    for (int line = 0; line < layout.lineCount() - (goesOn ? 1 : 0); ++line)
-        layout.lineAt(line).draw(&painter, origin);
-    if (goesOn) {
-        const QString rest = shown.mid(last.textStart()).replace(QChar::LineSeparator, ' ');
-        const QFontMetricsF metrics(font, painter.device());
-        painter.drawText(origin + QPointF(0, last.y() + metrics.ascent()),
-                         metrics.elidedText(rest, Qt::ElideRight, width));
-    }
 }
 
 } // namespace
@@ -124,9 +88,12 @@ void TranscriptRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
     const QFont preview = previewFont();
     painter->setFont(preview);
     painter->setPen(color(Emphasis::primary));
-    drawWrapped(*painter, index.data(Qt::DisplayRole).toString(), preview, QPointF(area.left(), y), area.width(),
-                previewLines);
-    y += previewLines * lineHeight(preview) + lineSpacing;
+    const int previewLineHeight = lineHeight(preview);
+    const QStringList lines = wrappedLines(index.data(Qt::DisplayRole).toString(), preview, area.width(), previewLines);
+    for (int line = 0; line < int(lines.size()); ++line)
+        painter->drawText(QRect(area.left(), y + line * previewLineHeight, area.width(), previewLineHeight),
+                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, lines[line]);
+    y += previewLines * previewLineHeight + lineSpacing;
 
     painter->setFont(caption2);
     painter->setPen(color(Emphasis::tertiary));

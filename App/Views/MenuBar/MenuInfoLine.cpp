@@ -6,42 +6,13 @@
 
 namespace QEL {
 
-namespace {
-
-// The text's lines when wrapped at `width`, at most `maximumLines`, the last
-// one cut with "…" when more text follows.
-QStringList wrapped(const QString& text, const QFont& font, int width, int maximumLines)
-{
-    QString laidOut = text;
-    laidOut.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(laidOut, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    QStringList lines;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        if (int(lines.size()) == maximumLines - 1) {
-            const QString rest = laidOut.mid(line.textStart()).simplified();
-            lines.append(QFontMetrics(font).elidedText(rest, Qt::ElideRight, width));
-            break;
-        }
-        lines.append(laidOut.mid(line.textStart(), line.textLength()).trimmed());
-    }
-    layout.endLayout();
-    return lines;
-}
-
-} // namespace
-
 MenuInfoLine::MenuInfoLine(const QString& text, const QFont& font, Emphasis emphasis, int maximumLines,
                            std::optional<Mark> mark, int indent, QWidget* parent)
     : QWidget(parent), text_(text), emphasis_(emphasis), mark_(mark), indent_(indent)
 {
     setFont(font);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    lines_ = wrapped(text, font, maximumTextWidth, maximumLines);
+    lines_ = wrappedLines(text, font, maximumTextWidth, maximumLines);
     const QFontMetrics metrics(font);
     for (const QString& line : lines_)
         textWidth_ = std::max(textWidth_, metrics.horizontalAdvance(line));

@@ -8,7 +8,6 @@
 #include "App/Views/Style/Symbols.h"
 #include "App/Views/Style/TextStyles.h"
 
-#include <QTextLayout>
 #include <QWidget>
 
 #include <optional>

@@ -31,9 +31,6 @@ void OverlayController::setupWindow()
     connect(pill_, &FloatingPillView::stopRequested, &state_, &AppState::stopRecording);
     connect(pill_, &FloatingPillView::toggleRequested, &state_, &AppState::toggleRecording);
 
-    window->resize(FloatingPillView::idleSize);
-    if (const auto frame = OverlayWindow::placement(window->size()))
-        window->setGeometry(*frame);
     window_ = std::move(window);
 
     window_->setWindowOpacity(0);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTextLayout>
 
 namespace QEL {
 
@@ -65,6 +66,29 @@ QString singleLine(QString text)
             character = QLatin1Char(' ');
     }
     return text;
+}
+
+QStringList wrappedLines(const QString& text, const QFont& font, int width, int maximumLines)
+{
+    QString laidOut = text;
+    laidOut.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(laidOut, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (int(lines.size()) == maximumLines - 1) {
+            const QString rest = laidOut.mid(line.textStart()).simplified();
+            lines.append(QFontMetrics(font).elidedText(rest, Qt::ElideRight, width));
+            break;
+        }
+        lines.append(laidOut.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines;
 }
 
 void setTextColor(QLabel* label, const QColor& color)

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QPalette>
 #include <QString>
+#include <QStringList>
 
 class QLabel;
 class QWidget;
@@ -38,6 +39,10 @@ QLabel* wrappingLabel(const QString& text, TextStyle style, Emphasis emphasis = 
 
 // The text on one line: line breaks and tabs read as spaces.
 QString singleLine(QString text);
+
+// The text's lines when wrapped at `width` in `font`, at most `maximumLines`,
+// the last one cut with "…" when more text follows.
+QStringList wrappedLines(const QString& text, const QFont& font, int width, int maximumLines);
 
 // Draws the label's text in `color`.
 void setTextColor(QLabel* label, const QColor& color);
