@@ -25,6 +25,10 @@ struct SavedTranscript {
     std::int64_t wordCount = 0;
     std::optional<std::string> language {};
     TranscriptType type = TranscriptType::dictation;
+    // The name of the history file the entry was read from, which need not be
+    // its identifier's (a copied or restored file); empty for an entry made in
+    // this run. Not part of the JSON.
+    std::string fileName {};
 
     // The dictation entry for the text a recording gathered, made at `date`,
     // or none when the text is only white space and line breaks.

@@ -8,6 +8,7 @@
 #include "Platform/Paths/StandardPaths.h"
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 
 namespace QEL {
@@ -26,16 +27,31 @@ bool isPlainFileName(const std::string& name)
     return !name.empty() && name.front() != '.' && name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
-std::string fileName(const std::string& id) { return id + ".json"; }
+std::string fileName(const std::string& id)
+{
+    return id + ".json";
+}
 
 // The entry in the file, or none when the file is no readable entry.
 std::optional<SavedTranscript> readEntry(const std::filesystem::path& path)
 {
     try {
-        return SavedTranscript::fromJSON(
-            Platform::JSON::parseDocument(Platform::readFile(path), {.requireValidUTF8 = true}));
+        const Platform::RegularFile file(path);
+        if (file.size() > TranscriptHistoryStore::maximumEntryFileBytes) {
+            historyLog().error("Skipping the history file " + path.string() + ": its " + std::to_string(file.size()) +
+                               " bytes are far more than an entry needs");
+            return std::nullopt;
+        }
+        SavedTranscript entry =
+            SavedTranscript::fromJSON(Platform::JSON::parseDocument(file.readAll(), {.requireValidUTF8 = true}));
+        entry.fileName = path.filename().string();
+        return entry;
     } catch (const std::runtime_error&) {
         // Reading, parsing and decoding all fail this way; the file is skipped.
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        // The file grew past the bound after it was opened, or memory is short.
+        historyLog().error("Skipping the history file " + path.string() + ": not enough memory to read it");
         return std::nullopt;
     }
 }
@@ -64,23 +80,17 @@ TranscriptHistoryStore::TranscriptHistoryStore(std::filesystem::path storageDire
 std::vector<SavedTranscript> TranscriptHistoryStore::loadAll()
 {
     std::vector<SavedTranscript> entries;
-    std::unordered_map<std::string, std::vector<std::string>> files;
     std::error_code error;
     for (std::filesystem::directory_iterator item(storageDirectory_, error), end; !error && item != end;
          item.increment(error)) {
         const std::string name = item->path().filename().string();
         if (name.front() == '.' || item->path().extension() != ".json")
             continue;
-        std::optional<SavedTranscript> entry = readEntry(item->path());
-        if (!entry)
-            continue;
-        files[entry->id].push_back(name);
-        entries.push_back(std::move(*entry));
+        if (std::optional<SavedTranscript> entry = readEntry(item->path()))
+            entries.push_back(std::move(*entry));
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const SavedTranscript& a, const SavedTranscript& b) { return a.date > b.date; });
-    std::lock_guard lock(mutex_);
-    filesByID_ = std::move(files);
     return entries;
 }
 
@@ -90,55 +100,36 @@ bool TranscriptHistoryStore::save(const SavedTranscript& entry)
         historyLog().error("Cannot save the transcript \"" + entry.id + "\": its identifier is not a file name");
         return false;
     }
-    const std::string name = fileName(entry.id);
     try {
         const std::string bytes = encodeEntry(entry);
         // Put back a folder that was removed while the application ran.
         std::error_code ignored;
         std::filesystem::create_directories(storageDirectory_, ignored);
-        Platform::writeFileAtomically(storageDirectory_ / name, bytes);
+        Platform::writeFileAtomically(storageDirectory_ / fileName(entry.id), bytes);
     } catch (const std::exception& error) {
         historyLog().error("Cannot save the transcript " + entry.id + ": " + error.what());
         return false;
     }
-    std::lock_guard lock(mutex_);
-    std::vector<std::string>& names = filesByID_[entry.id];
-    if (std::find(names.begin(), names.end(), name) == names.end())
-        names.push_back(name);
     return true;
 }
 
-void TranscriptHistoryStore::deleteEntry(const std::string& id)
+void TranscriptHistoryStore::deleteEntry(const SavedTranscript& entry)
 {
-    std::lock_guard lock(mutex_);
-    std::vector<std::string> names;
-    if (const auto known = filesByID_.find(id); known != filesByID_.end()) {
-        names = known->second;
-    } else if (isPlainFileName(id)) {
-        names = {fileName(id)};
-    } else {
-        historyLog().error("Cannot delete the transcript \"" + id + "\": no saved transcript has this identifier");
-        throw std::invalid_argument("No saved transcript has the identifier \"" + id + "\"");
+    std::string name = entry.fileName;
+    if (name.empty() && isPlainFileName(entry.id))
+        name = fileName(entry.id);
+    if (!isPlainFileName(name)) {
+        historyLog().error("Cannot delete the transcript \"" + entry.id + "\": it names no file of the history");
+        throw std::invalid_argument("The transcript \"" + entry.id + "\" names no file of the history");
     }
-    std::vector<std::string> remaining;
-    std::optional<std::filesystem::filesystem_error> failure;
-    for (const std::string& name : names) {
-        const std::filesystem::path path = storageDirectory_ / name;
-        std::error_code error;
-        // A file that is already gone is no error.
-        std::filesystem::remove(path, error);
-        if (!error)
-            continue;
-        historyLog().error("Cannot delete the transcript " + id + " (" + path.string() + "): " + error.message());
-        remaining.push_back(name);
-        failure.emplace("Cannot delete the transcript " + id, path, error);
+    const std::filesystem::path path = storageDirectory_ / name;
+    std::error_code error;
+    // A file that is already gone is no error.
+    std::filesystem::remove(path, error);
+    if (error) {
+        historyLog().error("Cannot delete the transcript " + entry.id + " (" + path.string() + "): " + error.message());
+        throw std::filesystem::filesystem_error("Cannot delete the transcript " + entry.id, path, error);
     }
-    if (remaining.empty())
-        filesByID_.erase(id);
-    else
-        filesByID_[id] = remaining;
-    if (failure)
-        throw *failure;
 }
 
 } // namespace QEL

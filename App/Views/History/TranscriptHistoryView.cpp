@@ -199,14 +199,19 @@ void TranscriptHistoryView::showContextMenu(const QPoint& position)
 void TranscriptHistoryView::deleteTranscript(const SavedTranscript& transcript)
 {
     try {
-        state_.transcriptHistoryStore().deleteEntry(transcript.id);
+        state_.transcriptHistoryStore().deleteEntry(transcript);
     } catch (const std::exception& error) {
         FileLogger::log("Failed to delete transcript " + transcript.id + ": " + error.what());
         return;
     }
     std::vector<SavedTranscript> history = state_.transcriptHistory();
-    std::erase_if(history, [&](const SavedTranscript& entry) { return entry.id == transcript.id; });
-    if (selected_ && selected_->id == transcript.id)
+    // Only the row's own entry goes: another file may hold the same identifier.
+    const auto row = std::find_if(history.begin(), history.end(), [&](const SavedTranscript& entry) {
+        return entry == transcript && entry.fileName == transcript.fileName;
+    });
+    if (row != history.end())
+        history.erase(row);
+    if (selected_ && selected_->id == transcript.id && selected_->fileName == transcript.fileName)
         select(std::nullopt);
     state_.setTranscriptHistory(std::move(history));
 }

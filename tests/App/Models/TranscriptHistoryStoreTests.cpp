@@ -129,18 +129,23 @@ TEST(TranscriptHistoryStore, DeletesTheFileTheEntryCameFromAndNothingElse)
     // A crafted identifier that would name a file beside the folder.
     writeFile(folder / "x.json", "outside");
     writeFile(dir / "crafted.json", json(entry("../x", 1)));
-    // An entry whose file was renamed.
+    // An entry whose file was renamed, and a copy of it with other words.
     writeFile(dir / "renamed.json", json(entry("REAL", 2)));
+    writeFile(dir / "restored.json", json(entry("REAL", 4, "other words")));
     writeFile(dir / "KEEP.json", json(entry("KEEP", 3)));
-    ASSERT_EQ(store.loadAll().size(), 3u);
+    const auto loaded = store.loadAll();
+    ASSERT_EQ(ids(loaded), (std::vector<std::string> {"REAL", "KEEP", "REAL", "../x"}));
+    EXPECT_EQ(loaded[0].fileName, "restored.json");
 
-    store.deleteEntry("../x");
-    store.deleteEntry("REAL");
+    store.deleteEntry(loaded[3]);
+    store.deleteEntry(loaded[2]);
     EXPECT_EQ(TestSupport::fileContents(folder / "x.json"), "outside");
-    EXPECT_EQ(ids(store.loadAll()), std::vector<std::string> {"KEEP"});
+    const auto remaining = store.loadAll();
+    ASSERT_EQ(ids(remaining), (std::vector<std::string> {"REAL", "KEEP"}));
+    EXPECT_EQ(remaining[0].text, "other words");
 
-    // An unknown identifier that names no file in the folder deletes nothing.
-    EXPECT_THROW(store.deleteEntry("../x"), std::invalid_argument);
+    // An entry made here whose identifier names no file in the folder deletes nothing.
+    EXPECT_THROW(store.deleteEntry(entry("../x", 1)), std::invalid_argument);
     EXPECT_TRUE(fs::exists(folder / "x.json"));
 }
 
@@ -151,15 +156,35 @@ TEST(TranscriptHistoryStore, OnlyAFileAlreadyGoneCountsAsDeleted)
     ASSERT_TRUE(store.save(entry("GONE", 1)));
     ASSERT_TRUE(store.save(entry("SAVED", 2)));
     fs::remove(folder / "GONE.json");
-    EXPECT_NO_THROW(store.deleteEntry("GONE"));
-    EXPECT_NO_THROW(store.deleteEntry("NEVER-SAVED"));
-    EXPECT_NO_THROW(store.deleteEntry("SAVED"));
+    EXPECT_NO_THROW(store.deleteEntry(entry("GONE", 1)));
+    EXPECT_NO_THROW(store.deleteEntry(entry("NEVER-SAVED", 1)));
+    EXPECT_NO_THROW(store.deleteEntry(entry("SAVED", 2)));
     EXPECT_FALSE(fs::exists(folder / "SAVED.json"));
 
     // Something the file system refuses to remove is an error, and stays.
     fs::create_directories(folder / "STUCK.json" / "inside");
-    EXPECT_THROW(store.deleteEntry("STUCK"), fs::filesystem_error);
+    EXPECT_THROW(store.deleteEntry(entry("STUCK", 1)), fs::filesystem_error);
     EXPECT_TRUE(fs::exists(folder / "STUCK.json"));
+}
+
+TEST(TranscriptHistoryStore, FilesFarLargerThanAnEntryAreSkippedWithoutBeingRead)
+{
+    TestSupport::TemporaryFolder folder;
+    TranscriptHistoryStore store(folder.path());
+    ASSERT_TRUE(store.save(entry("SMALL", 1)));
+    // Sparse: a size no start-up could afford to read, costing no disk.
+    const std::string valid = json(entry("HUGE", 2));
+    writeFile(folder / "huge.json", valid);
+    fs::resize_file(folder / "huge.json", 7ull << 30);
+    writeFile(folder / "limit.json",
+              valid + std::string(TranscriptHistoryStore::maximumEntryFileBytes - valid.size(), ' '));
+    writeFile(folder / "over.json",
+              valid + std::string(TranscriptHistoryStore::maximumEntryFileBytes + 1 - valid.size(), ' '));
+
+    const auto loaded = store.loadAll();
+    ASSERT_EQ(ids(loaded), (std::vector<std::string> {"HUGE", "SMALL"}));
+    EXPECT_EQ(loaded[0].fileName, "limit.json");
+    EXPECT_TRUE(fs::exists(folder / "huge.json"));
 }
 
 TEST(TranscriptHistoryStore, ACrashWhileSavingLeavesTheOldEntryLoadable)

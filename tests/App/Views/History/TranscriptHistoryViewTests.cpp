@@ -244,6 +244,21 @@ TEST_F(TranscriptHistoryViewTest, DeletingTheSelectedTranscriptRemovesItsFileAnd
     EXPECT_EQ(view.selectedTranscript()->id, "BUDGET");
 }
 
+TEST_F(TranscriptHistoryViewTest, DeletingOneOfTwoFilesWithTheSameIdentifierKeepsTheOther)
+{
+    // A restored copy of a note, edited since.
+    std::ofstream(history.storageDirectory() / "NOTE restored.json")
+        << R"({"id":"NOTE","title":"Shopping","text":"Milk only.","date":1,"wordCount":2,"type":"dictation"})";
+    state->setTranscriptHistory(history.loadAll());
+    ASSERT_EQ(shownIDs(), (std::vector<std::string>{"MEETING", "NOTE", "BUDGET", "NOTE"}));
+
+    choose(3, "Delete");
+    EXPECT_FALSE(std::filesystem::exists(history.storageDirectory() / "NOTE restored.json"));
+    EXPECT_TRUE(std::filesystem::exists(history.storageDirectory() / "NOTE.json"));
+    EXPECT_EQ(shownIDs(), (std::vector<std::string>{"MEETING", "NOTE", "BUDGET"}));
+    EXPECT_EQ(state->transcriptHistory()[1].text, "Remember milk, eggs and bread on the way home.");
+}
+
 TEST_F(TranscriptHistoryViewTest, ATranscriptWhoseFileCannotBeDeletedStaysAndTheFailureIsLogged)
 {
     // Something the file system refuses to remove in the file's place.
