@@ -93,8 +93,10 @@ void StreamingPipeline::processFiniteFrame(const std::vector<float>& frame)
     case VADResult::silence:
         // Quiet frames inside an open utterance belong to it; between
         // utterances they live on only in the pre-roll.
-        if (vad_->isSpeechActive())
+        if (vad_->isSpeechActive()) {
             speechBuffer_.insert(speechBuffer_.end(), frame.begin(), frame.end());
+            handleLongUtterance();
+        }
         break;
     case VADResult::speech:
         if (!wasSpeaking)
@@ -120,6 +122,11 @@ void StreamingPipeline::handleSpeechFrame(const std::vector<float>& frame)
         speechBuffer_.insert(speechBuffer_.end(), frame.begin(), frame.end());
     }
 
+    handleLongUtterance();
+}
+
+void StreamingPipeline::handleLongUtterance()
+{
     if (speechBuffer_.size() < partialThresholdSamples)
         return;
     startPreviewIfIdle();

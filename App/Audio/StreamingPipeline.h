@@ -79,6 +79,9 @@ private:
     void processFiniteFrame(const std::vector<float>& frame);
     void handleSpeechFrame(const std::vector<float>& frame);
     void handleEndpoint(const std::vector<float>& frame);
+    // Previews an utterance from 5 s and flushes it at 10 s, whatever its
+    // frames are: a long quiet stretch under a long silence limit counts too.
+    void handleLongUtterance();
     void enqueueTranscription(std::vector<float> audio, bool isPartial);
     void startPreviewIfIdle();
     void runQueuedTranscriptions();

@@ -97,6 +97,10 @@ public:
     void setInsertionMode(InsertionMode mode);
     std::int64_t silenceThresholdMs() const;
     void setSilenceThresholdMs(std::int64_t milliseconds);
+    // The silence thresholds the settings offer. A stored value outside them
+    // is shown and used at the nearest end.
+    static constexpr std::int64_t minimumSilenceThresholdMs = 200;
+    static constexpr std::int64_t maximumSilenceThresholdMs = 1500;
     bool removeFillers() const;
     void setRemoveFillers(bool remove);
     bool enableCommands() const;

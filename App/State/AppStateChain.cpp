@@ -10,7 +10,6 @@
 #include "Platform/Text/Format.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace QEL {
 
@@ -25,8 +24,8 @@ constexpr float speechThreshold = 0.5f;
 
 std::unique_ptr<VoiceActivityDetector> AppState::makeDetector() const
 {
-    const int silenceMs =
-        static_cast<int>(std::clamp<std::int64_t>(silenceThresholdMs(), 0, std::numeric_limits<int>::max()));
+    const int silenceMs = static_cast<int>(
+        std::clamp(silenceThresholdMs(), minimumSilenceThresholdMs, maximumSilenceThresholdMs));
     if (const std::optional<std::string> path = SileroVAD::findModelPath()) {
         logger_.info("Found Silero VAD at: " + *path);
         try {

@@ -74,7 +74,8 @@ AdvancedSettingsTab::AdvancedSettingsTab(AppState& state, Platform::UserDefaults
 void AdvancedSettingsTab::addVoiceActivitySection()
 {
     QVBoxLayout* section = addSection("Voice Activity Detection");
-    silenceThreshold_ = millisecondsStepper(200, 1500, 100);
+    silenceThreshold_ = millisecondsStepper(static_cast<int>(AppState::minimumSilenceThresholdMs),
+                                            static_cast<int>(AppState::maximumSilenceThresholdMs), 100);
     addRow(section, "Silence threshold", {silenceThreshold_});
     connect(silenceThreshold_, &QSpinBox::valueChanged, this,
             [this](int milliseconds) { state_.setSilenceThresholdMs(milliseconds); });

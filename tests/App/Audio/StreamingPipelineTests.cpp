@@ -237,6 +237,22 @@ TEST_F(StreamingPipelineTest, ForcedFlushAt160000SamplesIsInsertedAndNotTranscri
     EXPECT_THAT(inserter->texts(), ElementsAre("160000", "8000"));
 }
 
+TEST_F(StreamingPipelineTest, QuietFramesOfAnOpenUtteranceAreFlushedAt160000SamplesToo)
+{
+    // A long silence limit keeps the utterance open through the quiet.
+    build(0.015f, 60000);
+    engine->answerFor = [](const std::vector<float>& audio) { return std::to_string(audio.size()); };
+    pipeline->start();
+    speak(1, 5);
+    pause(95); // 160,000 samples in all
+    waitUntilIdle();
+    EXPECT_THAT(inserter->texts(), ElementsAre("160000"));
+    pause(10);
+    pipeline->stop();
+    waitUntilIdle();
+    EXPECT_THAT(inserter->texts(), ElementsAre("160000"));
+}
+
 TEST_F(StreamingPipelineTest, NonFiniteSamplesAreSilenceToLevelDetectorAndEngine)
 {
     pipeline->start();

@@ -206,6 +206,17 @@ TEST_F(AppStateRecordingTest, AReloadWhileRecordingSavesTheRecordingFirstAndAFai
     EXPECT_TRUE(state->isRecording());
 }
 
+TEST_F(AppStateRecordingTest, AStoredSilenceThresholdBeyondTheSettingsIsUsedAtTheirLongest)
+{
+    // Shown as 1500 ms by the settings; 600 s would hold every text back until the stop.
+    defaults.set(std::int64_t{600000}, "silenceThresholdMs");
+    load();
+    state->startRecording();
+    speak(5, 15);
+    EXPECT_TRUE(waitForTranscriptions(1));
+    EXPECT_TRUE(state->isRecording());
+}
+
 TEST_F(AppStateRecordingTest, WhenTheMicrophoneGoesAwayTheRecordingStopsSavedAndSaysWhy)
 {
     state->startRecording();
