@@ -6,7 +6,10 @@
 #include "Platform/Audio/SoundServerConnection.h"
 #include "Platform/Concurrency/MainThread.h"
 
+#include <QTimer>
+
 #include <algorithm>
+#include <chrono>
 
 namespace QEL {
 
@@ -34,7 +37,20 @@ struct AudioDeviceManager::State : std::enable_shared_from_this<State> {
 private:
     void connect();
     void connectionLost(const std::string& reason);
+    // A server tells no one that it has come back: while there is none, the
+    // manager tries to connect again now and then, and lists the devices
+    // once it can.
+    void reconnectLater();
+    void reconnect();
+
+    bool isReconnectPending = false;
 };
+
+namespace {
+
+constexpr std::chrono::milliseconds reconnectInterval{1000};
+
+} // namespace
 
 void AudioDeviceManager::State::refresh()
 {
@@ -49,6 +65,8 @@ void AudioDeviceManager::State::refresh()
         FileLogger::log(std::string("Cannot read the audio devices: ") + error.what());
         found.clear();
         defaultName.clear();
+        if (!connection)
+            reconnectLater();
     }
     Platform::runOnMainThread(weak_from_this(), [found = std::move(found), defaultName](State& state) mutable {
         state.publish(std::move(found), defaultName);
@@ -70,6 +88,34 @@ void AudioDeviceManager::State::connect()
         });
     });
     connection = std::move(made);
+}
+
+void AudioDeviceManager::State::reconnectLater()
+{
+    if (isReconnectPending)
+        return;
+    isReconnectPending = true;
+    QTimer::singleShot(reconnectInterval, [weakState = weak_from_this()] {
+        if (const std::shared_ptr<State> state = weakState.lock()) {
+            state->isReconnectPending = false;
+            state->reconnect();
+        }
+    });
+}
+
+void AudioDeviceManager::State::reconnect()
+{
+    if (connection)
+        return;
+    try {
+        connect();
+    } catch (const SoundServerError&) {
+        // Still gone; the empty list stands.
+        reconnectLater();
+        return;
+    }
+    FileLogger::log("Connected to the sound server again");
+    refresh();
 }
 
 // The devices went with the server; the refresh tries to connect again and,

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -173,6 +174,13 @@ private:
         emit changed();
     }
 
+    // What an error shown on the pill is about, so that it goes once its
+    // cause has: a successful load ends "still loading", a recording that
+    // starts ends the trouble of the one before.
+    enum class ErrorCause { other, modelNotReady, recording };
+    void showError(std::string message, ErrorCause cause);
+    void clearError(std::initializer_list<ErrorCause> causes);
+
     void finishLoading(std::shared_ptr<STTEngine> engine, std::exception_ptr failure);
     void failLoading(const std::exception& error);
 
@@ -202,6 +210,7 @@ private:
     bool isSpeechDetected_ = false;
     std::string statusMessage_ = "Starting up...";
     std::optional<std::string> errorMessage_;
+    ErrorCause errorCause_ = ErrorCause::other;
     double lastLatencyMs_ = 0;
     std::int64_t transcriptionCount_ = 0;
     double modelDownloadProgress_ = 0;

@@ -106,7 +106,7 @@ void AppState::installCallbacks(StreamingPipeline& pipeline)
     pipeline.onError = [state](const std::exception& error) {
         Platform::runOnMainThread(state, [description = std::string(error.what())](AppState& self) {
             self.logger_.error("Pipeline error: " + description);
-            self.publish(self.errorMessage_, description, &AppState::errorMessageChanged);
+            self.showError(description, ErrorCause::other);
         });
     };
 }

@@ -32,7 +32,7 @@ void AppState::loadEngine(std::function<void()> whenDone)
     }
     publish(isLoadingModel_, true, &AppState::isLoadingModelChanged);
     publish(statusMessage_, "Downloading model (first time only)...", &AppState::statusMessageChanged);
-    publish(errorMessage_, std::nullopt, &AppState::errorMessageChanged);
+    clearError({ErrorCause::other, ErrorCause::modelNotReady, ErrorCause::recording});
 
     const std::string model = selectedModel();
     logger_.info("Loading STT engine with model: " + model);
@@ -101,6 +101,7 @@ void AppState::finishLoading(std::shared_ptr<STTEngine> engine, std::exception_p
     audioCaptureManager_ = std::make_unique<AudioCaptureManager>();
 
     publish(isModelLoaded_, true, &AppState::isModelLoadedChanged);
+    clearError({ErrorCause::modelNotReady});
     publish(statusMessage_, readyStatus(), &AppState::statusMessageChanged);
     logger_.info("Engine fully loaded and ready");
     publish(isLoadingModel_, false, &AppState::isLoadingModelChanged);
@@ -111,7 +112,7 @@ void AppState::failLoading(const std::exception& error)
     const std::string message = std::string("Failed to load model: ") + error.what();
     Platform::printTagged("QEL", "ENGINE ERROR: " + message);
     Platform::printTagged("QEL", "Full error: " + fullDescription(error));
-    publish(errorMessage_, message, &AppState::errorMessageChanged);
+    showError(message, ErrorCause::other);
     publish(statusMessage_, "Error loading model", &AppState::statusMessageChanged);
     publish(isLoadingModel_, false, &AppState::isLoadingModelChanged);
 }

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 
 namespace QEL {
@@ -27,7 +28,7 @@ void AppState::startRecording()
     FileLogger::log(std::string("startRecording called. isModelLoaded=") + Platform::booleanText(isModelLoaded_));
     if (!isModelLoaded_) {
         FileLogger::log("Model not loaded, can't record");
-        publish(errorMessage_, "Model still loading, please wait...", &AppState::errorMessageChanged);
+        showError("Model still loading, please wait...", ErrorCause::modelNotReady);
         return;
     }
     const bool hasCapture = audioCaptureManager_ != nullptr;
@@ -37,7 +38,7 @@ void AppState::startRecording()
     if (!hasCapture || !hasPipeline) {
         FileLogger::log(std::string("FAIL: Engine not initialized (capture=") + Platform::booleanText(hasCapture) +
                         ", pipeline=" + Platform::booleanText(hasPipeline) + ")");
-        publish(errorMessage_, "Engine not initialized", &AppState::errorMessageChanged);
+        showError("Engine not initialized", ErrorCause::modelNotReady);
         return;
     }
     if (isRecording_)
@@ -59,7 +60,7 @@ void AppState::startRecording()
     } catch (const std::exception& error) {
         const std::string message = std::string("Failed to start recording: ") + error.what();
         FileLogger::log("RECORDING ERROR: " + message);
-        publish(errorMessage_, message, &AppState::errorMessageChanged);
+        showError(message, ErrorCause::recording);
         return;
     }
 
@@ -73,6 +74,7 @@ void AppState::startRecording()
     publish(partialTranscript_, "", &AppState::partialTranscriptChanged);
     publish(sessionTranscript_, "", &AppState::sessionTranscriptChanged);
     publish(statusMessage_, "Listening...", &AppState::statusMessageChanged);
+    clearError({ErrorCause::modelNotReady, ErrorCause::recording});
     FileLogger::log("Recording started OK");
 }
 
@@ -94,13 +96,25 @@ void AppState::captureEnded(const std::string& reason)
         return;
     FileLogger::log("RECORDING ERROR: " + reason);
     stopRecording();
-    publish(errorMessage_, reason, &AppState::errorMessageChanged);
+    showError(reason, ErrorCause::recording);
+}
+
+void AppState::showError(std::string message, ErrorCause cause)
+{
+    errorCause_ = cause;
+    publish(errorMessage_, std::move(message), &AppState::errorMessageChanged);
+}
+
+void AppState::clearError(std::initializer_list<ErrorCause> causes)
+{
+    if (std::find(causes.begin(), causes.end(), errorCause_) != causes.end())
+        publish(errorMessage_, std::nullopt, &AppState::errorMessageChanged);
 }
 
 void AppState::showMicrophoneRefusal(const std::string& message)
 {
     microphoneRefused_ = true;
-    publish(errorMessage_, message, &AppState::errorMessageChanged);
+    showError(message, ErrorCause::other);
 }
 
 void AppState::saveSessionWhenTranscribed()

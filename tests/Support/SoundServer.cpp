@@ -39,6 +39,21 @@ std::vector<std::string> environmentChanged(const std::vector<std::string>& drop
 
 PrivateSoundServer::PrivateSoundServer(const std::vector<PipeSource>& sources)
 {
+    start(sources);
+    sources_ = sources;
+}
+
+void PrivateSoundServer::restart()
+{
+    signal(SIGKILL);
+    // A pipe source makes its pipe and refuses one left behind.
+    for (const PipeSource& source : sources_)
+        std::filesystem::remove(pipeOf(source.name));
+    start(sources_);
+}
+
+void PrivateSoundServer::start(const std::vector<PipeSource>& sources)
+{
     std::filesystem::create_directories(folder_ / "runtime");
     std::filesystem::create_directories(folder_ / "home");
     std::filesystem::permissions(folder_ / "runtime", std::filesystem::perms::owner_all);

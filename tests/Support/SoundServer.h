@@ -41,8 +41,14 @@ public:
     void removeSource(const std::string& name) const;
     // Sends the server a signal: SIGKILL ends it, SIGSTOP makes it hang.
     void signal(int number);
+    // Ends the server if it still runs and starts it again at the same
+    // address with the same sources, as a user's session restarts it.
+    void restart();
 
 private:
+    void start(const std::vector<PipeSource>& sources);
+
+    std::vector<PipeSource> sources_;
     TemporaryFolder folder_;
     pid_t server_ = -1;
 };

@@ -135,7 +135,7 @@ TEST_F(AudioDevices, RemovingTheChosenMicrophoneFallsBackToTheServersNewDefault)
     EXPECT_TRUE(manager.isDeviceActive());
 }
 
-TEST_F(AudioDevices, WithoutASoundServerNothingIsListedOrSelected)
+TEST_F(AudioDevices, WithoutASoundServerNothingIsListedOrSelectedUntilItComesBack)
 {
     PrivateSoundServer server({{.name = "mic"}});
     ScopedEnvironment pulse("PULSE_SERVER", server.address());
@@ -150,4 +150,15 @@ TEST_F(AudioDevices, WithoutASoundServerNothingIsListedOrSelected)
     ASSERT_GE(messages.size(), 2u);
     EXPECT_EQ(messages[messages.size() - 2], "Audio devices: ");
     EXPECT_EQ(messages.back(), "Selected device: none");
+
+    // The list follows the server back, as often as it comes and goes.
+    for (int comeback = 0; comeback < 2; ++comeback) {
+        SCOPED_TRACE(comeback);
+        server.restart();
+        ASSERT_TRUE(waitUntil([&] { return manager.isDeviceActive(); }));
+        EXPECT_EQ(manager.availableDevices().size(), 1u);
+        EXPECT_TRUE(manager.selectedDevice()->isDefault);
+        server.signal(SIGKILL);
+        ASSERT_TRUE(waitUntil([&] { return !manager.isDeviceActive(); }));
+    }
 }
