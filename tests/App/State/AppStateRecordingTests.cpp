@@ -231,6 +231,41 @@ TEST_F(AppStateRecordingTest, WhenTheMicrophoneGoesAwayTheRecordingStopsSavedAnd
     EXPECT_EQ(history.loadAll().size(), 1u);
 }
 
+TEST_F(AppStateRecordingTest, AnErrorGoesWithItsCauseAndStaysWhileItHolds)
+{
+    // A toggle while the model still loads.
+    const auto starting = AppState::create(defaults, history, ScriptedQelCore::library());
+    bool loaded = false;
+    starting->loadEngine([&] { loaded = true; });
+    starting->toggleRecording();
+    EXPECT_EQ(starting->errorMessage(), "Model still loading, please wait...");
+    ASSERT_TRUE(waitUntil([&] { return loaded; }));
+    EXPECT_TRUE(starting->isModelLoaded());
+    EXPECT_EQ(starting->errorMessage(), std::nullopt);
+
+    // The sound server goes away mid-recording, and stays away for a while.
+    state->startRecording();
+    sound.signal(SIGKILL);
+    ASSERT_TRUE(waitUntil([&] { return !state->isRecording(); }));
+    ASSERT_TRUE(state->errorMessage());
+    state->startRecording();
+    ASSERT_TRUE(state->errorMessage());
+    EXPECT_THAT(*state->errorMessage(), testing::StartsWith("Failed to start recording: "));
+    sound.restart();
+    state->startRecording();
+    EXPECT_TRUE(state->isRecording());
+    EXPECT_EQ(state->errorMessage(), std::nullopt);
+
+    // A failed reload leaves the recording going, and its error shown through the next one.
+    state->stopRecording();
+    library.engineNewFails = true;
+    load();
+    state->startRecording();
+    EXPECT_TRUE(state->isRecording());
+    ASSERT_TRUE(state->errorMessage());
+    EXPECT_THAT(*state->errorMessage(), HasSubstr("Failed to load model: "));
+}
+
 TEST_F(AppStateRecordingTest, AFailedTranscriptionShowsItsErrorAndTheRecordingGoesOn)
 {
     state->startRecording();
