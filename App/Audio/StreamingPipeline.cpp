@@ -155,10 +155,12 @@ void StreamingPipeline::handleEndpoint(const std::vector<float>& frame)
 void StreamingPipeline::enqueueTranscription(std::vector<float> audio, bool isPartial)
 {
     std::lock_guard lock(mutex_);
+    if (isFinished_)
+        return;
     queue_.push_back({std::move(audio), isPartial});
     if (!isDrainingQueue_) {
         isDrainingQueue_ = true;
-        workers_.submit([this] { runQueuedTranscriptions(); });
+        workers_->submit([this] { runQueuedTranscriptions(); });
     }
 }
 
@@ -190,13 +192,11 @@ void StreamingPipeline::runQueuedTranscriptions()
 
 void StreamingPipeline::startPreviewIfIdle()
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (isPreviewRunning_ || isDrainingQueue_)
-            return;
-        isPreviewRunning_ = true;
-    }
-    workers_.submit([this, audio = speechBuffer_] {
+    std::lock_guard lock(mutex_);
+    if (isPreviewRunning_ || isDrainingQueue_ || isFinished_)
+        return;
+    isPreviewRunning_ = true;
+    workers_->submit([this, audio = speechBuffer_] {
         runPreview(audio);
         std::lock_guard lock(mutex_);
         isPreviewRunning_ = false;
@@ -257,12 +257,46 @@ void StreamingPipeline::transcribeAndInsert(const std::vector<float>& audio, boo
     const ProcessedResult processed = processor_->process(result);
     if (onTranscript)
         onTranscript(processed);
+    insert(processed);
+}
+
+void StreamingPipeline::insert(const ProcessedResult& processed)
+{
+    if (isInsertionStopped_) {
+        FileLogger::log("Not inserting the text: the application is quitting");
+        return;
+    }
     // Text of a forced flush is inserted like any final text: it will not be
     // transcribed again, so leaving it out would lose those words.
     if (processed.detectedCommand && processor_->commandDetector())
         processor_->commandDetector()->execute(*processed.detectedCommand);
     else if (!processed.text.empty())
         inserter_->insert(processed.text);
+}
+
+void StreamingPipeline::stopInserting()
+{
+    isInsertionStopped_ = true;
+    inserter_->stopInserting();
+}
+
+std::size_t StreamingPipeline::discardQueuedAudio()
+{
+    std::lock_guard lock(mutex_);
+    std::size_t samples = 0;
+    for (const QueuedTranscription& transcription : queue_)
+        samples += transcription.audio.size();
+    queue_.clear();
+    return samples;
+}
+
+void StreamingPipeline::finish()
+{
+    {
+        std::lock_guard lock(mutex_);
+        isFinished_ = true;
+    }
+    workers_.reset(); // runs what is queued, then joins
 }
 
 void StreamingPipeline::reportEngineFailure(const std::exception& error)

@@ -8,6 +8,7 @@
 #include "Platform/Concurrency/WorkerPool.h"
 
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,17 @@ public:
     // time limit passed first.
     bool waitUntilIdle(std::chrono::milliseconds timeLimit);
 
+    // For the end of the program: texts still to come are reported but not
+    // inserted, and an insertion under way stops early. Any thread.
+    void stopInserting();
+    // Drops the final transcriptions that wait in the queue and have not
+    // started; returns how many samples of audio they held. Any thread.
+    std::size_t discardQueuedAudio();
+    // Runs the transcriptions still queued, waits for those running, and ends
+    // the worker threads; afterwards no work runs and none is taken. Not on a
+    // worker thread, nor on the main thread while an insertion may wait for it.
+    void finish();
+
     // True while a final transcription runs or waits in the queue.
     bool isTranscribing() const;
     double lastTranscriptionLatencyMs() const;
@@ -87,6 +100,7 @@ private:
     void runQueuedTranscriptions();
     void runPreview(const std::vector<float>& audio);
     void transcribeAndInsert(const std::vector<float>& audio, bool isPartial);
+    void insert(const ProcessedResult& processed);
     void reportEngineFailure(const std::exception& error);
 
     std::unique_ptr<VoiceActivityDetector> vad_;
@@ -107,13 +121,16 @@ private:
     std::deque<QueuedTranscription> queue_;
     bool isDrainingQueue_ = false;
     bool isPreviewRunning_ = false;
+    bool isFinished_ = false;
+    std::atomic<bool> isInsertionStopped_ = false;
     double lastTranscriptionLatencyMs_ = 0;
     int totalTranscriptions_ = 0;
 
     // Last, so that it is destroyed first: its threads finish their jobs while
     // everything they use is still alive. One thread drains the queue, the
     // other runs the preview, so a preview never delays a final transcription.
-    Platform::WorkerPool workers_{2};
+    // Gone once finish() has run.
+    std::optional<Platform::WorkerPool> workers_{std::in_place, 2};
 };
 
 } // namespace QEL

@@ -2,6 +2,7 @@
 
 #include "App/Insertion/InsertionFailure.h"
 #include "Platform/Input/SyntheticKeyboard.h"
+#include "Platform/Text/Graphemes.h"
 
 #include <chrono>
 
@@ -11,14 +12,28 @@ KeystrokeInserter::KeystrokeInserter(double interKeystrokeDelay) : interKeystrok
 
 void KeystrokeInserter::insert(const std::string& text)
 {
-    if (text.empty())
+    if (text.empty() || isStopped_)
         return;
     try {
         Platform::SyntheticKeyboard keyboard;
-        keyboard.type(text, std::chrono::duration<double>(interKeystrokeDelay_));
+        const xcb_window_t target = keyboard.focusWindow();
+        for (const std::string_view character : Platform::graphemeClusters(text)) {
+            if (isStopped_)
+                return;
+            if (keyboard.focusWindow() != target) {
+                logInsertionFailure("Typing stopped: another window has the focus now");
+                return;
+            }
+            keyboard.type(character, std::chrono::duration<double>(interKeystrokeDelay_));
+        }
     } catch (const Platform::SyntheticInputError& error) {
         logInsertionFailure(std::string("Cannot type the text: ") + error.what());
     }
+}
+
+void KeystrokeInserter::stopInserting()
+{
+    isStopped_ = true;
 }
 
 } // namespace QEL

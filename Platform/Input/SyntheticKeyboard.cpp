@@ -132,6 +132,14 @@ void SyntheticKeyboard::press(xcb_keysym_t key, std::span<const xcb_keysym_t> mo
         send(keycodes[--down], false);
 }
 
+xcb_window_t SyntheticKeyboard::focusWindow() const
+{
+    auto focus = shared_.connection.reply(xcb_get_input_focus_reply, xcb_get_input_focus(shared_.connection.raw()));
+    if (!focus)
+        throw SyntheticInputError("Cannot ask the X server which window has the keyboard focus");
+    return focus->focus;
+}
+
 void SyntheticKeyboard::type(std::string_view text, std::chrono::duration<double> pauseAfterEachCharacter)
 {
     for (std::string_view character : graphemeClusters(text)) {

@@ -34,6 +34,10 @@ public:
     // it offers XTEST.
     static bool isAvailable();
 
+    // The window that key presses go to at this moment (the X input focus,
+    // which may also be None or PointerRoot). Throws SyntheticInputError.
+    xcb_window_t focusWindow() const;
+
     // Throws SyntheticInputError when key presses cannot be sent.
     SyntheticKeyboard();
     ~SyntheticKeyboard();

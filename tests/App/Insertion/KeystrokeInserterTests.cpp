@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <thread>
+
 using namespace QEL;
 using KeystrokeInsertion = Testing::InsertionTest;
 
@@ -86,4 +90,86 @@ TEST_F(KeystrokeInsertion, AnEmptyTextTouchesNeitherTheFieldNorTheClipboard)
     EXPECT_FALSE(QGuiApplication::clipboard()->ownsClipboard());
     EXPECT_TRUE(field->clipboardHolds(TestSupport::sampleClipboard()));
     EXPECT_EQ(debugLog().find("clipboard"), std::string::npos);
+}
+
+namespace {
+
+// Types `text` on a thread of its own until the inserter returns.
+class TypingInBackground {
+public:
+    TypingInBackground(KeystrokeInserter& inserter, std::string text)
+        : thread_([&inserter, text = std::move(text)] { inserter.insert(text); })
+    {
+    }
+    ~TypingInBackground() { finish(); }
+    void finish()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
+// Lets key presses already sent arrive and be reported.
+void settle()
+{
+    TestSupport::waitUntil([] { return false; }, std::chrono::milliseconds(300));
+}
+
+std::string manyWords()
+{
+    std::string text;
+    for (int word = 0; word < 200; ++word)
+        text += "word" + std::to_string(word) + "\n";
+    return text;
+}
+
+} // namespace
+
+TEST_F(KeystrokeInsertion, TypingStopsWhenAnotherWindowTakesTheFocusOrTheTargetCloses)
+{
+    KeystrokeInserter inserter;
+    const std::string text = manyWords();
+    std::optional<TestSupport::ForeignTextField> other;
+    {
+        TypingInBackground typing(inserter, text);
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return field->text().size() >= 10; }));
+        other.emplace(); // takes the focus
+        typing.finish();
+    }
+    settle();
+    const std::string typed = field->text();
+    EXPECT_LT(typed.size(), text.size());
+    EXPECT_TRUE(text.starts_with(typed)) << typed;
+    EXPECT_EQ(other->text(), "");
+    EXPECT_NE(debugLog().find("Typing stopped: another window has the focus now"), std::string::npos);
+
+    // The target window closes; the focus falls back to the first field.
+    {
+        TypingInBackground typing(inserter, text);
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return other->text().size() >= 10; }));
+        other.reset();
+        typing.finish();
+    }
+    settle();
+    EXPECT_EQ(field->text(), typed);
+}
+
+TEST_F(KeystrokeInsertion, StoppingEndsTheTypingUnderWayAndAnyLater)
+{
+    KeystrokeInserter inserter;
+    const std::string text = manyWords();
+    {
+        TypingInBackground typing(inserter, text);
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return field->text().size() >= 10; }));
+        inserter.stopInserting();
+    }
+    settle();
+    const std::string typed = field->text();
+    EXPECT_LT(typed.size(), text.size());
+    TestSupport::runOnWorkerThread([&] { inserter.insert("more"); });
+    settle();
+    EXPECT_EQ(field->text(), typed);
 }
