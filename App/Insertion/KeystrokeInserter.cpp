@@ -16,16 +16,14 @@ void KeystrokeInserter::insert(const std::string& text)
         return;
     try {
         Platform::SyntheticKeyboard keyboard;
-        const xcb_window_t target = keyboard.focusWindow();
+        keyboard.keepToFocusWindow(keyboard.focusWindow());
         for (const std::string_view character : Platform::graphemeClusters(text)) {
             if (isStopped_)
                 return;
-            if (keyboard.focusWindow() != target) {
-                logInsertionFailure("Typing stopped: another window has the focus now");
-                return;
-            }
             keyboard.type(character, std::chrono::duration<double>(interKeystrokeDelay_));
         }
+    } catch (const Platform::KeyboardFocusMoved&) {
+        logInsertionFailure("Typing stopped: another window has the focus now");
     } catch (const Platform::SyntheticInputError& error) {
         logInsertionFailure(std::string("Cannot type the text: ") + error.what());
     }

@@ -11,4 +11,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A key press was not sent because the keyboard focus had left the window
+// the presses were kept to.
+class KeyboardFocusMoved : public SyntheticInputError {
+public:
+    KeyboardFocusMoved() : SyntheticInputError("The keyboard focus moved to another window") {}
+};
+
 } // namespace Platform

@@ -80,6 +80,26 @@ bool isControlCharacter(char32_t codePoint)
     return codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0);
 }
 
+// Holds the display while it lives: the server takes requests from this
+// connection only, so no other client changes the focus meanwhile.
+class DisplayHold {
+public:
+    explicit DisplayHold(const X11Connection& connection) : connection_(connection)
+    {
+        xcb_grab_server(connection_.raw());
+    }
+    ~DisplayHold()
+    {
+        xcb_ungrab_server(connection_.raw());
+        xcb_flush(connection_.raw());
+    }
+    DisplayHold(const DisplayHold&) = delete;
+    DisplayHold& operator=(const DisplayHold&) = delete;
+
+private:
+    const X11Connection& connection_;
+};
+
 } // namespace
 
 bool SyntheticKeyboard::isAvailable()
@@ -118,6 +138,12 @@ void SyntheticKeyboard::press(xcb_keysym_t key, std::span<const xcb_keysym_t> mo
         keycodes.push_back(positionOf(modifier).keycode);
     keycodes.push_back(target.keycode);
 
+    std::optional<DisplayHold> hold;
+    if (requiredFocus_) {
+        hold.emplace(shared_.connection);
+        if (focusWindow() != *requiredFocus_)
+            throw KeyboardFocusMoved();
+    }
     std::size_t down = 0;
     try {
         for (; down < keycodes.size(); ++down)

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -37,6 +38,11 @@ public:
     // The window that key presses go to at this moment (the X input focus,
     // which may also be None or PointerRoot). Throws SyntheticInputError.
     xcb_window_t focusWindow() const;
+    // From now on each press of this sequence goes out only while `window`
+    // has the keyboard focus. The check and the press happen with the display
+    // held, so no other client can move the focus between them; once the
+    // focus is elsewhere, presses throw KeyboardFocusMoved and send nothing.
+    void keepToFocusWindow(xcb_window_t window) { requiredFocus_ = window; }
 
     // Throws SyntheticInputError when key presses cannot be sent.
     SyntheticKeyboard();
@@ -71,6 +77,7 @@ private:
     SharedKeyboard& shared_;
     std::unique_lock<std::mutex> turn_;
     KeyboardMapping mapping_; // real keys only: SharedKeyboard's spares handle the rest
+    std::optional<xcb_window_t> requiredFocus_;
 };
 
 } // namespace Platform
