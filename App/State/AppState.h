@@ -122,9 +122,13 @@ public:
     // it have ended, or after lastWordsTimeLimit.
     void stopRecording();
 
-    // For the end of the program, once the event loop has stopped: waits, as
-    // stopRecording() would, until the stopped recording's text is saved.
+    // For the end of the program, once the event loop has stopped. Nothing is
+    // inserted any more; the utterances already captured are transcribed for
+    // up to quitTimeLimit, the rest dropped with a log line naming how much
+    // audio that was. Then every chain's threads end (after the transcription
+    // each has under way), and the stopped recording is saved with the texts.
     void finishSavingSession();
+    static constexpr std::chrono::seconds quitTimeLimit{6};
 
     // Shows why the microphone cannot be used, found by the check at launch.
     void showMicrophoneRefusal(const std::string& message);
@@ -193,6 +197,15 @@ private:
     void captureEnded(const std::string& reason);
     void saveSessionWhenTranscribed();
     void saveSession(std::uint64_t recording);
+    // Texts of a recording whose entry is saved already (its last words took
+    // longer than the wait, or came from a chain a reload replaced) are added
+    // to that entry.
+    void saveLateWords();
+    // A chain a reload replaced finishes its queue on a thread of its own: its
+    // pastes need the main thread, which must not wait for them.
+    void retireChain(std::shared_ptr<StreamingPipeline> chain);
+    // The current chain and the retired ones still finishing.
+    std::vector<std::shared_ptr<StreamingPipeline>> liveChains();
     // "Ready — press " and the hot key.
     std::string readyStatus() const;
 
@@ -227,10 +240,17 @@ private:
     // Recordings are numbered; the one whose text is not saved yet, if any.
     std::uint64_t recordingCount_ = 0;
     std::optional<std::uint64_t> unsavedRecording_;
+    // The last recording once it is saved, and its entry when it had words,
+    // until the next recording starts.
+    std::optional<std::uint64_t> savedRecording_;
+    std::optional<SavedTranscript> savedEntry_;
+    std::vector<std::weak_ptr<StreamingPipeline>> retiredChains_;
     bool microphoneRefused_ = false;
 
     // Waits for a stopped recording's last transcriptions off the main thread.
     Platform::WorkerPool sessionWaiter_{1};
+    // Finishes the chains that reloads replaced.
+    Platform::WorkerPool retirer_{1};
     // Runs the engine's load, which may download a model, off the main thread.
     // Last, so that a load still running ends before the rest goes.
     Platform::WorkerPool loader_{1};

@@ -61,6 +61,27 @@ std::unique_ptr<TextProcessor> AppState::makeTextProcessor()
                                            SmartFormatter(InverseTextNormalizer()));
 }
 
+void AppState::retireChain(std::shared_ptr<StreamingPipeline> chain)
+{
+    std::erase_if(retiredChains_, [](const std::weak_ptr<StreamingPipeline>& retired) { return retired.expired(); });
+    retiredChains_.push_back(chain);
+    retirer_.submit([chain = std::move(chain)]() mutable {
+        chain->finish();
+        chain.reset();
+    });
+}
+
+std::vector<std::shared_ptr<StreamingPipeline>> AppState::liveChains()
+{
+    std::vector<std::shared_ptr<StreamingPipeline>> chains;
+    if (streamingPipeline_)
+        chains.push_back(streamingPipeline_);
+    for (const std::weak_ptr<StreamingPipeline>& retired : retiredChains_)
+        if (std::shared_ptr<StreamingPipeline> chain = retired.lock())
+            chains.push_back(std::move(chain));
+    return chains;
+}
+
 void AppState::installCallbacks(StreamingPipeline& pipeline)
 {
     // Each report reaches the state from the event loop, if the state still exists.
@@ -70,10 +91,13 @@ void AppState::installCallbacks(StreamingPipeline& pipeline)
             self.logger_.info("Transcript: " + text);
             self.publish(self.currentTranscript_, text, &AppState::currentTranscriptChanged);
             self.publish(self.partialTranscript_, "", &AppState::partialTranscriptChanged);
-            if (!text.empty())
-                self.publish(self.sessionTranscript_,
-                             self.sessionTranscript_.empty() ? text : self.sessionTranscript_ + " " + text,
-                             &AppState::sessionTranscriptChanged);
+            if (text.empty())
+                return;
+            self.publish(self.sessionTranscript_,
+                         self.sessionTranscript_.empty() ? text : self.sessionTranscript_ + " " + text,
+                         &AppState::sessionTranscriptChanged);
+            if (!self.isRecording_ && !self.unsavedRecording_ && self.savedRecording_)
+                self.saveLateWords();
         });
     };
     pipeline.onPartialTranscript = [state](const std::string& text) {

@@ -97,6 +97,8 @@ void AppState::finishLoading(std::shared_ptr<STTEngine> engine, std::exception_p
     // saved, before the new chain takes over.
     if (isRecording_)
         stopRecording();
+    if (streamingPipeline_)
+        retireChain(std::move(streamingPipeline_));
     streamingPipeline_ = std::move(pipeline);
     audioCaptureManager_ = std::make_unique<AudioCaptureManager>();
 

@@ -6,13 +6,39 @@
 #include "Platform/Text/Format.h"
 #include "Platform/Text/Graphemes.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
+#include <future>
+#include <memory>
 
 namespace QEL {
+
+namespace {
+
+// Returns once the jobs submitted to `pool` so far have run.
+void waitForSubmittedJobs(Platform::WorkerPool& pool)
+{
+    std::promise<void> reached;
+    pool.submit([&reached] { reached.set_value(); });
+    reached.get_future().wait();
+}
+
+// Runs the calls other threads have queued for the main thread so far.
+void runCallsQueuedForMainThread()
+{
+    auto reached = std::make_shared<bool>(false);
+    Platform::runOnMainThread([reached] { *reached = true; });
+    // Without an application object the call is dropped, and nothing waits.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!*reached && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+} // namespace
 
 void AppState::toggleRecording()
 {
@@ -68,6 +94,8 @@ void AppState::startRecording()
     if (unsavedRecording_)
         saveSession(*unsavedRecording_);
     unsavedRecording_ = ++recordingCount_;
+    savedRecording_.reset();
+    savedEntry_.reset();
     streamingPipeline_->start();
     publish(isRecording_, true, &AppState::isRecordingChanged);
     publish(currentTranscript_, "", &AppState::currentTranscriptChanged);
@@ -126,27 +154,51 @@ void AppState::saveSessionWhenTranscribed()
     sessionWaiter_.submit([pipeline = streamingPipeline_, recording = *unsavedRecording_, state = weak_from_this()] {
         if (!pipeline->waitUntilIdle(lastWordsTimeLimit))
             FileLogger::log("Saving the recording without the transcriptions still running");
-        Platform::runOnMainThread(state, [recording, pipeline](AppState& self) { self.saveSession(recording); });
+        Platform::runOnMainThread(state, [recording](AppState& self) { self.saveSession(recording); });
     });
 }
 
 void AppState::finishSavingSession()
 {
-    if (!unsavedRecording_)
-        return;
-    // The last transcriptions may need the event loop (a paste runs there),
-    // and the save that waits for them comes through it.
+    // Held aside, so that a wait for the last words that gives up meanwhile
+    // cannot save the entry without them.
+    const std::optional<std::uint64_t> recording = std::exchange(unsavedRecording_, std::nullopt);
+    const std::vector<std::shared_ptr<StreamingPipeline>> chains = liveChains();
+    for (const auto& chain : chains)
+        chain->stopInserting();
+
+    // The texts reach the state through the event loop.
     QEventLoop loop;
     QTimer check;
-    const auto deadline = std::chrono::steady_clock::now() + lastWordsTimeLimit + std::chrono::seconds(1);
+    const auto deadline = std::chrono::steady_clock::now() + quitTimeLimit;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (!unsavedRecording_ || std::chrono::steady_clock::now() > deadline)
+        const bool busy = std::any_of(chains.begin(), chains.end(), [](const auto& chain) {
+            return chain->isTranscribing();
+        });
+        if (!busy || std::chrono::steady_clock::now() > deadline)
             loop.quit();
     });
     check.start(10);
     loop.exec();
-    if (unsavedRecording_)
-        saveSession(*unsavedRecording_);
+
+    std::size_t droppedSamples = 0;
+    for (const auto& chain : chains)
+        droppedSamples += chain->discardQueuedAudio();
+    if (droppedSamples > 0)
+        FileLogger::log("Quitting without transcribing " +
+                        Platform::formatted("%.1f", static_cast<double>(droppedSamples) / StreamingPipeline::sampleRate) +
+                        " s of recorded audio");
+    // No worker may run on while the process tears down what it uses.
+    for (const auto& chain : chains)
+        chain->finish();
+    waitForSubmittedJobs(retirer_);
+    waitForSubmittedJobs(sessionWaiter_);
+    runCallsQueuedForMainThread();
+
+    if (recording) {
+        unsavedRecording_ = recording;
+        saveSession(*recording);
+    }
 }
 
 void AppState::saveSession(std::uint64_t recording)
@@ -154,15 +206,38 @@ void AppState::saveSession(std::uint64_t recording)
     if (unsavedRecording_ != recording)
         return;
     unsavedRecording_.reset();
+    savedRecording_ = recording;
     const std::optional<SavedTranscript> entry = SavedTranscript::dictation(sessionTranscript_, Platform::Date::now());
     if (!entry)
         return;
     // A failed write is logged by the store; the entry is shown all the same.
     history_.save(*entry);
     transcriptHistory_.insert(transcriptHistory_.begin(), *entry);
+    savedEntry_ = entry;
     emit transcriptHistoryChanged(transcriptHistory_);
     emit changed();
     FileLogger::log("Saved transcript to history: " + std::string(Platform::graphemePrefix(entry->text, 50)) + "...");
+}
+
+void AppState::saveLateWords()
+{
+    std::optional<SavedTranscript> entry =
+        SavedTranscript::dictation(sessionTranscript_, savedEntry_ ? savedEntry_->date : Platform::Date::now());
+    if (!entry)
+        return;
+    const auto shown = savedEntry_ ? std::find(transcriptHistory_.begin(), transcriptHistory_.end(), *savedEntry_)
+                                   : transcriptHistory_.end();
+    if (savedEntry_)
+        entry->id = savedEntry_->id;
+    history_.save(*entry);
+    if (shown != transcriptHistory_.end())
+        *shown = *entry;
+    else
+        transcriptHistory_.insert(transcriptHistory_.begin(), *entry);
+    savedEntry_ = entry;
+    emit transcriptHistoryChanged(transcriptHistory_);
+    emit changed();
+    FileLogger::log("Saved late words to history: " + std::string(Platform::graphemePrefix(entry->text, 50)) + "...");
 }
 
 } // namespace QEL

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <mutex>
+#include <thread>
 
 using QEL::AppState;
 using testing::Contains;
@@ -100,6 +102,44 @@ protected:
     ScriptedQelCore library;
     QLineEdit field;
     std::shared_ptr<AppState> state = AppState::create(defaults, history, ScriptedQelCore::library());
+};
+
+// Lets key presses and pastes already sent arrive.
+void settle()
+{
+    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+}
+
+// Holds the scripted engine's transcriptions until opened, as a slow engine would.
+class EngineGate {
+public:
+    explicit EngineGate(ScriptedQelCore& library) : library_(library)
+    {
+        library.duringTranscribe = [this] {
+            std::unique_lock lock(mutex_);
+            opened_.wait(lock, [this] { return isOpen_; });
+        };
+    }
+    ~EngineGate()
+    {
+        open();
+        library_.duringTranscribe = nullptr;
+    }
+
+    void open()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            isOpen_ = true;
+        }
+        opened_.notify_all();
+    }
+
+private:
+    ScriptedQelCore& library_;
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool isOpen_ = false;
 };
 
 } // namespace
@@ -215,6 +255,71 @@ TEST_F(AppStateRecordingTest, AStoredSilenceThresholdBeyondTheSettingsIsUsedAtTh
     speak(5, 15);
     EXPECT_TRUE(waitForTranscriptions(1));
     EXPECT_TRUE(state->isRecording());
+}
+
+TEST_F(AppStateRecordingTest, AReloadWithUtterancesQueuedLeavesTheMainThreadFreeAndTheirTextsArrive)
+{
+    // Pasting needs the main thread, which the old chain must not hold.
+    defaults.set(std::string("paste"), "insertionMode");
+    load();
+    EngineGate gate(library);
+    state->startRecording();
+    speak();
+    speak();
+    state->stopRecording();
+    // The wait for the last words gives up; the recording had no text yet.
+    waitUntil([] { return false; }, AppState::lastWordsTimeLimit + std::chrono::milliseconds(500));
+    EXPECT_TRUE(state->transcriptHistory().empty());
+
+    load();
+    gate.open();
+    EXPECT_TRUE(waitUntil([&] { return field.text() == "Hello worldHello world"; })) << field.text().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return state->transcriptHistory().size() == 1 &&
+                                       state->transcriptHistory()[0].text == "Hello world Hello world"; }));
+    EXPECT_EQ(history.loadAll(), state->transcriptHistory());
+    EXPECT_EQ(history.loadAll()[0].text, "Hello world Hello world");
+}
+
+TEST_F(AppStateRecordingTest, QuittingTranscribesWhatWasCapturedSavesItAndTypesNoMore)
+{
+    auto gate = std::make_unique<EngineGate>(library);
+    state->startRecording();
+    speak();
+    setAnswer("more words");
+    speak();
+    speak(5, 0); // still speaking at the quit
+    state->stopRecording();
+    QTimer::singleShot(300, [&] { gate->open(); });
+    state->finishSavingSession();
+
+    ASSERT_EQ(history.loadAll().size(), 1u);
+    EXPECT_EQ(history.loadAll()[0].text, "More words More words More words");
+    EXPECT_EQ(state->transcriptHistory(), history.loadAll());
+    settle();
+    EXPECT_EQ(field.text(), "");
+    EXPECT_THAT(debugLog.messages(), Contains("Not inserting the text: the application is quitting"));
+}
+
+TEST_F(AppStateRecordingTest, QuittingDropsWhatIsNotTranscribedInTimeAndSaysHowMuch)
+{
+    EngineGate gate(library);
+    state->startRecording();
+    speak(); // held in the engine past the time limit
+    speak();
+    state->stopRecording();
+    // The engine comes back after the time limit, while the main thread waits for it.
+    std::jthread slowEngine([&] {
+        std::this_thread::sleep_for(AppState::quitTimeLimit + std::chrono::milliseconds(500));
+        gate.open();
+    });
+    state->finishSavingSession();
+
+    // The transcription under way ends; the one still queued is dropped.
+    ASSERT_EQ(history.loadAll().size(), 1u);
+    EXPECT_EQ(history.loadAll()[0].text, "Hello world");
+    EXPECT_THAT(debugLog.messages(),
+                Contains(testing::MatchesRegex("Quitting without transcribing [0-9]+\\.[0-9] s of recorded audio")));
+    EXPECT_FALSE(state->streamingPipeline()->isTranscribing());
 }
 
 TEST_F(AppStateRecordingTest, WhenTheMicrophoneGoesAwayTheRecordingStopsSavedAndSaysWhy)
