@@ -3,6 +3,8 @@
 // not read, so loading takes little time and little memory.
 #include "bench/PeakMemory.h"
 
+#include "Platform/CoreML/Kinds/ModelKinds.h"
+#include "Platform/CoreML/Kinds/ScriptedDecoder.h"
 #include "Platform/CoreML/MLModel.h"
 #include "tools/ModelFolder/ModelFolderBuilder.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
@@ -21,6 +23,10 @@ MLFeatureDescription array(std::string name, MLMultiArrayDataType type, std::vec
 {
     return {std::move(name), MLFeatureType::multiArray, MLMultiArrayConstraint{std::move(shape), type}};
 }
+
+// The benchmark's folder computes nothing real; its kind is made for tests.
+const Platform::CoreML::ModelKindRegistration scriptedDecoderKind{"scripted-decoder",
+                                                                  &Platform::CoreML::ScriptedDecoder::make};
 
 // A text decoder of the base geometry whose weight index holds every tensor of
 // a base model, matrices in 16-bit floats; written once per process.

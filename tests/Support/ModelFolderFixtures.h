@@ -3,6 +3,9 @@
 // Small model folders for tests, and the inputs that go with them.
 
 #include "Platform/CoreML/Folder/ModelManifest.h"
+#include "Platform/CoreML/Kinds/ModelKinds.h"
+#include "Platform/CoreML/Kinds/ScriptedDecoder.h"
+#include "Platform/CoreML/Kinds/ShapeOnly.h"
 #include "Platform/CoreML/MLFeatureProvider.h"
 #include "tools/ModelFolder/ModelFolderBuilder.h"
 
@@ -26,6 +29,13 @@ inline MLFeatureDescription integerFeature(std::string name)
 {
     return {std::move(name), Platform::CoreML::MLFeatureType::int64, std::nullopt};
 }
+
+// The kinds the folders below name are made for tests: they load only while
+// a test holds this.
+struct TestModelKinds {
+    Platform::CoreML::ModelKindRegistration scriptedDecoder{"scripted-decoder", &Platform::CoreML::ScriptedDecoder::make};
+    Platform::CoreML::ModelKindRegistration shapeOnly{"shape-only", &Platform::CoreML::ShapeOnly::make};
+};
 
 // A text decoder's geometry, small: E cache channels, S cache positions, D
 // audio channels, W audio positions, V tokens.

@@ -1,5 +1,7 @@
 #include "tools/ModelFolder/FolderDecoding.h"
 
+#include "Platform/CoreML/MLModelError.h"
+
 namespace QelTools {
 
 using namespace Platform::CoreML;
@@ -13,7 +15,10 @@ MLMultiArray integerArray(int value)
 
 MLMultiArray outputArray(const MLFeatureProvider& outputs, const std::string& name)
 {
-    return *outputs.featureValue(name)->multiArrayValue();
+    const auto value = outputs.featureValue(name);
+    if (!value || !value->multiArrayValue())
+        throw MLModelError("the prediction gave no array '" + name + "'");
+    return *value->multiArrayValue();
 }
 
 MLMultiArray predictArray(const MLModel& model, const std::string& input, const MLMultiArray& value,
@@ -37,9 +42,18 @@ const std::vector<std::int64_t>& cacheShape(const MLModel& decoder)
     return decoder.modelDescription().inputDescriptionsByName.at("key_cache").multiArrayConstraint->shape;
 }
 
-// Writes one [1, E, 1, 1] update into position `position` of a [1, E, 1, S] cache.
+// Writes one [1, E, 1, 1] update into position `position` of a [1, E, 1, S]
+// cache. A folder declares its outputs: one that does not fit the cache is
+// refused rather than copied past it.
 void store(const MLMultiArray& update, MLMultiArray& cache, std::int64_t position)
 {
+    const std::vector<std::int64_t> fitting{1, cache.shape()[1], 1, 1};
+    if (update.shape() != fitting || update.dataType() != MLMultiArrayDataType::float16)
+        throw MLModelError("a cache update of " + std::to_string(update.count()) + " " +
+                           std::string(multiArrayDataTypeNames.name(update.dataType())) +
+                           " elements does not fit a cache of " + std::to_string(cache.shape()[1]) + " channels");
+    if (position < 0 || position >= cache.shape()[3])
+        throw MLModelError("position " + std::to_string(position) + " lies outside the cache");
     const auto source = update.values<Float16>();
     const auto target = cache.mutableValues<Float16>();
     const auto length = static_cast<std::size_t>(cache.shape()[3]);

@@ -4,6 +4,8 @@
 #include "Platform/Files/ReadFile.h"
 #include "Platform/JSON/JSONDocument.h"
 
+#include <new>
+
 namespace Platform::CoreML {
 namespace {
 
@@ -59,11 +61,15 @@ ModelFolder::ModelFolder(const std::filesystem::path& path)
     : path_(path), manifest_(readManifest(path)), description_{byName(manifest_.inputs), byName(manifest_.outputs)}
 {
     try {
-        weightsFile_ = std::make_unique<MappedFile>(path / kModelWeightsFile);
+        const RegularFile file(path / kModelWeightsFile);
+        weightsFile_.resize(static_cast<std::size_t>(file.size()));
+        file.readExactly(weightsFile_.data(), weightsFile_.size(), 0);
     } catch (const FileReadError& failure) {
         throw MLModelError(failure.what());
+    } catch (const std::bad_alloc&) {
+        throw MLModelError("the weights in " + std::string(kModelWeightsFile) + " are too large to hold in memory");
     }
-    const std::span<const std::byte> file = weightsFile_->bytes();
+    const std::span<const std::byte> file = weightsFile_;
     for (const auto& entry : manifest_.weights) {
         // The description's limits keep count × size and offset + bytes in range.
         std::int64_t count = 1;

@@ -2,7 +2,6 @@
 
 #include "Platform/CoreML/Folder/ModelManifest.h"
 #include "Platform/CoreML/MLModelDescription.h"
-#include "Platform/Files/MappedFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +14,7 @@
 
 namespace Platform::CoreML {
 
-// One weight tensor, read straight from the mapped weights file.
+// One weight tensor, a view into the folder's weights.
 struct WeightTensor {
     MLMultiArrayDataType dataType = MLMultiArrayDataType::float32;
     std::vector<std::int64_t> shape;
@@ -34,15 +33,20 @@ private:
 };
 
 // An opened model folder NAME.mlmodelc in this runtime's own format: its
-// description read and checked, its weights file mapped (pages are read from
-// disk when a computation first touches them, not here). Every offset and
-// shape is checked on opening, so what a computation reads lies inside the file.
+// description read and checked, its weights file read into memory. The file
+// is read rather than mapped: one rewritten in place while it was mapped would
+// end the process at the next read of a page past its new end. Every offset
+// and shape is checked on opening, so what a computation reads lies inside
+// the weights.
 class ModelFolder {
 public:
     // Throws MLModelError naming the problem: no folder, no description or one
     // in another format (a model compiled for another runtime included), a
     // damaged description, or a weight outside the weights file.
     explicit ModelFolder(const std::filesystem::path& path);
+    // The weights point into the folder's own copy of the file.
+    ModelFolder(const ModelFolder&) = delete;
+    ModelFolder& operator=(const ModelFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
     const std::string& kind() const { return manifest_.kind; }
@@ -57,7 +61,7 @@ private:
     std::filesystem::path path_;
     ModelManifest manifest_;
     MLModelDescription description_;
-    std::unique_ptr<MappedFile> weightsFile_;
+    std::vector<std::byte> weightsFile_;
     std::map<std::string, WeightTensor> weights_;
 };
 

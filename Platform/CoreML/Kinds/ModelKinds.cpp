@@ -3,11 +3,11 @@
 #include "Platform/CoreML/Kinds/AudioEncoderKind.h"
 #include "Platform/CoreML/Kinds/ContextPrefillKind.h"
 #include "Platform/CoreML/Kinds/MelSpectrogramKind.h"
-#include "Platform/CoreML/Kinds/ScriptedDecoder.h"
-#include "Platform/CoreML/Kinds/ShapeOnly.h"
 #include "Platform/CoreML/Kinds/TextDecoderKind.h"
 
 #include <array>
+#include <map>
+#include <mutex>
 #include <utility>
 
 namespace Platform::CoreML {
@@ -18,9 +18,19 @@ constexpr std::array kKinds{
     std::pair<std::string_view, ModelKindConstructor>{"AudioEncoder", &AudioEncoderKind::make},
     std::pair<std::string_view, ModelKindConstructor>{"TextDecoder", &TextDecoderKind::make},
     std::pair<std::string_view, ModelKindConstructor>{"TextDecoderContextPrefill", &ContextPrefillKind::make},
-    std::pair<std::string_view, ModelKindConstructor>{"scripted-decoder", &ScriptedDecoder::make},
-    std::pair<std::string_view, ModelKindConstructor>{"shape-only", &ShapeOnly::make},
 };
+
+// The kinds tests have registered; folders load on any thread.
+struct RegisteredKinds {
+    std::mutex mutex;
+    std::map<std::string, ModelKindConstructor, std::less<>> kinds;
+};
+
+RegisteredKinds& registeredKinds()
+{
+    static RegisteredKinds registered;
+    return registered;
+}
 
 } // namespace
 
@@ -29,7 +39,10 @@ ModelKindConstructor modelKindConstructor(std::string_view kind)
     for (const auto& [name, constructor] : kKinds)
         if (name == kind)
             return constructor;
-    return nullptr;
+    RegisteredKinds& registered = registeredKinds();
+    std::lock_guard lock(registered.mutex);
+    const auto found = registered.kinds.find(kind);
+    return found == registered.kinds.end() ? nullptr : found->second;
 }
 
 std::string knownModelKinds()
@@ -37,7 +50,26 @@ std::string knownModelKinds()
     std::string names;
     for (const auto& entry : kKinds)
         names += (names.empty() ? "" : ", ") + std::string(entry.first);
+    RegisteredKinds& registered = registeredKinds();
+    std::lock_guard lock(registered.mutex);
+    for (const auto& entry : registered.kinds)
+        names += ", " + entry.first;
     return names;
+}
+
+ModelKindRegistration::ModelKindRegistration(std::string kind, ModelKindConstructor constructor)
+    : kind_(std::move(kind))
+{
+    RegisteredKinds& registered = registeredKinds();
+    std::lock_guard lock(registered.mutex);
+    registered.kinds[kind_] = constructor;
+}
+
+ModelKindRegistration::~ModelKindRegistration()
+{
+    RegisteredKinds& registered = registeredKinds();
+    std::lock_guard lock(registered.mutex);
+    registered.kinds.erase(kind_);
 }
 
 } // namespace Platform::CoreML

@@ -20,4 +20,19 @@ ModelKindConstructor modelKindConstructor(std::string_view kind);
 // The known kinds, comma-separated, for messages.
 std::string knownModelKinds();
 
+// A kind made for tests (ScriptedDecoder, ShapeOnly), known in this process
+// while the registration lives. Such kinds compute whatever their folder
+// declares, so they are never known to a process that merely loads folders
+// from disk: only a test that holds a registration can load one.
+class ModelKindRegistration {
+public:
+    ModelKindRegistration(std::string kind, ModelKindConstructor constructor);
+    ~ModelKindRegistration();
+    ModelKindRegistration(const ModelKindRegistration&) = delete;
+    ModelKindRegistration& operator=(const ModelKindRegistration&) = delete;
+
+private:
+    std::string kind_;
+};
+
 } // namespace Platform::CoreML

@@ -5,6 +5,7 @@
 #include "Platform/CoreML/Kinds/KindFeatures.h"
 #include "Platform/CoreML/Kinds/WhisperFolderModel.h"
 #include "Platform/CoreML/MLModelError.h"
+#include "Platform/Vector/FiniteSamples.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Ops/Transpose.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
@@ -201,6 +202,10 @@ std::map<std::string, MLFeatureValue> TextDecoderKind::predict(const MLFeaturePr
     const int tokens[] = {static_cast<int>(token)};
     w.decoder.decode(tokens, static_cast<int>(position), view, *cross, w.newKeys.data(), w.newValues.data(),
                      w.logits.data(), alignment_ ? w.crossWeights.data() : nullptr);
+    // Damaged weights give NaN scores; chosen among, they would pick the first
+    // token again and again in place of the user's words.
+    if (!allFinite(w.logits))
+        throw MLModelError("Decoding failed: the model's scores are not finite numbers");
 
     std::map<std::string, MLFeatureValue> outputs{
         {"logits", MLFeatureValue(floatArray(logits_, w.logits.data()))},

@@ -58,6 +58,7 @@ std::int64_t argmax(const std::vector<double>& values)
 
 TEST(MLModel, DescribesTheFeaturesOfItsFolderAndKeepsItsConfiguration)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const DecoderGeometry g;
     const auto path = writeModelFolder(folder.path(), "TextDecoder", scriptedDecoderManifest(g, {3}));
@@ -76,6 +77,7 @@ TEST(MLModel, DescribesTheFeaturesOfItsFolderAndKeepsItsConfiguration)
 
 TEST(MLModel, ScriptedDecoderAnswersWhatIsWrittenDown)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const DecoderGeometry g{.vocabulary = 2000};
     const auto model = MLModel::load(writeModelFolder(folder.path(), "TextDecoder", scriptedDecoderManifest(g, {7, 2, 15})));
@@ -106,6 +108,7 @@ TEST(MLModel, ScriptedDecoderAnswersWhatIsWrittenDown)
 
 TEST(MLModel, PredictionRefusesInputsThatDoNotMatchTheDescription)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const DecoderGeometry g;
     const auto model = MLModel::load(writeModelFolder(folder.path(), "TextDecoder", scriptedDecoderManifest(g, {3})));
@@ -143,6 +146,7 @@ TEST(MLModel, PredictionRefusesInputsThatDoNotMatchTheDescription)
 // not declare does not come back at all.
 TEST(MLModel, ShapeOnlyModelsAnswerZerosOfTheirDeclaredOutputs)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const auto path = writeModelFolder(
         folder.path(), "AudioEncoder",
@@ -163,6 +167,7 @@ TEST(MLModel, ShapeOnlyModelsAnswerZerosOfTheirDeclaredOutputs)
 // One model, many callers: every thread sees the answers one thread sees.
 TEST(MLModel, ThreadsPredictingOnOneModelGetTheOneThreadAnswers)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const DecoderGeometry g{.sequence = 64, .vocabulary = 500};
     std::vector<int> script;

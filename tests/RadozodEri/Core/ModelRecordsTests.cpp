@@ -29,6 +29,7 @@ MLMultiArray integer(int value)
 // The model reads the caller's buffers themselves, never copies.
 TEST(ModelRecords, InputRecordsHandOverTheArraysTheyHold)
 {
+    const TestSupport::TestModelKinds testKinds;
     const MLMultiArray ids = integer(5);
     const TextDecoderInput input(ids, integer(2), halves({1, 4, 1, 8}), halves({1, 4, 1, 8}), halves({1, 8}),
                                  halves({1, 6, 1, 10}), halves({1, 8}));
@@ -55,6 +56,7 @@ TEST(ModelRecords, InputRecordsHandOverTheArraysTheyHold)
 
 TEST(ModelRecords, OutputRecordsReadTheirProviderAndReportWhatIsMissing)
 {
+    const TestSupport::TestModelKinds testKinds;
     MLMultiArray logits = halves({1, 1, 16});
     logits.setNumber(3, 2.5);
     const TextDecoderOutput output(logits, halves({1, 4, 1, 1}), halves({1, 4, 1, 1}), integer(3));
@@ -79,6 +81,7 @@ TEST(ModelRecords, OutputRecordsReadTheirProviderAndReportWhatIsMissing)
 
 TEST(ModelRecords, CarryADecodingStepThroughAModel)
 {
+    const TestSupport::TestModelKinds testKinds;
     TestSupport::TemporaryFolder folder;
     const TestSupport::DecoderGeometry g;
     const auto model = Platform::CoreML::MLModel::load(

@@ -16,6 +16,7 @@ class Component : public WhisperMLModel {};
 
 TEST(WhisperMLModel, LoadsKeepsPrewarmsAndUnloads)
 {
+    const TestSupport::TestModelKinds testKinds;
     TestSupport::TemporaryFolder folder;
     const auto path = TestSupport::writeModelFolder(folder.path(), "TextDecoder",
                                                     TestSupport::scriptedDecoderManifest({}, {1}));

@@ -14,6 +14,7 @@ using Platform::CoreML::MLModel;
 
 TEST(ModelHelpers, PredictionIsTheModelsOwnAndComputeUnitsHaveNames)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const DecoderGeometry g;
     const auto model = MLModel::load(writeModelFolder(folder.path(), "TextDecoder", scriptedDecoderManifest(g, {9})));

@@ -24,6 +24,7 @@ void makePackage(const fs::path& folder, const std::string& name)
 
 TEST(ModelUtilities, PrefersTheCompiledModelAndFallsBackToItsLocation)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const auto compiled = folder / "AudioEncoder.mlmodelc";
     const auto packageModel = folder / "AudioEncoder.mlpackage/Data/com.apple.CoreML/model.mlmodel";
@@ -41,6 +42,7 @@ TEST(ModelUtilities, PrefersTheCompiledModelAndFallsBackToItsLocation)
 
 TEST(ModelUtilities, SearchesBelowTheFolderForCompiledModelsOnly)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     makePackage(folder.path(), "TextDecoder");
     EXPECT_EQ(ModelUtilities::detectModelURL(folder.path(), "TextDecoder", true), folder / "TextDecoder.mlmodelc");
@@ -53,6 +55,7 @@ TEST(ModelUtilities, SearchesBelowTheFolderForCompiledModelsOnly)
 
 TEST(ModelUtilities, FindsAnyModelCompiledOnesFirst)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     EXPECT_FALSE(ModelUtilities::detectModelURL(folder.path()));
     EXPECT_FALSE(ModelUtilities::detectModelURL(folder / "missing"));
@@ -64,6 +67,7 @@ TEST(ModelUtilities, FindsAnyModelCompiledOnesFirst)
 
 TEST(ModelUtilities, ReadsTheExtentsOfArrayFeaturesOnly)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder folder;
     const std::shared_ptr<const MLModel> model = MLModel::load(writeModelFolder(
         folder.path(), "TextDecoder", scriptedDecoderManifest(DecoderGeometry{.embed = 384, .sequence = 224}, {1})));

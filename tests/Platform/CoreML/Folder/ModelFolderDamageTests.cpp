@@ -4,6 +4,7 @@
 #include "Platform/JSON/JSONDocument.h"
 
 #include "Support/ModelFolderFixtures.h"
+#include "tools/ModelFolder/FolderDecoding.h"
 #include "Support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,7 @@ rapidjson::Value shape(rapidjson::Document& document, std::initializer_list<std:
 
 TEST(ModelFolder, EveryDamagedFolderIsRefusedWithAReason)
 {
+    const TestSupport::TestModelKinds testKinds;
     using Doc = rapidjson::Document;
     const struct {
         const char* what;
@@ -139,11 +141,71 @@ TEST(ModelFolder, EveryDamagedFolderIsRefusedWithAReason)
     EXPECT_NO_THROW(MLModel::load(writeGoodFolder(parent.path())));
 }
 
+TEST(ModelFolder, KindsMadeForTestsLoadOnlyWhileATestAsksForThem)
+{
+    TemporaryFolder parent;
+    const auto decoder = writeModelFolder(parent.path(), "TextDecoder", scriptedDecoderManifest(DecoderGeometry{}, {3}));
+    const auto shapes = writeModelFolder(
+        parent.path(), "Shapes", shapeOnlyManifest({}, {arrayFeature("out", MLMultiArrayDataType::float32, {4})}));
+    for (const auto& [path, kind] : {std::pair{decoder, "scripted-decoder"}, std::pair{shapes, "shape-only"}}) {
+        try {
+            MLModel::load(path);
+            ADD_FAILURE() << kind << " loaded from disk";
+        } catch (const MLModelError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(std::string(error.what()).find("kind")),
+                      "kind '" + std::string(kind) +
+                          "' is not one this runtime computes (MelSpectrogram, AudioEncoder, TextDecoder, "
+                          "TextDecoderContextPrefill)");
+        }
+    }
+    {
+        const TestModelKinds testKinds;
+        EXPECT_NO_THROW(MLModel::load(decoder));
+        EXPECT_NO_THROW(MLModel::load(shapes));
+    }
+    EXPECT_THROW(MLModel::load(decoder), MLModelError);
+}
+
+TEST(ModelFolder, CacheUpdatesThatDoNotFitTheCacheAreRefusedByTheFolderTools)
+{
+    const TestModelKinds testKinds;
+    TemporaryFolder parent;
+    const DecoderGeometry g;
+    for (const std::vector<std::int64_t>& declared :
+         {std::vector<std::int64_t>{1, g.embed * 64, 1, 1}, {1, g.embed, 1, 2}, {g.embed * 4}}) {
+        // A shape-only folder answers whatever outputs it declares; its inputs
+        // are those the folder tools hand a decoder.
+        auto outputs = scriptedDecoderManifest(g, {3}).outputs;
+        outputs[1].multiArrayConstraint->shape = declared;
+        using enum MLMultiArrayDataType;
+        const std::vector<MLFeatureDescription> inputs{
+            arrayFeature("input_ids", int32, {1}),
+            arrayFeature("cache_length", int32, {1}),
+            arrayFeature("key_cache", float16, {1, g.embed, 1, g.sequence}),
+            arrayFeature("value_cache", float16, {1, g.embed, 1, g.sequence}),
+            arrayFeature("kv_cache_update_mask", int32, {1, g.sequence}),
+            arrayFeature("encoder_output_embeds", float32, {1, g.audioEmbed, 1, g.window}),
+            arrayFeature("decoder_key_padding_mask", float16, {1, g.sequence}),
+        };
+        const auto model =
+            MLModel::load(writeModelFolder(parent.path(), "TextDecoder", shapeOnlyManifest(inputs, outputs)));
+        QelTools::FolderDecoding decoding(*model, MLMultiArray({1, g.audioEmbed, 1, g.window}, MLMultiArrayDataType::float32));
+        try {
+            decoding.step(3, 0);
+            ADD_FAILURE() << "an update of " << declared.size() << " extents was copied";
+        } catch (const MLModelError& error) {
+            EXPECT_NE(std::string(error.what()).find("does not fit a cache of 4 channels"), std::string::npos)
+                << error.what();
+        }
+    }
+}
+
 // Seeded damage to the description and the weights file: every folder loads
 // and predicts, or is refused with a model error; nothing crashes or reads out
 // of bounds (the sanitizers watch).
 TEST(ModelFolder, SurvivesRandomDamage)
 {
+    const TestSupport::TestModelKinds testKinds;
     TemporaryFolder parent;
     const auto folder = writeGoodFolder(parent.path());
     const std::string description = fileContents(folder / "model.json");

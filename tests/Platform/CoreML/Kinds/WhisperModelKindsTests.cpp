@@ -282,6 +282,45 @@ TEST_F(WhisperModelKinds, PredictionsRefuseInputsOutsideTheModel)
 
 // A folder whose description does not fit its kind is refused when it loads,
 // with the reason.
+// A copy of the decoder folder, for tests that damage it.
+std::filesystem::path copiedDecoder(const std::filesystem::path& from, const TemporaryFolder& to)
+{
+    const auto path = to.path() / QelTools::kTextDecoderFolder;
+    std::filesystem::copy(from / QelTools::kTextDecoderFolder, path, std::filesystem::copy_options::recursive);
+    return path;
+}
+
+TEST_F(WhisperModelKinds, ADecoderWithWeightsThatAreNoNumbersFailsAsTheEngineDoes)
+{
+    const TemporaryFolder copy;
+    const auto path = copiedDecoder(folder_->path(), copy);
+    // All bits set: NaN as a half and as a float.
+    const auto size = std::filesystem::file_size(path / "weights.bin");
+    std::ofstream(path / "weights.bin", std::ios::binary | std::ios::trunc) << std::string(size, '\xff');
+    const auto decoder = MLModel::load(path);
+    const auto audio = encodedChirp(*load(QelTools::kMelSpectrogramFolder), *load(QelTools::kAudioEncoderFolder), 300);
+    FolderDecoding decoding(*decoder, audio);
+    try {
+        decoding.step(50258, 0);
+        ADD_FAILURE() << "a step over NaN weights gave an answer";
+    } catch (const MLModelError& error) {
+        EXPECT_STREQ(error.what(), "Decoding failed: the model's scores are not finite numbers");
+    }
+}
+
+TEST_F(WhisperModelKinds, AWeightsFileRewrittenInPlaceAfterLoadingChangesNothing)
+{
+    const TemporaryFolder copy;
+    const auto path = copiedDecoder(folder_->path(), copy);
+    const auto decoder = MLModel::load(path);
+    const auto audio = encodedChirp(*load(QelTools::kMelSpectrogramFolder), *load(QelTools::kAudioEncoderFolder), 300);
+    const auto before = greedySteps(*decoder, audio, 3);
+    // Cut short in place, as a careless writer would, then written anew.
+    std::filesystem::resize_file(path / "weights.bin", 0);
+    std::ofstream(path / "weights.bin", std::ios::binary | std::ios::trunc) << "other";
+    EXPECT_EQ(greedySteps(*decoder, audio, 3), before);
+}
+
 TEST_F(WhisperModelKinds, UnsuitableFoldersAreRefusedWithAReason)
 {
     using Edit = std::function<void(ModelManifest&)>;
