@@ -53,8 +53,6 @@ public:
     bool changedSinceOpened() const;
 
 private:
-    friend class MappedFile; // maps the descriptor this class opened with its checks
-
     std::filesystem::path path_;
     int descriptor_ = -1;
     std::uint64_t size_ = 0;
