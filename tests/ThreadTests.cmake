@@ -13,6 +13,7 @@ set(QEL_THREAD_TEST_FILES
   App/Insertion/DesktopCommandEffectsTests.cpp
   App/Insertion/KeystrokeInserterTests.cpp
   App/Insertion/PasteInserterTests.cpp
+  App/Main/QelApplicationTests.cpp
   App/STT/ModelFileCacheTests.cpp
   App/State/AppStateRecordingTests.cpp
   App/State/AppStateTests.cpp

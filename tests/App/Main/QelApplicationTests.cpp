@@ -8,6 +8,7 @@
 #include "Support/DesktopTest.h"
 #include "Support/Keyboard.h"
 #include "Support/Microphone.h"
+#include "Support/SoundServer.h"
 #include "Support/TestEnvironment.h"
 #include "Support/Waiting.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
@@ -103,6 +104,25 @@ protected:
         const auto model = QelTools::randomGgmlModel(
             {.seed = 5, .vocab = 51864, .ftype = 1, .width = 32, .heads = 2, .layers = 1, .textCtx = 16});
         installModel(std::string(reinterpret_cast<const char*>(model.data()), model.size()));
+    }
+
+    // A model wide enough that each utterance takes a while, so that a few
+    // spoken in a row wait in the queue.
+    void installSlowModel() const
+    {
+        const auto model = QelTools::randomGgmlModel(
+            {.seed = 5, .vocab = 51864, .ftype = 1, .width = 384, .heads = 6, .layers = 4, .textCtx = 16});
+        installModel(std::string(reinterpret_cast<const char*>(model.data()), model.size()));
+    }
+
+    // How many lines of the debug log begin with `line`.
+    std::size_t logCount(const std::string& line) const
+    {
+        const std::string log = debugLog();
+        std::size_t count = 0;
+        for (auto at = log.find("] " + line); at != std::string::npos; at = log.find("] " + line, at + 1))
+            ++count;
+        return count;
     }
 
     void store(const Platform::DefaultsValue& value, const std::string& key) const
@@ -286,4 +306,50 @@ TEST_F(QelApplicationTest, WithoutASoundServerItStartsAndRefusesToRecord)
     ASSERT_TRUE(waitForLog("RECORDING ERROR: Failed to start recording: "));
     EXPECT_EQ(terminate(), 0);
     EXPECT_TRUE(historyFiles().empty());
+}
+
+TEST_F(QelApplicationTest, QuittingWithUtterancesQueuedEndsCleanlyAndSavesWhatWasCaptured)
+{
+    installSlowModel();
+    store(std::string("keystroke"), "insertionMode");
+    start();
+    QLineEdit field;
+    focus(field);
+
+    postToggle();
+    ASSERT_TRUE(waitForLog("Recording started OK"));
+    std::vector<float> speech;
+    for (int utterance = 0; utterance < 4; ++utterance) {
+        const std::vector<float> one = spokenUtterance();
+        speech.insert(speech.end(), one.begin(), one.end());
+    }
+    TestSupport::MicrophoneFeed microphone(speech);
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return logCount("VAD: ENDPOINT detected") >= 3; }));
+
+    // Quitting while the queue is still being worked through.
+    EXPECT_EQ(terminate(), 0);
+    EXPECT_TRUE(logHoldsInOrder({"App terminating", "Saved transcript to history: "}));
+    ASSERT_EQ(history().size(), 1u);
+    // Every utterance handed over was transcribed, or its audio was dropped
+    // with a line saying how much.
+    const std::string log = debugLog();
+    if (log.find("] Quitting without transcribing ") == std::string::npos)
+        EXPECT_EQ(logCount("Transcription result: "), logCount("transcribeAndInsert: "));
+    EXPECT_EQ(log.find("Transcription result: ", log.find("] Saved transcript to history: ")), std::string::npos);
+}
+
+TEST_F(QelApplicationTest, TheMicrophoneListFollowsTheSoundServerBack)
+{
+    TestSupport::PrivateSoundServer sound({{"mic"}});
+    environment.insert("PULSE_SERVER", QString::fromStdString(sound.address()));
+    installRandomModel();
+    start();
+    ASSERT_TRUE(waitForLog("Selected device: Unix FIFO source"));
+
+    sound.signal(SIGKILL);
+    ASSERT_TRUE(waitForLog("Selected device: none"));
+    sound.restart();
+    ASSERT_TRUE(waitForLog("Connected to the sound server again"));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return logCount("Selected device: Unix FIFO source") == 2; }));
+    EXPECT_EQ(terminate(), 0);
 }
