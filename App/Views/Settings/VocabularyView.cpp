@@ -1,5 +1,7 @@
 #include "App/Views/Settings/VocabularyView.h"
 
+#include "App/Views/Settings/VocabularyList.h"
+
 #include "App/Views/Style/Symbols.h"
 #include "App/Views/Style/TextStyles.h"
 #include "Platform/Text/CaseMapping.h"
@@ -9,9 +11,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -29,16 +31,8 @@ std::string trimmed(const QString& text)
     return std::string(Platform::trimming(utf8, Platform::CharacterSet::whitespacesAndNewlines));
 }
 
-// Removes and deletes every row of a layout.
-void clear(QLayout* layout)
-{
-    while (QLayoutItem* item = layout->takeAt(0)) {
-        if (QLayout* inner = item->layout())
-            clear(inner);
-        delete item->widget();
-        delete item;
-    }
-}
+// Rows in sight at most; a longer list scrolls within its own frame.
+constexpr int visibleRows = 8;
 
 } // namespace
 
@@ -65,8 +59,36 @@ void VocabularyView::addIntroduction()
 void VocabularyView::addWordsSection()
 {
     QVBoxLayout* section = addSection("Words & Phrases");
-    wordRows_ = new QVBoxLayout;
-    section->addLayout(wordRows_);
+    noWords_ = new QWidget;
+    auto* noWordsRow = new QHBoxLayout(noWords_);
+    noWordsRow->setContentsMargins(0, 4, 0, 4);
+    const QFont callout = styledFont(TextStyle::callout);
+    noWordsRow->addWidget(symbolLabel(Symbol::textBookClosed, foreground(Emphasis::tertiary, palette()), callout));
+    noWordsRow->addWidget(styledLabel("No custom words yet", TextStyle::callout, Emphasis::secondary));
+    noWordsRow->addStretch();
+    section->addWidget(noWords_);
+
+    model_ = new VocabularyListModel(words_, this);
+    auto* rows = new RemovableRowDelegate(this);
+    // Queued: the list is still handling the click when the rows change.
+    rows->onRemove = [this](const QModelIndex& row) {
+        QMetaObject::invokeMethod(
+            this, [this, word = model_->word(row)] { removeWord(word); }, Qt::QueuedConnection);
+    };
+    list_ = new QListView;
+    list_->setAccessibleName("Words & Phrases");
+    list_->setModel(model_);
+    list_->setItemDelegate(rows);
+    list_->setUniformItemSizes(true);
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setFocusPolicy(Qt::NoFocus);
+    list_->setTextElideMode(Qt::ElideRight);
+    list_->setWordWrap(false);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->viewport()->setAutoFillBackground(false);
+    list_->setFont(styledFont(TextStyle::body));
+    section->addWidget(list_);
     showWords();
 
     auto* addRow = new QHBoxLayout;
@@ -121,34 +143,13 @@ void VocabularyView::addNote()
 
 void VocabularyView::showWords()
 {
-    clear(wordRows_);
-    if (words_.empty()) {
-        auto* row = new QHBoxLayout;
-        row->setContentsMargins(0, 4, 0, 4);
-        const QFont callout = styledFont(TextStyle::callout);
-        row->addWidget(symbolLabel(Symbol::textBookClosed, foreground(Emphasis::tertiary, palette()), callout));
-        row->addWidget(styledLabel("No custom words yet", TextStyle::callout, Emphasis::secondary));
-        row->addStretch();
-        wordRows_->addLayout(row);
+    model_->reload();
+    noWords_->setVisible(words_.empty());
+    list_->setVisible(!words_.empty());
+    if (words_.empty())
         return;
-    }
-    for (const std::string& word : words_) {
-        auto* row = new QHBoxLayout;
-        QLabel* text = wrappingLabel(QString::fromStdString(word), TextStyle::body);
-        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        auto* remove = new QToolButton;
-        remove->setAutoRaise(true);
-        remove->setIcon(symbolIcon(Symbol::xmarkCircleFill, foreground(Emphasis::secondary, palette())));
-        remove->setToolTip("Remove");
-        remove->setAccessibleName("Remove " + QString::fromStdString(word));
-        // Queued: rebuilding the rows deletes this button, which must first
-        // finish handling its click.
-        connect(
-            remove, &QToolButton::clicked, this, [this, word] { removeWord(word); }, Qt::QueuedConnection);
-        row->addWidget(text, 1);
-        row->addWidget(remove);
-        wordRows_->addLayout(row);
-    }
+    const int rows = static_cast<int>(std::min<std::size_t>(words_.size(), visibleRows));
+    list_->setFixedHeight(rows * list_->sizeHintForRow(0) + 2 * list_->frameWidth());
 }
 
 void VocabularyView::addWord()

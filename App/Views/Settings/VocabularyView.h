@@ -6,14 +6,16 @@
 #include <vector>
 
 class QLineEdit;
+class QListView;
 class QPushButton;
-class QVBoxLayout;
 
 namespace Platform {
 class UserDefaults;
 }
 
 namespace QEL {
+
+class VocabularyListModel;
 
 // Edits the words and phrases the recogniser should expect and a sample
 // sentence that uses them; both are read when the engine next loads.
@@ -38,7 +40,9 @@ private:
 
     Platform::UserDefaults& defaults_;
     std::vector<std::string> words_;
-    QVBoxLayout* wordRows_ = nullptr;
+    VocabularyListModel* model_ = nullptr;
+    QListView* list_ = nullptr;
+    QWidget* noWords_ = nullptr;
     QLineEdit* newWord_ = nullptr;
     QPushButton* add_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "App/Views/Settings/VocabularyView.h"
 
 #include "App/Views/Settings/SettingsView.h"
+#include "App/Views/Settings/VocabularyList.h"
 
 #include "App/Views/Settings/SettingsFixture.h"
 
@@ -8,7 +9,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
+#include <QListView>
+#include <QMouseEvent>
 
 using QEL::VocabularyView;
 using Words = std::vector<std::string>;
@@ -25,20 +27,40 @@ protected:
         emit field->returnPressed();
     }
 
-    // The words the view lists, in order.
+    static QListView& list(const VocabularyView& view) { return *findNamed<QListView>(view, "Words & Phrases"); }
+
+    // The words the view lists, in order, as their rows show them.
     static Words listed(const VocabularyView& view)
     {
         Words words;
-        for (const QToolButton* remove : view.findChildren<QToolButton*>())
-            if (remove->accessibleName().startsWith("Remove "))
-                words.push_back(remove->accessibleName().mid(7).toStdString());
+        if (!shows(view, &list(view)))
+            return words;
+        const QAbstractItemModel& rows = *list(view).model();
+        for (int row = 0; row < rows.rowCount(); ++row)
+            words.push_back(rows.index(row, 0).data().toString().toStdString());
         return words;
     }
 
+    // Clicks the remove button of the first row that shows `word`.
     static void clickRemove(const VocabularyView& view, const QString& word)
     {
-        findNamed<QToolButton>(view, "Remove " + word)->click();
-        QCoreApplication::processEvents();
+        QListView& words = list(view);
+        const QAbstractItemModel& rows = *words.model();
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            if (rows.index(row, 0).data().toString() != word)
+                continue;
+            words.scrollTo(rows.index(row, 0));
+            const QPointF button =
+                QEL::RemovableRowDelegate::removeButtonRect(words.visualRect(rows.index(row, 0))).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent click(type, button, words.viewport()->mapToGlobal(button), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QCoreApplication::sendEvent(words.viewport(), &click);
+            }
+            QCoreApplication::processEvents();
+            return;
+        }
+        ADD_FAILURE() << "no row shows " << word.toStdString();
     }
 };
 
@@ -91,7 +113,6 @@ TEST_F(VocabularyViewTest, RemovingTakesEveryEntryOfExactlyThatTextAndKeepsTheOr
     defaults.set(Words{"Acme", "QEL", "ACME", "Acme", "gRPC"}, "customVocabulary");
     VocabularyView view(defaults);
     EXPECT_EQ(listed(view), (Words{"Acme", "QEL", "ACME", "Acme", "gRPC"}));
-    EXPECT_EQ(findNamed<QToolButton>(view, "Remove QEL")->toolTip(), "Remove");
 
     clickRemove(view, "Acme");
     EXPECT_EQ(storedValue<Words>("customVocabulary"), (Words{"QEL", "ACME", "gRPC"}));
@@ -119,12 +140,12 @@ TEST_F(VocabularyViewTest, OpensOnTheStoredVocabularyAndStoresTheSampleSentenceA
 
     // Words are shown as typed, never as markup.
     enter(view, "<b>bold</b>");
-    EXPECT_TRUE(showsText(view, "<b>bold</b>"));
+    EXPECT_EQ(listed(view), Words{"<b>bold</b>"});
 }
 
 // A long entry must not widen the page, or the buttons to its right (every
-// word's "Remove", "Add") end up beyond the window's edge, out of reach.
-TEST_F(VocabularyViewTest, LongEntriesWrapWithinThePageAndKeepEveryButtonInReach)
+// word's remove button, "Add") end up beyond the window's edge, out of reach.
+TEST_F(VocabularyViewTest, LongEntriesStayWithinThePageAndKeepEveryButtonInReach)
 {
     defaults.set(Words{"Pneumonoultramicroscopicsilicovolcanoconiosis-Supercalifragilisticexpialidocious-Incorporated",
                        "the quick brown fox jumps over the lazy dog and then jumps over every other dog in the park",
@@ -136,12 +157,36 @@ TEST_F(VocabularyViewTest, LongEntriesWrapWithinThePageAndKeepEveryButtonInReach
     QCoreApplication::processEvents();
 
     EXPECT_LE(view.widget()->width(), view.viewport()->width());
-    std::vector<const QWidget*> buttons{findNamed<QPushButton>(view, "Add")};
-    for (const QToolButton* remove : view.findChildren<QToolButton*>())
-        buttons.push_back(remove);
-    ASSERT_EQ(buttons.size(), 4u);
-    for (const QWidget* button : buttons) {
-        const QRect inPage(button->mapTo(view.widget(), QPoint(0, 0)), button->size());
-        EXPECT_LE(inPage.right(), view.viewport()->width()) << button->accessibleName().toStdString();
+    const QPushButton* add = findNamed<QPushButton>(view, "Add");
+    EXPECT_LE(QRect(add->mapTo(view.widget(), QPoint(0, 0)), add->size()).right(), view.viewport()->width());
+    QListView& words = list(view);
+    for (int row = 0; row < 3; ++row) {
+        const QRect button = QEL::RemovableRowDelegate::removeButtonRect(words.visualRect(words.model()->index(row, 0)));
+        EXPECT_LE(words.viewport()->mapTo(view.widget(), button.topRight()).x(), view.viewport()->width()) << row;
     }
+}
+
+// Rows are made for the words in sight only, and each shows a line's worth.
+TEST_F(VocabularyViewTest, AVeryLongVocabularyOpensWithAFewWidgetsAndCutsHugeWords)
+{
+    Words many;
+    for (int word = 0; word < 100000; ++word)
+        many.push_back("word" + std::to_string(word));
+    many.push_back(std::string(1 << 20, 'x'));
+    defaults.set(many, "customVocabulary");
+    VocabularyView view(defaults);
+    view.resize(QEL::SettingsView::fixedSize);
+    view.show();
+    QCoreApplication::processEvents();
+
+    QListView& words = list(view);
+    ASSERT_EQ(words.model()->rowCount(), 100001);
+    EXPECT_LT(view.findChildren<QWidget*>().size(), 100);
+    EXPECT_EQ(words.model()->index(99999, 0).data().toString(), "word99999");
+    const QString huge = words.model()->index(100000, 0).data().toString();
+    EXPECT_LE(huge.size(), 201);
+    EXPECT_TRUE(huge.endsWith(QString::fromUtf8("…")));
+
+    clickRemove(view, huge);
+    EXPECT_EQ(storedValue<Words>("customVocabulary")->size(), 100000u);
 }
