@@ -7,8 +7,8 @@
 #include "App/Views/History/TranscriptHistoryView.h"
 #include "Platform/UserDefaults/UserDefaults.h"
 #include "Support/TestEnvironment.h"
+#include "bench/Widgets.h"
 
-#include <QApplication>
 #include <QLineEdit>
 
 #include <benchmark/benchmark.h>
@@ -23,20 +23,6 @@ namespace QelBench {
 namespace {
 
 constexpr int kTranscripts = 10000;
-
-// Widgets need a QApplication, which must be the process's first Qt
-// application: false when another benchmark started a plainer one.
-bool widgetsCanBeShown()
-{
-    static int argc = 1;
-    static char name[] = "qel-bench";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-}
 
 // An application state whose history holds kTranscripts entries of about
 // `textLength` bytes, over settings and a store in a temporary folder.

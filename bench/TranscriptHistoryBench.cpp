@@ -1,6 +1,6 @@
 // Loading the transcript history: a folder of 10,000 entry files read and
 // decoded newest first, with the heap the loaded entries hold against the text
-// they carry.
+// they carry; and the same folder beside a file of 2 GB, as a start-up finds it.
 #include "App/Models/TranscriptHistoryStore.h"
 #include "Platform/JSON/JSONDocument.h"
 
@@ -78,6 +78,30 @@ void BM_LoadHistory(benchmark::State& state)
 }
 
 BENCHMARK(BM_LoadHistory)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// Argument 1 puts a file of 2 GB into the folder for the run: the whole
+// figure is the load's time beside it.
+void BM_LoadHistoryBesideAHugeFile(benchmark::State& state)
+{
+    const auto& folder = historyFolder(200);
+    const auto huge = folder / "huge.json";
+    if (state.range(0) == 1) {
+        std::ofstream(huge, std::ios::binary) << R"({"id":"HUGE","title":"t","text":")";
+        std::filesystem::resize_file(huge, 2ull << 30); // sparse: no disk, the same size to a reader
+    }
+    std::size_t heldBytes = 0;
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        QEL::TranscriptHistoryStore store(folder);
+        const auto entries = store.loadAll();
+        heldBytes = mallinfo2().uordblks - before;
+        benchmark::DoNotOptimize(entries.data());
+    }
+    std::filesystem::remove(huge);
+    state.counters["heldMiB"] = static_cast<double>(heldBytes) / (1 << 20);
+}
+
+BENCHMARK(BM_LoadHistoryBesideAHugeFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace QelBench
