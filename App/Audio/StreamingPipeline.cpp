@@ -296,6 +296,8 @@ void StreamingPipeline::finish()
         std::lock_guard lock(mutex_);
         isFinished_ = true;
     }
+    // A reload's retirement and the quit may both finish one chain.
+    std::lock_guard finishing(finishing_);
     workers_.reset(); // runs what is queued, then joins
 }
 

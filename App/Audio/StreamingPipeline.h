@@ -122,6 +122,7 @@ private:
     bool isDrainingQueue_ = false;
     bool isPreviewRunning_ = false;
     bool isFinished_ = false;
+    std::mutex finishing_;
     std::atomic<bool> isInsertionStopped_ = false;
     double lastTranscriptionLatencyMs_ = 0;
     int totalTranscriptions_ = 0;

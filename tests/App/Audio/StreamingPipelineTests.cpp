@@ -253,6 +253,30 @@ TEST_F(StreamingPipelineTest, QuietFramesOfAnOpenUtteranceAreFlushedAt160000Samp
     EXPECT_THAT(inserter->texts(), ElementsAre("160000"));
 }
 
+TEST_F(StreamingPipelineTest, AtTheEndQueuedAudioIsDroppedOnRequestAndTheRestFinishesUninserted)
+{
+    engine->hold();
+    pipeline->start();
+    speak(1, 3);
+    pause(4);
+    ASSERT_TRUE(engine->waitForCalls(1));
+    speak(4, 5);
+    pause(4); // waits in the queue: the quiet frame before it, 4, 5 and three quiet frames
+    pipeline->stopInserting();
+    EXPECT_EQ(pipeline->discardQueuedAudio(), 6 * frameSize);
+    engine->release();
+    pipeline->finish();
+    EXPECT_FALSE(pipeline->isTranscribing());
+    EXPECT_EQ(callbacks.read(callbacks.transcripts).size(), 1u);
+    EXPECT_THAT(inserter->texts(), IsEmpty());
+
+    // Once finished, nothing more is taken.
+    speak(6, 8);
+    pause(4);
+    pipeline->stop();
+    EXPECT_EQ(engine->calls().size(), 1u);
+}
+
 TEST_F(StreamingPipelineTest, NonFiniteSamplesAreSilenceToLevelDetectorAndEngine)
 {
     pipeline->start();

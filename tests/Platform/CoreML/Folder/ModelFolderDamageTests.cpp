@@ -177,16 +177,13 @@ TEST(ModelFolder, CacheUpdatesThatDoNotFitTheCacheAreRefusedByTheFolderTools)
         // are those the folder tools hand a decoder.
         auto outputs = scriptedDecoderManifest(g, {3}).outputs;
         outputs[1].multiArrayConstraint->shape = declared;
-        using enum MLMultiArrayDataType;
-        const std::vector<MLFeatureDescription> inputs{
-            arrayFeature("input_ids", int32, {1}),
-            arrayFeature("cache_length", int32, {1}),
-            arrayFeature("key_cache", float16, {1, g.embed, 1, g.sequence}),
-            arrayFeature("value_cache", float16, {1, g.embed, 1, g.sequence}),
-            arrayFeature("kv_cache_update_mask", int32, {1, g.sequence}),
-            arrayFeature("encoder_output_embeds", float32, {1, g.audioEmbed, 1, g.window}),
-            arrayFeature("decoder_key_padding_mask", float16, {1, g.sequence}),
-        };
+        auto inputs = scriptedDecoderManifest(g, {3}).inputs;
+        for (MLFeatureDescription& input : inputs) {
+            if (input.name == "kv_cache_update_mask")
+                input.multiArrayConstraint->dataType = MLMultiArrayDataType::int32;
+            else if (input.name != "encoder_output_embeds" && input.multiArrayConstraint->shape.size() > 1)
+                input.multiArrayConstraint->dataType = MLMultiArrayDataType::float16;
+        }
         const auto model =
             MLModel::load(writeModelFolder(parent.path(), "TextDecoder", shapeOnlyManifest(inputs, outputs)));
         QelTools::FolderDecoding decoding(*model, MLMultiArray({1, g.audioEmbed, 1, g.window}, MLMultiArrayDataType::float32));
