@@ -6,6 +6,7 @@
 #include "App/Views/Style/TextStyles.h"
 #include "Platform/Text/CaseMapping.h"
 #include "Platform/Text/CharacterSets.h"
+#include "Platform/Text/Graphemes.h"
 #include "Platform/UserDefaults/UserDefaults.h"
 
 #include <QHBoxLayout>
@@ -33,6 +34,8 @@ std::string trimmed(const QString& text)
 
 // Rows in sight at most; a longer list scrolls within its own frame.
 constexpr int visibleRows = 8;
+// Characters of the sample sentence shown; the engine uses far fewer.
+constexpr std::size_t shownSentenceLength = 10000;
 
 } // namespace
 
@@ -114,7 +117,12 @@ void VocabularyView::addContextSection()
     section->addWidget(wrappingLabel("Optional. Write a sentence that uses your vocabulary in context — it helps "
                                      "Whisper recognize the words.",
                                      TextStyle::caption, Emphasis::secondary));
-    auto* sentence = new QPlainTextEdit(QString::fromStdString(defaults_.string(sampleSentenceKey).value_or("")));
+    // A stored sentence far longer than the engine's prompt can use is shown
+    // cut: laying out megabytes would hold the window for minutes. It stays
+    // stored whole until it is edited.
+    const std::string stored = defaults_.string(sampleSentenceKey).value_or("");
+    auto* sentence =
+        new QPlainTextEdit(QString::fromStdString(std::string(Platform::graphemePrefix(stored, shownSentenceLength))));
     sentence->setAccessibleName("Sample sentence");
     sentence->setMinimumHeight(60);
     sentence->setMaximumHeight(90);

@@ -190,3 +190,18 @@ TEST_F(VocabularyViewTest, AVeryLongVocabularyOpensWithAFewWidgetsAndCutsHugeWor
     clickRemove(view, huge);
     EXPECT_EQ(storedValue<Words>("customVocabulary")->size(), 100000u);
 }
+
+TEST_F(VocabularyViewTest, AHugeStoredSampleSentenceIsShownCutAndKeptUntilEdited)
+{
+    const std::string huge(10 << 20, 'a');
+    defaults.set(huge, "vocabularySampleSentence");
+    VocabularyView view(defaults);
+    auto* sentence = findNamed<QPlainTextEdit>(view, "Sample sentence");
+    ASSERT_TRUE(sentence);
+    EXPECT_EQ(sentence->toPlainText().size(), 10000);
+    EXPECT_EQ(storedValue<std::string>("vocabularySampleSentence"), huge);
+
+    sentence->moveCursor(QTextCursor::End);
+    sentence->insertPlainText("!");
+    EXPECT_EQ(storedValue<std::string>("vocabularySampleSentence"), std::string(10000, 'a') + "!");
+}
