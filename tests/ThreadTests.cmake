@@ -20,13 +20,13 @@ set(QEL_THREAD_TEST_FILES
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
   Platform/Clipboard/ClipboardTests.cpp
-  Platform/Concurrency/MainThreadTests.cpp
+  Platform/EventLoop/MainThreadTests.cpp
   Platform/Concurrency/ParallelForTests.cpp
   Platform/CoreML/Kinds/WhisperModelKindsTests.cpp
   Platform/CoreML/MLModelTests.cpp
   Platform/Input/SyntheticKeyboardTests.cpp
   Platform/ML/Ops/FullAttentionTests.cpp
-  Platform/Notifications/DistributedNotificationObserverTests.cpp
+  Platform/EventLoop/DistributedNotificationObserverTests.cpp
   Platform/Text/RegexTests.cpp
   Platform/UserDefaults/UserDefaultsTests.cpp
   QelCore/CApiTests.cpp

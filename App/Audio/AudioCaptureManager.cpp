@@ -5,7 +5,7 @@
 #include "Platform/Audio/FrameAssembler.h"
 #include "Platform/Audio/RecordingStream.h"
 #include "Platform/Audio/SoundServerConnection.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 
 namespace QEL {
 

@@ -3,7 +3,7 @@
 #include "App/AppIdentity.h"
 #include "App/Models/TranscriptHistoryStore.h"
 #include "App/Utils/StandardDefaults.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 #include "Platform/Text/CharacterSets.h"
 
 #include <utility>

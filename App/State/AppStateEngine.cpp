@@ -2,7 +2,7 @@
 
 #include "App/STT/QelCoreEngine.h"
 #include "App/STT/STTEngineError.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 
 #include <stdexcept>
 #include <utility>
