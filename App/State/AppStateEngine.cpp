@@ -1,5 +1,6 @@
 #include "App/State/AppState.h"
 
+#include "App/Models/SettingsKeys.h"
 #include "App/STT/QelCoreEngine.h"
 #include "App/STT/STTEngineError.h"
 #include "Platform/EventLoop/MainThread.h"
@@ -10,8 +11,6 @@
 namespace QEL {
 
 namespace {
-
-constexpr const char* useQelCoreEngineKey = "useQelCoreEngine";
 
 // The error as a developer reads it: the case and its payload where the error has one.
 std::string fullDescription(const std::exception& error)
@@ -37,8 +36,7 @@ void AppState::loadEngine(std::function<void()> whenDone)
     const std::string model = selectedModel();
     logger_.info("Loading STT engine with model: " + model);
 
-    // Only a stored Boolean false selects the built-in engine.
-    if (defaults_.object(useQelCoreEngineKey) == Platform::DefaultsValue(false)) {
+    if (!storedValue(defaults_, SettingsKeys::useQelCoreEngine)) {
         Platform::printTagged("QEL", "RadozodEri engine selected for model " + model);
         failLoading(std::runtime_error("The built-in speech engine is not available yet"));
         if (whenDone)
