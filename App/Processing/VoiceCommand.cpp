@@ -2,7 +2,8 @@
 
 namespace QEL {
 
-std::string_view rawValue(VoiceCommand command) {
+std::string_view rawValue(VoiceCommand command)
+{
     switch (command) {
     case VoiceCommand::deleteThat: return "delete that";
     case VoiceCommand::scratchThat: return "scratch that";
@@ -24,9 +25,11 @@ std::string_view rawValue(VoiceCommand command) {
     return {};
 }
 
-std::optional<VoiceCommand> voiceCommand(std::string_view phrase) {
+std::optional<VoiceCommand> voiceCommand(std::string_view phrase)
+{
     for (VoiceCommand command : allVoiceCommands)
-        if (rawValue(command) == phrase) return command;
+        if (rawValue(command) == phrase)
+            return command;
     return std::nullopt;
 }
 
