@@ -30,10 +30,10 @@ const ReplacementRule& spaceRunRule()
     return rule;
 }
 
-void replaceEvery(std::string& text, std::string_view from, std::string_view to)
+const ReplacementRule& spaceBeforeCommaRule()
 {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+    static const ReplacementRule rule(" ,", ",");
+    return rule;
 }
 
 } // namespace
@@ -69,7 +69,7 @@ std::string FillerRemover::removeFillers(std::string_view input) const
     for (const ReplacementRule& rule : removalRules())
         text = rule.apply(text);
     // A comma that followed a removed filler joins the word before the gap.
-    replaceEvery(text, " ,", ",");
+    text = spaceBeforeCommaRule().apply(text);
     text = spaceRunRule().apply(text);
     return std::string(Platform::trimming(text, Platform::CharacterSet::whitespacesAndNewlines));
 }

@@ -50,11 +50,6 @@ const Rules& rules()
     return shared;
 }
 
-bool endsWith(std::string_view text, std::string_view suffix)
-{
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 } // namespace
 
 std::string SmartFormatter::format(std::string_view text, AppContext context) const
@@ -92,7 +87,7 @@ std::string SmartFormatter::applyContextFormatting(std::string text, AppContext 
     case AppContext::general:
     case AppContext::codeEditor: return text;
     case AppContext::email:
-        if (!endsWith(text, ".") && !endsWith(text, "!") && !endsWith(text, "?"))
+        if (!text.ends_with('.') && !text.ends_with('!') && !text.ends_with('?'))
             text += '.';
         return text;
     case AppContext::teamChat:
@@ -109,7 +104,7 @@ std::string SmartFormatter::applyContextFormatting(std::string text, AppContext 
             if (!isAcronymOrName(word))
                 text = Platform::lowercased(first) + text.substr(first.size());
         }
-        if (endsWith(text, ".") && !endsWith(text, "..."))
+        if (text.ends_with('.') && !text.ends_with("..."))
             text = std::string(Platform::dropLastGraphemes(text));
         return text;
     }
