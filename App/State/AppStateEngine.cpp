@@ -10,18 +10,6 @@
 
 namespace QEL {
 
-namespace {
-
-// The error as a developer reads it: the case and its payload where the error has one.
-std::string fullDescription(const std::exception& error)
-{
-    if (const auto* engineError = dynamic_cast<const STTEngineError*>(&error))
-        return engineError->caseDescription();
-    return error.what();
-}
-
-} // namespace
-
 void AppState::loadEngine(std::function<void()> whenDone)
 {
     if (isLoadingModel_) {
@@ -108,7 +96,7 @@ void AppState::failLoading(const std::exception& error)
 {
     const std::string message = std::string("Failed to load model: ") + error.what();
     Platform::printTagged("QEL", "ENGINE ERROR: " + message);
-    Platform::printTagged("QEL", "Full error: " + fullDescription(error));
+    Platform::printTagged("QEL", "Full error: " + debugDescription(error));
     publish(errorMessage_, message, &AppState::errorMessageChanged);
     publish(statusMessage_, "Error loading model", &AppState::statusMessageChanged);
     publish(isLoadingModel_, false, &AppState::isLoadingModelChanged);
