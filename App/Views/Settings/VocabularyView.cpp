@@ -1,7 +1,7 @@
 #include "App/Views/Settings/VocabularyView.h"
 
+#include "App/Models/SettingsKeys.h"
 #include "App/Views/Settings/VocabularyList.h"
-
 #include "App/Views/Style/Symbols.h"
 #include "App/Views/Style/TextStyles.h"
 #include "Platform/Text/CaseMapping.h"
@@ -23,9 +23,6 @@ namespace QEL {
 
 namespace {
 
-constexpr const char* customVocabularyKey = "customVocabulary";
-constexpr const char* sampleSentenceKey = "vocabularySampleSentence";
-
 std::string trimmed(const QString& text)
 {
     const std::string utf8 = text.toStdString();
@@ -40,8 +37,7 @@ constexpr std::size_t shownSentenceLength = 10000;
 } // namespace
 
 VocabularyView::VocabularyView(Platform::UserDefaults& defaults, QWidget* parent)
-    : SettingsForm(parent), defaults_(defaults),
-      words_(defaults.stringArray(customVocabularyKey).value_or(std::vector<std::string>{}))
+    : SettingsForm(parent), defaults_(defaults), words_(storedValue(defaults, SettingsKeys::customVocabulary))
 {
     addIntroduction();
     addWordsSection();
@@ -120,7 +116,7 @@ void VocabularyView::addContextSection()
     // A stored sentence far longer than the engine's prompt can use is shown
     // cut: laying out megabytes would hold the window for minutes. It stays
     // stored whole until it is edited.
-    const std::string stored = defaults_.string(sampleSentenceKey).value_or("");
+    const std::string stored = storedValue(defaults_, SettingsKeys::vocabularySampleSentence);
     auto* sentence =
         new QPlainTextEdit(QString::fromStdString(std::string(Platform::graphemePrefix(stored, shownSentenceLength))));
     sentence->setAccessibleName("Sample sentence");
@@ -132,8 +128,9 @@ void VocabularyView::addContextSection()
                                     "background: transparent; }")
                                 .arg(border.name(QColor::HexArgb)));
     section->addWidget(sentence);
-    connect(sentence, &QPlainTextEdit::textChanged, this,
-            [this, sentence] { defaults_.set(sentence->toPlainText().toStdString(), sampleSentenceKey); });
+    connect(sentence, &QPlainTextEdit::textChanged, this, [this, sentence] {
+        defaults_.set(sentence->toPlainText().toStdString(), SettingsKeys::vocabularySampleSentence.key);
+    });
 }
 
 void VocabularyView::addNote()
@@ -185,7 +182,7 @@ void VocabularyView::removeWord(const std::string& word)
 
 void VocabularyView::storeWords()
 {
-    defaults_.set(words_, customVocabularyKey);
+    defaults_.set(words_, SettingsKeys::customVocabulary.key);
 }
 
 } // namespace QEL

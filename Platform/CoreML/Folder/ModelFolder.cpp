@@ -1,9 +1,11 @@
 #include "Platform/CoreML/Folder/ModelFolder.h"
 
+#include "Platform/CoreML/Folder/CheckedJSON.h"
 #include "Platform/CoreML/MLModelError.h"
 #include "Platform/Files/ReadFile.h"
 #include "Platform/JSON/JSONDocument.h"
 
+#include <exception>
 #include <new>
 
 namespace Platform::CoreML {
@@ -29,14 +31,15 @@ ModelManifest readManifest(const std::filesystem::path& folder)
             throw MLModelError(std::string(kModelDescriptionFile) + " is too large to be a model description");
         text = description.readAll();
     } catch (const FileReadError& failure) {
-        throw MLModelError(failure.what());
+        std::throw_with_nested(MLModelError(failure.what()));
     }
     try {
         return ModelManifest::fromJSON(JSON::parseDocument(text));
     } catch (const JSON::ParseError& failure) {
-        throw MLModelError(std::string(kModelDescriptionFile) + " is not JSON: " + failure.what());
-    } catch (const MLModelError& failure) {
-        throw MLModelError(std::string(kModelDescriptionFile) + ": " + failure.what());
+        std::throw_with_nested(MLModelError(std::string(kModelDescriptionFile) + " is not JSON: " + failure.what()));
+    } catch (const JSON::DecodingError& failure) {
+        std::throw_with_nested(
+            MLModelError(std::string(kModelDescriptionFile) + ": " + CheckedJSON::modelErrorText(failure)));
     }
 }
 
@@ -65,7 +68,7 @@ ModelFolder::ModelFolder(const std::filesystem::path& path)
         weightsFile_.resize(static_cast<std::size_t>(file.size()));
         file.readExactly(weightsFile_.data(), weightsFile_.size(), 0);
     } catch (const FileReadError& failure) {
-        throw MLModelError(failure.what());
+        std::throw_with_nested(MLModelError(failure.what()));
     } catch (const std::bad_alloc&) {
         throw MLModelError("the weights in " + std::string(kModelWeightsFile) + " are too large to hold in memory");
     }
