@@ -59,11 +59,7 @@ void BM_OpenVocabulary(benchmark::State& state)
     state.counters["heldMiB"] = static_cast<double>(heldBytes) / (1 << 20);
 }
 
-BENCHMARK(BM_OpenVocabulary)
-    ->Args({0, 0})
-    ->Args({100000, 0})
-    ->Args({0, 10 << 20})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenVocabulary)->Args({0, 0})->Args({100000, 0})->Args({0, 10 << 20})->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace QelBench

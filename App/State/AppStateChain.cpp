@@ -24,8 +24,8 @@ constexpr float speechThreshold = 0.5f;
 
 std::unique_ptr<VoiceActivityDetector> AppState::makeDetector() const
 {
-    const int silenceMs = static_cast<int>(
-        std::clamp(silenceThresholdMs(), minimumSilenceThresholdMs, maximumSilenceThresholdMs));
+    const int silenceMs =
+        static_cast<int>(std::clamp(silenceThresholdMs(), minimumSilenceThresholdMs, maximumSilenceThresholdMs));
     if (const std::optional<std::string> path = SileroVAD::findModelPath()) {
         logger_.info("Found Silero VAD at: " + *path);
         try {

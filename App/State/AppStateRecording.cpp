@@ -172,9 +172,8 @@ void AppState::finishSavingSession()
     QTimer check;
     const auto deadline = std::chrono::steady_clock::now() + quitTimeLimit;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        const bool busy = std::any_of(chains.begin(), chains.end(), [](const auto& chain) {
-            return chain->isTranscribing();
-        });
+        const bool busy =
+            std::any_of(chains.begin(), chains.end(), [](const auto& chain) { return chain->isTranscribing(); });
         if (!busy || std::chrono::steady_clock::now() > deadline)
             loop.quit();
     });
@@ -185,9 +184,10 @@ void AppState::finishSavingSession()
     for (const auto& chain : chains)
         droppedSamples += chain->discardQueuedAudio();
     if (droppedSamples > 0)
-        FileLogger::log("Quitting without transcribing " +
-                        Platform::formatted("%.1f", static_cast<double>(droppedSamples) / StreamingPipeline::sampleRate) +
-                        " s of recorded audio");
+        FileLogger::log(
+            "Quitting without transcribing " +
+            Platform::formatted("%.1f", static_cast<double>(droppedSamples) / StreamingPipeline::sampleRate) +
+            " s of recorded audio");
     // No worker may run on while the process tears down what it uses.
     for (const auto& chain : chains)
         chain->finish();

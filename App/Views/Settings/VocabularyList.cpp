@@ -55,8 +55,7 @@ QRect RemovableRowDelegate::removeButtonRect(const QRect& row)
     return {row.right() - buttonMargin - buttonSize + 1, row.center().y() - buttonSize / 2, buttonSize, buttonSize};
 }
 
-void RemovableRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                                 const QModelIndex& index) const
+void RemovableRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QStyleOptionViewItem text = option;
     text.rect.setRight(removeButtonRect(option.rect).left() - buttonMargin);

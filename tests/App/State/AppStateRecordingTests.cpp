@@ -274,8 +274,10 @@ TEST_F(AppStateRecordingTest, AReloadWithUtterancesQueuedLeavesTheMainThreadFree
     load();
     gate.open();
     EXPECT_TRUE(waitUntil([&] { return field.text() == "Hello worldHello world"; })) << field.text().toStdString();
-    ASSERT_TRUE(waitUntil([&] { return state->transcriptHistory().size() == 1 &&
-                                       state->transcriptHistory()[0].text == "Hello world Hello world"; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return state->transcriptHistory().size() == 1 &&
+               state->transcriptHistory()[0].text == "Hello world Hello world";
+    }));
     EXPECT_EQ(history.loadAll(), state->transcriptHistory());
     EXPECT_EQ(history.loadAll()[0].text, "Hello world Hello world");
 }

@@ -7,10 +7,10 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 using QEL::VocabularyView;
 using Words = std::vector<std::string>;
@@ -161,7 +161,8 @@ TEST_F(VocabularyViewTest, LongEntriesStayWithinThePageAndKeepEveryButtonInReach
     EXPECT_LE(QRect(add->mapTo(view.widget(), QPoint(0, 0)), add->size()).right(), view.viewport()->width());
     QListView& words = list(view);
     for (int row = 0; row < 3; ++row) {
-        const QRect button = QEL::RemovableRowDelegate::removeButtonRect(words.visualRect(words.model()->index(row, 0)));
+        const QRect button =
+            QEL::RemovableRowDelegate::removeButtonRect(words.visualRect(words.model()->index(row, 0)));
         EXPECT_LE(words.viewport()->mapTo(view.widget(), button.topRight()).x(), view.viewport()->width()) << row;
     }
 }
