@@ -252,6 +252,7 @@ TEST(ModelFolder, SurvivesRandomDamage)
 // whose coding path names the place as every JSON reader of the tree does.
 TEST(ModelFolder, AFaultInTheDescriptionKeepsItsPlaceAsACodingPath)
 {
+    const TestSupport::TestModelKinds testKinds;
     using Doc = rapidjson::Document;
     const struct {
         const char* what;
