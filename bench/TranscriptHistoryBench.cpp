@@ -13,6 +13,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace QelBench {
 namespace {
@@ -55,16 +56,24 @@ const std::filesystem::path& historyFolder(std::size_t textLength)
     return folders.try_emplace(textLength, textLength).first->second.path();
 }
 
+// The entries of the folder, as the application loads them at start-up, and
+// the heap they hold.
+std::vector<QEL::SavedTranscript> loadHistory(const std::filesystem::path& folder, std::size_t& heldBytes)
+{
+    const std::size_t before = mallinfo2().uordblks;
+    QEL::TranscriptHistoryStore store(folder);
+    auto entries = store.loadAll();
+    heldBytes = mallinfo2().uordblks - before;
+    return entries;
+}
+
 void BM_LoadHistory(benchmark::State& state)
 {
     const auto& folder = historyFolder(static_cast<std::size_t>(state.range(0)));
     std::size_t heldBytes = 0;
     std::size_t textBytes = 0;
     for (auto _ : state) {
-        const std::size_t before = mallinfo2().uordblks;
-        QEL::TranscriptHistoryStore store(folder);
-        const auto entries = store.loadAll();
-        heldBytes = mallinfo2().uordblks - before;
+        const auto entries = loadHistory(folder, heldBytes);
         textBytes = 0;
         for (const auto& entry : entries)
             textBytes += entry.text.size() + entry.title.size();
@@ -90,13 +99,8 @@ void BM_LoadHistoryBesideAHugeFile(benchmark::State& state)
         std::filesystem::resize_file(huge, 2ull << 30); // sparse: no disk, the same size to a reader
     }
     std::size_t heldBytes = 0;
-    for (auto _ : state) {
-        const std::size_t before = mallinfo2().uordblks;
-        QEL::TranscriptHistoryStore store(folder);
-        const auto entries = store.loadAll();
-        heldBytes = mallinfo2().uordblks - before;
-        benchmark::DoNotOptimize(entries.data());
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(loadHistory(folder, heldBytes).data());
     std::filesystem::remove(huge);
     state.counters["heldMiB"] = static_cast<double>(heldBytes) / (1 << 20);
 }

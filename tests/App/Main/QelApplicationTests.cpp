@@ -333,8 +333,9 @@ TEST_F(QelApplicationTest, QuittingWithUtterancesQueuedEndsCleanlyAndSavesWhatWa
     // Every utterance handed over was transcribed, or its audio was dropped
     // with a line saying how much.
     const std::string log = debugLog();
-    if (log.find("] Quitting without transcribing ") == std::string::npos)
+    if (log.find("] Quitting without transcribing ") == std::string::npos) {
         EXPECT_EQ(logCount("Transcription result: "), logCount("transcribeAndInsert: "));
+    }
     EXPECT_EQ(log.find("Transcription result: ", log.find("] Saved transcript to history: ")), std::string::npos);
 }
 
