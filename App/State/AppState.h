@@ -240,9 +240,9 @@ private:
     // Recordings are numbered; the one whose text is not saved yet, if any.
     std::uint64_t recordingCount_ = 0;
     std::optional<std::uint64_t> unsavedRecording_;
-    // The last recording once it is saved, and its entry when it had words,
+    // Whether the last recording is saved, and its entry when it had words,
     // until the next recording starts.
-    std::optional<std::uint64_t> savedRecording_;
+    bool isLastRecordingSaved_ = false;
     std::optional<SavedTranscript> savedEntry_;
     std::vector<std::weak_ptr<StreamingPipeline>> retiredChains_;
     bool microphoneRefused_ = false;

@@ -96,7 +96,7 @@ void AppState::installCallbacks(StreamingPipeline& pipeline)
             self.publish(self.sessionTranscript_,
                          self.sessionTranscript_.empty() ? text : self.sessionTranscript_ + " " + text,
                          &AppState::sessionTranscriptChanged);
-            if (!self.isRecording_ && !self.unsavedRecording_ && self.savedRecording_)
+            if (!self.isRecording_ && !self.unsavedRecording_ && self.isLastRecordingSaved_)
                 self.saveLateWords();
         });
     };

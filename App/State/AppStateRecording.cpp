@@ -94,7 +94,7 @@ void AppState::startRecording()
     if (unsavedRecording_)
         saveSession(*unsavedRecording_);
     unsavedRecording_ = ++recordingCount_;
-    savedRecording_.reset();
+    isLastRecordingSaved_ = false;
     savedEntry_.reset();
     streamingPipeline_->start();
     publish(isRecording_, true, &AppState::isRecordingChanged);
@@ -206,7 +206,7 @@ void AppState::saveSession(std::uint64_t recording)
     if (unsavedRecording_ != recording)
         return;
     unsavedRecording_.reset();
-    savedRecording_ = recording;
+    isLastRecordingSaved_ = true;
     const std::optional<SavedTranscript> entry = SavedTranscript::dictation(sessionTranscript_, Platform::Date::now());
     if (!entry)
         return;
