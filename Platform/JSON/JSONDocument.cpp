@@ -2,11 +2,13 @@
 
 #include <rapidjson/error/en.h>
 #include <rapidjson/memorystream.h>
+#include <rapidjson/prettywriter.h>
 #include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 namespace Platform::JSON {
@@ -19,8 +21,7 @@ using rapidjson::SizeType;
 // beyond the depth limit.
 class DepthLimitedBuilder {
 public:
-    DepthLimitedBuilder(rapidjson::Document& document, std::size_t maxDepth)
-        : document_(document), maxDepth_(maxDepth)
+    DepthLimitedBuilder(rapidjson::Document& document, std::size_t maxDepth) : document_(document), maxDepth_(maxDepth)
     {
     }
 
@@ -135,8 +136,8 @@ WriteError unwritableNumber(double number, const std::vector<OpenContainer>& ope
 {
     const char* name = std::isnan(number) ? "NaN" : number > 0 ? "infinity" : "-infinity";
     const std::string path = pathOf(open);
-    return WriteError(std::string("Cannot write ") + name + (path.empty() ? "" : " at \"" + path + "\"")
-                      + ": JSON has no number for it");
+    return WriteError(std::string("Cannot write ") + name + (path.empty() ? "" : " at \"" + path + "\"") +
+                      ": JSON has no number for it");
 }
 
 // Walks the value with an explicit stack of the containers still open.
@@ -182,7 +183,7 @@ void writeIteratively(const rapidjson::Value& root, Writer& writer)
 }
 
 template <unsigned flags>
-std::string serializeWith(const rapidjson::Value& value)
+std::string serializeCompactly(const rapidjson::Value& value)
 {
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, rapidjson::CrtAllocator, flags>
@@ -190,6 +191,28 @@ std::string serializeWith(const rapidjson::Value& value)
     writeIteratively(value, writer);
     return std::string(buffer.GetString(), buffer.GetSize());
 }
+
+// The library's indenting writer takes no write flags, so it writes
+// non-finite numbers itself when they are allowed.
+class IndentingWriter : public rapidjson::PrettyWriter<rapidjson::StringBuffer> {
+public:
+    IndentingWriter(rapidjson::StringBuffer& buffer, bool allowNanAndInfinity)
+        : PrettyWriter(buffer), allowNanAndInfinity_(allowNanAndInfinity)
+    {
+        SetIndent(' ', 2);
+    }
+
+    bool Double(double number)
+    {
+        if (std::isfinite(number) || !allowNanAndInfinity_)
+            return PrettyWriter::Double(number);
+        const std::string_view text = std::isnan(number) ? "NaN" : number > 0 ? "Infinity" : "-Infinity";
+        return RawValue(text.data(), text.size(), rapidjson::kNumberType);
+    }
+
+private:
+    bool allowNanAndInfinity_;
+};
 
 } // namespace
 
@@ -211,9 +234,15 @@ rapidjson::Document parseDocument(std::string_view text, const ParseOptions& opt
 
 std::string serialize(const rapidjson::Value& value, const WriteOptions& options)
 {
+    if (options.indented) {
+        rapidjson::StringBuffer buffer;
+        IndentingWriter writer(buffer, options.allowNanAndInfinity);
+        writeIteratively(value, writer);
+        return std::string(buffer.GetString(), buffer.GetSize());
+    }
     if (options.allowNanAndInfinity)
-        return serializeWith<rapidjson::kWriteNanAndInfFlag>(value);
-    return serializeWith<rapidjson::kWriteDefaultFlags>(value);
+        return serializeCompactly<rapidjson::kWriteNanAndInfFlag>(value);
+    return serializeCompactly<rapidjson::kWriteDefaultFlags>(value);
 }
 
 } // namespace Platform::JSON

@@ -52,9 +52,12 @@ struct WriteOptions {
     // Write non-finite numbers as NaN, Infinity and -Infinity; otherwise they
     // are refused.
     bool allowNanAndInfinity = false;
+    // One member or element a line, each level indented by two more spaces,
+    // for files that people read; otherwise the compact form.
+    bool indented = false;
 };
 
-// The compact text of a value of any depth, written without recursion.
+// The text of a value of any depth, written without recursion.
 // Throws WriteError.
 std::string serialize(const rapidjson::Value& value, const WriteOptions& options = {});
 

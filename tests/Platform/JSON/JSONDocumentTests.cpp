@@ -3,8 +3,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-using Platform::JSON::ParseError;
 using Platform::JSON::parseDocument;
+using Platform::JSON::ParseError;
 using Platform::JSON::serialize;
 
 TEST(JSONDocument, ParseErrorsNameTheProblemAndItsOffset)
@@ -96,4 +96,24 @@ TEST(JSONDocument, WritesWhatItReadsAndAnyDepthWithoutRecursion)
         value = outer;
     }
     EXPECT_EQ(serialize(value), std::string(depth, '[') + std::string(depth, ']'));
+}
+
+TEST(JSONDocument, IndentedFormPutsEachMemberOnItsOwnLine)
+{
+    const auto document = parseDocument(R"({"text":" Hi","segments":[{"id":0,"words":[]},{}],"seekTime":null})");
+    EXPECT_EQ(serialize(document, {.indented = true}), "{\n"
+                                                       "  \"text\": \" Hi\",\n"
+                                                       "  \"segments\": [\n"
+                                                       "    {\n"
+                                                       "      \"id\": 0,\n"
+                                                       "      \"words\": []\n"
+                                                       "    },\n"
+                                                       "    {}\n"
+                                                       "  ],\n"
+                                                       "  \"seekTime\": null\n"
+                                                       "}");
+
+    const auto numbers = parseDocument("[NaN,-Infinity,0.5]", {.allowNanAndInfinity = true});
+    EXPECT_EQ(serialize(numbers, {.allowNanAndInfinity = true, .indented = true}), "[\n  NaN,\n  -Infinity,\n  0.5\n]");
+    EXPECT_THROW(serialize(numbers, {.indented = true}), Platform::JSON::WriteError);
 }
