@@ -1,0 +1,22 @@
+#pragma once
+
+#include "RadozodEri/Utilities/ResultWriting.h"
+
+namespace RadozodEri {
+
+// Web subtitle cues in a ".vtt" file after its "WEBVTT" line: one per timed word, or one per
+// segment without words.
+class WriteVTT : public ResultWriting {
+public:
+    // Nothing is created or checked until a write.
+    explicit WriteVTT(std::filesystem::path outputDir) : outputDir_(std::move(outputDir)) {}
+
+    const std::filesystem::path& outputDir() const override { return outputDir_; }
+    WriteResult write(const TranscriptionResult& result, const std::string& file,
+                      const std::optional<std::map<std::string, std::any>>& options = std::nullopt) const override;
+
+private:
+    std::filesystem::path outputDir_;
+};
+
+} // namespace RadozodEri
