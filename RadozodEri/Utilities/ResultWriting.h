@@ -20,9 +20,11 @@ using WriteResult = std::variant<std::string, std::exception_ptr>;
 // Stores a finished transcription as a file of one format in a folder.
 class ResultWriting {
 public:
+    // Nothing is created or checked until a write.
+    explicit ResultWriting(std::filesystem::path outputDir) : outputDir_(std::move(outputDir)) {}
     virtual ~ResultWriting() = default;
 
-    virtual const std::filesystem::path& outputDir() const = 0;
+    const std::filesystem::path& outputDir() const { return outputDir_; }
 
     // Writes the result to `file` plus the format's extension in the folder;
     // never throws. `options` is for formats that need any.
@@ -48,6 +50,9 @@ protected:
                            const std::function<void(float start, float end, const std::string& text)>& cue);
     // `content` written atomically to `file` plus `extension` in the folder.
     WriteResult writeFile(const std::string& file, const std::string& extension, const std::string& content) const;
+
+private:
+    std::filesystem::path outputDir_;
 };
 
 } // namespace RadozodEri

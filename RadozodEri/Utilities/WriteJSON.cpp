@@ -1,4 +1,4 @@
-#include "RadozodEri/Utilities/WriteJSON.h"
+#include "RadozodEri/Utilities/ResultWriters.h"
 
 #include "Platform/JSON/JSONDocument.h"
 

@@ -1,4 +1,4 @@
-#include "RadozodEri/Utilities/WriteSRT.h"
+#include "RadozodEri/Utilities/ResultWriters.h"
 
 namespace RadozodEri {
 

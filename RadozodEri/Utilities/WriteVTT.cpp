@@ -1,4 +1,4 @@
-#include "RadozodEri/Utilities/WriteVTT.h"
+#include "RadozodEri/Utilities/ResultWriters.h"
 
 namespace RadozodEri {
 

@@ -1,6 +1,4 @@
-#include "RadozodEri/Utilities/WriteJSON.h"
-#include "RadozodEri/Utilities/WriteSRT.h"
-#include "RadozodEri/Utilities/WriteVTT.h"
+#include "RadozodEri/Utilities/ResultWriters.h"
 
 #include "Platform/Files/ReadFile.h"
 #include "Platform/JSON/JSONDocument.h"
