@@ -3,6 +3,7 @@
 #include "Platform/ML/Simd/Elementwise.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
 #include "RadozodEri/Core/Text/Logits.h"
+#include "RadozodEri/Utilities/WhisperError.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,7 +30,7 @@ float uniformDraw(const GreedyTokenSampler::RandomBits& random, float lower, flo
     }
 }
 
-bool moreProbable(const std::pair<float, int>& first, const std::pair<float, int>& second)
+bool higherScore(const std::pair<float, int>& first, const std::pair<float, int>& second)
 {
     return first.first > second.first;
 }
@@ -67,20 +68,25 @@ std::pair<int, float> GreedyTokenSampler::sample(const Platform::CoreML::MLMulti
 {
     const auto scores = logitScores(logits);
     const auto count = scores.size();
-    probabilities_.resize(count);
-    Platform::ML::widenHalfFloats(reinterpret_cast<const std::byte*>(scores.data()), count, probabilities_.data());
+    scores_.resize(count);
+    Platform::ML::widenHalfFloats(reinterpret_cast<const std::byte*>(scores.data()), count, scores_.data());
     const float scale = static_cast<float>(temperature);
     if (scale != 0.0f) {
         // The inverse is taken in half precision, as the scores are.
         const float inverse = static_cast<float>(Float16(1.0f / scale));
-        for (float& value : probabilities_)
+        for (float& value : scores_)
             value *= inverse;
     }
-    Platform::ML::softmax(probabilities_.data(), static_cast<int>(count));
+    // The softmax is kept implicit: log p = score - highest - log Σ exp(score - highest).
+    const float highest = Platform::ML::maximum(scores_.data(), static_cast<long>(count));
+    if (!std::isfinite(highest))
+        throw WhisperError::decodingLogitsFailed("No token can be sampled: every score is masked or not a number");
+    const float logTotal = std::log(Platform::ML::sumOfExponentials(scores_.data(), static_cast<long>(count), highest));
+    const auto logProbability = [&](float score) { return score - highest - logTotal; };
 
     if (scale == 0.0f) {
-        const auto best = std::ranges::max_element(probabilities_) - probabilities_.begin();
-        return {static_cast<int>(best), std::log(probabilities_[static_cast<std::size_t>(best)])};
+        const auto best = std::ranges::find(scores_, highest) - scores_.begin();
+        return {static_cast<int>(best), logProbability(highest)};
     }
 
     // The k best in a heap whose top is the least of them.
@@ -89,17 +95,19 @@ std::pair<int, float> GreedyTokenSampler::sample(const Platform::CoreML::MLMulti
     candidates_.clear();
     candidates_.reserve(k);
     for (std::size_t token = 0; token < count; ++token) {
-        const float probability = probabilities_[token];
+        const float score = scores_[token];
         if (candidates_.size() < k) {
-            candidates_.emplace_back(probability, static_cast<int>(token));
-            std::ranges::push_heap(candidates_, moreProbable);
-        } else if (probability > candidates_.front().first) {
-            std::ranges::pop_heap(candidates_, moreProbable);
-            candidates_.back() = {probability, static_cast<int>(token)};
-            std::ranges::push_heap(candidates_, moreProbable);
+            candidates_.emplace_back(score, static_cast<int>(token));
+            std::ranges::push_heap(candidates_, higherScore);
+        } else if (score > candidates_.front().first) {
+            std::ranges::pop_heap(candidates_, higherScore);
+            candidates_.back() = {score, static_cast<int>(token)};
+            std::ranges::push_heap(candidates_, higherScore);
         }
     }
-    std::ranges::sort_heap(candidates_, moreProbable);
+    std::ranges::sort_heap(candidates_, higherScore);
+    for (auto& candidate : candidates_)
+        candidate.first = std::exp(logProbability(candidate.first));
     const auto& [probability, token] = candidates_[drawCandidate()];
     return {token, std::log(probability)};
 }
@@ -109,8 +117,7 @@ std::size_t GreedyTokenSampler::drawCandidate()
     float sum = 0;
     for (const auto& candidate : candidates_)
         sum += candidate.first;
-    // Scores that were all masked or not numbers leave nothing to weigh by.
-    if (!(sum > 0.0f) || !std::isfinite(sum))
+    if (!(sum > 0.0f))
         return 0;
     const float target = uniformDraw(random_, 0.0f, sum);
     float runningTotal = 0;

@@ -27,7 +27,8 @@ public:
     // Only `topK` is read; it is clamped to 1…V.
     DecodingOptions decodingOptions;
 
-    // WhisperError decodingLogitsFailed for logits of another shape or type.
+    // WhisperError decodingLogitsFailed for logits of another shape or type,
+    // or when every score is masked.
     SamplingResult update(const std::vector<int>& tokens, const Platform::CoreML::MLMultiArray& logits,
                           const std::vector<float>& logProbs) override;
     SamplingResult finalize(const std::vector<int>& tokens, const std::vector<float>& logProbs) override;
@@ -40,8 +41,8 @@ private:
 
     RandomBits random_;
     // Reused at every step, so that no step after the first allocates.
-    std::vector<float> probabilities_;
-    // (probability, token), the `topK` best, most probable first.
+    std::vector<float> scores_;
+    // (score, then probability; token), the `topK` best, most probable first.
     std::vector<std::pair<float, int>> candidates_;
 };
 

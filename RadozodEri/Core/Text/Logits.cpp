@@ -16,7 +16,7 @@ void requireStepShape(const MLMultiArray& logits)
     if (shape.size() != 3 || shape[0] != 1 || shape[1] != 1 ||
         logits.dataType() != Platform::CoreML::MLMultiArrayDataType::float16)
         throw WhisperError::decodingLogitsFailed(
-            "Logits must be 16-bit floats shaped [1, 1, V], not " +
+            "Logits must be 16-bit floats shaped [1, 1, V] with V at least 1, not " +
             std::string(Platform::CoreML::multiArrayDataTypeNames.name(logits.dataType())) + " " +
             Platform::CoreML::shapeText(shape));
 }

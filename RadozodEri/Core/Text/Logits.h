@@ -15,7 +15,7 @@ using Platform::CoreML::MLMultiArray;
 // Negative infinity: a token with this score is never sampled.
 inline constexpr Float16 maskedLogit = Float16::fromBits(0xfc00);
 
-// The scores of a [1, 1, V] array of 16-bit floats, index = token id.
+// The scores of a [1, 1, V] array of 16-bit floats (V ≥ 1), index = token id.
 // WhisperError decodingLogitsFailed for any other shape or element type.
 std::span<Float16> logitScores(MLMultiArray& logits);
 std::span<const Float16> logitScores(const MLMultiArray& logits);

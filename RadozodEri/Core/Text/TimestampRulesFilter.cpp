@@ -1,5 +1,6 @@
 #include "RadozodEri/Core/Text/TimestampRulesFilter.h"
 
+#include "Platform/ML/Simd/Elementwise.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
 #include "RadozodEri/Core/Text/Logits.h"
 
@@ -12,49 +13,46 @@ namespace RadozodEri {
 
 namespace {
 
-// Calls `visit` with the scores widened to floats, a block at a time, so that
-// no step allocates a copy of the vocabulary.
-template <class Visit>
-void forEachWidened(std::span<const Float16> scores, Visit&& visit)
-{
-    constexpr std::size_t blockSize = 512;
-    float block[blockSize];
-    for (std::size_t start = 0; start < scores.size(); start += blockSize) {
-        const std::size_t count = std::min(blockSize, scores.size() - start);
-        Platform::ML::widenHalfFloats(reinterpret_cast<const std::byte*>(scores.data() + start), count, block);
-        for (std::size_t offset = 0; offset < count; ++offset)
-            visit(start + offset, block[offset]);
+// log Σ exp(score) over a range of scores, gathered a block at a time, so
+// that no step allocates a widened copy of the vocabulary.
+struct LogSumExp {
+    float highest = -std::numeric_limits<float>::infinity();
+    float sum = 0;
+
+    explicit LogSumExp(std::span<const Float16> scores)
+    {
+        constexpr std::size_t blockSize = 1024;
+        float block[blockSize];
+        for (std::size_t start = 0; start < scores.size(); start += blockSize) {
+            const std::size_t count = std::min(blockSize, scores.size() - start);
+            Platform::ML::widenHalfFloats(reinterpret_cast<const std::byte*>(scores.data() + start), count, block);
+            const float blockHighest = Platform::ML::maximum(block, static_cast<long>(count));
+            if (blockHighest > highest) {
+                sum *= std::exp(highest - blockHighest);
+                highest = blockHighest;
+            }
+            if (std::isfinite(highest))
+                sum += Platform::ML::sumOfExponentials(block, static_cast<long>(count), highest);
+        }
     }
-}
+
+    float value() const { return std::isfinite(highest) ? highest + std::log(sum) : highest; }
+};
 
 // Whether the timestamp tokens together are more likely than the most likely
 // text token; the two log probabilities are compared in half precision.
 bool timestampMassWins(std::span<const Float16> scores, int timeTokenBegin)
 {
-    const std::size_t boundary =
-        std::clamp<std::size_t>(static_cast<std::size_t>(std::max(timeTokenBegin, 0)), 0, scores.size());
-    constexpr float none = -std::numeric_limits<float>::infinity();
-    float highest = none;
-    float highestText = none;
-    forEachWidened(scores, [&](std::size_t token, float score) {
-        highest = std::max(highest, score);
-        if (token < boundary)
-            highestText = std::max(highestText, score);
-    });
+    const auto boundary = std::min<std::size_t>(static_cast<std::size_t>(std::max(timeTokenBegin, 0)), scores.size());
+    const LogSumExp text(scores.first(boundary));
+    const LogSumExp timestamps(scores.subspan(boundary));
+    const float highest = std::max(text.value(), timestamps.value());
     if (!std::isfinite(highest))
         return false;
-    float total = 0;
-    float timestampTotal = 0;
-    forEachWidened(scores, [&](std::size_t token, float score) {
-        const float weight = std::exp(score - highest);
-        total += weight;
-        if (token >= boundary)
-            timestampTotal += weight;
-    });
-    const float logTotal = std::log(total);
-    const float timestampMass = std::log(timestampTotal) - logTotal;
-    const float maxText = highestText - highest - logTotal;
-    return static_cast<float>(Float16(timestampMass)) > static_cast<float>(Float16(maxText));
+    const float logTotal =
+        highest + std::log(std::exp(text.value() - highest) + std::exp(timestamps.value() - highest));
+    const auto logProbability = [&](float value) { return static_cast<float>(Float16(value - logTotal)); };
+    return logProbability(timestamps.value()) > logProbability(text.highest);
 }
 
 } // namespace

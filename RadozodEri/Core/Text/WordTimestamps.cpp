@@ -33,8 +33,6 @@ float round2(float value)
 Platform::CoreML::MLMultiArray tokenRows(const Platform::CoreML::MLMultiArray& weights,
                                          const std::vector<std::int64_t>& rows)
 {
-    if (weights.shape().empty())
-        throw WhisperError::segmentingFailed("Invalid shape in alignmentWeights");
     const std::int64_t columns = weights.shape().back();
     const std::int64_t available = columns == 0 ? 0 : weights.count() / columns;
     if (!rows.empty() && rows.back() >= available)
@@ -74,10 +72,15 @@ std::optional<std::vector<TranscriptionSegment>> SegmentSeeker::addWordTimestamp
         }
     }
 
-    const auto weights = tokenRows(alignmentWeights, rows);
-    RuntimeCore::Logging::debug("Alignment weights shape:", Platform::CoreML::shapeText(weights.shape()));
-
-    std::vector<WordTiming> alignment = findAlignment(wordTokenIds, weights, logProbs, tokenizer);
+    if (alignmentWeights.shape().empty())
+        throw WhisperError::segmentingFailed("Invalid shape in alignmentWeights");
+    // Segments without tokens have no words to time.
+    std::vector<WordTiming> alignment;
+    if (!rows.empty()) {
+        const auto weights = tokenRows(alignmentWeights, rows);
+        RuntimeCore::Logging::debug("Alignment weights shape:", Platform::CoreML::shapeText(weights.shape()));
+        alignment = findAlignment(wordTokenIds, weights, logProbs, tokenizer);
+    }
     const auto [median, max] = calculateWordDurationConstraints(alignment);
     alignment = truncateLongWordsAtSentenceBoundaries(std::move(alignment), max);
     if (!alignment.empty())

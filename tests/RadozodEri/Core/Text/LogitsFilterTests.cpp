@@ -142,6 +142,7 @@ TEST(LogitsFilters, RefuseLogitsOfAnotherShape)
         ADD_FAILURE();
     } catch (const WhisperError& error) {
         EXPECT_EQ(error.kind(), WhisperError::Kind::decodingLogitsFailed);
-        EXPECT_STREQ(error.what(), "Logits must be 16-bit floats shaped [1, 1, V], not float16 [1, 30]");
+        EXPECT_STREQ(error.what(),
+                     "Logits must be 16-bit floats shaped [1, 1, V] with V at least 1, not float16 [1, 30]");
     }
 }

@@ -77,13 +77,15 @@ TEST(GreedyTokenSampler, CompletesAtTheEndOfText)
     EXPECT_EQ(picker.finalize({5, eot}, {-1.0f, -2.0f}), (SamplingResult{{5, eot}, {-1.0f, -2.0f}, true}));
 }
 
-TEST(GreedyTokenSampler, RefusesLogitsOfAnotherShapeOrType)
+TEST(GreedyTokenSampler, RefusesLogitsOfAnotherShapeOrTypeOrFullyMasked)
 {
     auto picker = sampler(0.0f, 5);
     const Platform::CoreML::MLMultiArray wrong[] = {
         Platform::CoreML::MLMultiArray({1, 2, 4}, Platform::CoreML::MLMultiArrayDataType::float16),
         Platform::CoreML::MLMultiArray({4}, Platform::CoreML::MLMultiArrayDataType::float16),
         Platform::CoreML::MLMultiArray({1, 1, 4}, Platform::CoreML::MLMultiArrayDataType::float32),
+        Platform::CoreML::MLMultiArray({1, 1, 0}, Platform::CoreML::MLMultiArrayDataType::float16),
+        stepLogits({-INFINITY, -INFINITY}), // nothing left to sample
     };
     for (const auto& logits : wrong) {
         try {

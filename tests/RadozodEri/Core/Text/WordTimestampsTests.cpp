@@ -180,6 +180,13 @@ TEST(WordTimestamps, AddsWordsToTheWindowsSegments)
     EXPECT_EQ(texts(*(*timed)[0].words), std::vector<std::string>{" Hello?"});
     EXPECT_EQ(texts(*(*timed)[1].words), std::vector<std::string>{" world"});
 
+    // Nothing to align: the segment keeps its times and gets no words.
+    const auto untimed =
+        seeker.addWordTimestamps({segment(1.0f, 2.0f, {})}, weights, tokenizer, 0, 480000, "", "", 0.0f, {}, {});
+    ASSERT_TRUE(untimed);
+    EXPECT_EQ((*untimed)[0].words, std::vector<WordTiming>{});
+    EXPECT_EQ((*untimed)[0].start, 1.0f);
+
     auto short_ = segments;
     short_[1].tokenLogProbs.clear();
     const auto expectFailure = [&](const std::vector<TranscriptionSegment>& input,
