@@ -82,6 +82,10 @@ TEST_F(DecodingLoop, StartsAfterThePrefilledPositionsWhereTheModelsTimestampRepl
     EXPECT_TRUE(logged(log.lines, "Skipping prompt tokenIndex: 3, token: 29, text: <|0.00|>"));
     EXPECT_EQ(countStarting(log.lines, "Forcing prompt tokenIndex: "), 0u);
     EXPECT_TRUE(logged(log.lines, "Running main loop for a maximum of 223 iterations, starting at index 3"));
+    // The dump before position 5: row 4 of the alignment weights, W = 10
+    // elements a row, holds the weight of the step at position 3.
+    EXPECT_TRUE(logged(log.lines, "Cache Length:  5 Input Token:    1"));
+    EXPECT_TRUE(logged(log.lines, " 0.000000 |  4.000000 |  1.000000 |           0 |            0 | 4"));
 
     EXPECT_EQ(result.tokens, (std::vector<int>{sot, en, transcribe, ts0, hello, world, eot}));
     EXPECT_EQ(result.text, "<|startoftranscript|><|en|><|transcribe|><|0.00|> Hello world<|endoftext|>");
