@@ -111,33 +111,6 @@ private:
     bool removed_ = false;
 };
 
-struct LoopTimings {
-    double loop = 0;
-    double predictions = 0;
-    double filtering = 0;
-    double sampling = 0;
-    double kvCaching = 0;
-    double nonPrediction = 0;
-    double loopCount = 0;
-    double kvUpdateCount = 0;
-    double firstTokenTime = std::numeric_limits<double>::max();
-
-    TranscriptionTimings record() const
-    {
-        TranscriptionTimings timings;
-        timings.firstTokenTime = firstTokenTime;
-        timings.decodingLoop = loop;
-        timings.decodingPredictions = predictions;
-        timings.decodingFiltering = filtering;
-        timings.decodingSampling = sampling;
-        timings.decodingKvCaching = kvCaching;
-        timings.decodingNonPrediction = nonPrediction;
-        timings.totalDecodingLoops = loopCount;
-        timings.totalKVUpdateRuns = kvUpdateCount;
-        return timings;
-    }
-};
-
 } // namespace
 
 DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutput, DecodingInputsType& inputs,
@@ -173,7 +146,8 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutp
 
     bool isFirstTokenLogProbTooLow = false;
     bool hasAlignment = false;
-    LoopTimings timings;
+    // Only the decoding loop's own figures are kept; the rest stay at their defaults.
+    TranscriptionTimings timings;
 
     for (std::int64_t tokenIndex = prefilledIndex; tokenIndex < loopBound; ++tokenIndex) {
         const auto stepStart = Clock::now();
@@ -233,14 +207,14 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutp
             nextLogProb < *options.firstTokenLogProbThreshold)
             isFirstTokenLogProbTooLow = true;
 
-        timings.predictions += predictionTime;
-        timings.filtering += filteringTime;
-        timings.sampling += samplingTime;
+        timings.decodingPredictions += predictionTime;
+        timings.decodingFiltering += filteringTime;
+        timings.decodingSampling += samplingTime;
 
         if (sampled.completed || isFirstTokenLogProbTooLow || currentTokens.size() > kMaxWindowTokens) {
-            timings.nonPrediction += secondsSince(nonPredictionStart);
-            timings.loop += secondsSince(stepStart);
-            timings.loopCount += 1;
+            timings.decodingNonPrediction += secondsSince(nonPredictionStart);
+            timings.decodingLoop += secondsSince(stepStart);
+            timings.totalDecodingLoops += 1;
             break;
         }
         if (tokenIndex >= initialPromptIndex - 1) {
@@ -269,10 +243,9 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutp
             // Reports exist only for the callback: without one, the text and
             // the compression ratio of every step would be wasted work.
             TranscriptionProgress report;
-            LoopTimings reported = timings;
-            reported.kvCaching += cacheTime;
-            reported.kvUpdateCount += 1;
-            report.timings = reported.record();
+            report.timings = timings;
+            report.timings.decodingKvCaching += cacheTime;
+            report.timings.totalKVUpdateRuns += 1;
             report.tokens = currentTokens;
             if (options.skipSpecialTokens) {
                 std::vector<int> textTokens;
@@ -305,11 +278,11 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutp
             timings.firstTokenTime = now.secondsSinceReferenceDate;
         }
         const bool shouldStop = earlyStopActor->get(windowId);
-        timings.loop += stepTime;
-        timings.kvCaching += cacheTime;
-        timings.nonPrediction += nonPredictionTime;
-        timings.loopCount += 1;
-        timings.kvUpdateCount += 1;
+        timings.decodingLoop += stepTime;
+        timings.decodingKvCaching += cacheTime;
+        timings.decodingNonPrediction += nonPredictionTime;
+        timings.totalDecodingLoops += 1;
+        timings.totalKVUpdateRuns += 1;
         if (shouldStop)
             break;
     }
@@ -371,7 +344,7 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutp
     result.noSpeechProb = 0;
     result.fallback = DecodingFallback::evaluate(options, isFirstTokenLogProbTooLow, result.noSpeechProb,
                                                  result.compressionRatio, result.avgLogProb);
-    result.timings = timings.record();
+    result.timings = timings;
     return result;
 }
 

@@ -7,9 +7,12 @@
 #include "RadozodEri/Core/TextDecoderContextPrefill.h"
 #include "RadozodEri/Core/WhisperTokenizerWrapper.h"
 #include "RadozodEri/Doubles/ByteTokenizer.h"
+#include "RadozodEri/Utilities/WhisperError.h"
 #include "RuntimeCore/Models/MultiArrayHelpers.h"
 #include "Support/ModelFolderFixtures.h"
 #include "Support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
@@ -122,6 +125,28 @@ std::shared_ptr<Decoder> scriptedDecoder(const std::filesystem::path& folder, co
     decoder->loadModel(scriptedModel(folder, script, geometry), Platform::CoreML::MLComputeUnits::cpuOnly, false);
     decoder->tokenizer = tokenizer();
     return decoder;
+}
+
+// The first `count` elements of an array, as numbers.
+inline std::vector<double> numbers(const Platform::CoreML::MLMultiArray& array, std::int64_t count)
+{
+    std::vector<double> values;
+    for (std::int64_t i = 0; i < count; ++i)
+        values.push_back(array.number(i));
+    return values;
+}
+
+// Runs `call`, which must fail with the engine error of `kind` and `message`.
+template <class Call>
+void expectWhisperError(Call call, RadozodEri::WhisperError::Kind kind, const std::string& message)
+{
+    try {
+        call();
+        ADD_FAILURE() << "no error; expected " << message;
+    } catch (const RadozodEri::WhisperError& error) {
+        EXPECT_EQ(error.kind(), kind);
+        EXPECT_EQ(error.what(), message);
+    }
 }
 
 } // namespace DecoderTest

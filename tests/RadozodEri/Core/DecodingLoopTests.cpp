@@ -258,17 +258,9 @@ TEST_F(DecodingLoop, RefusesWhatItCannotDecode)
     const auto plain = decoder({hello});
     inputs = plain->prepareDecoderInputs({sot});
     GreedyTokenSampler sampler(0, eot, {});
-    const auto expectError = [&](auto call, WhisperError::Kind kind, const std::string& message) {
-        try {
-            call();
-            ADD_FAILURE() << "decoded; expected " << message;
-        } catch (const WhisperError& error) {
-            EXPECT_EQ(error.kind(), kind);
-            EXPECT_EQ(error.what(), message);
-        }
-    };
-    expectError([&] { plain->decodeText(Platform::CoreML::MLFeatureValue(std::int64_t{1}), *inputs, sampler, {}); },
-                WhisperError::Kind::prepareDecoderInputsFailed, "Input must be MLMultiArray");
+    expectWhisperError(
+        [&] { plain->decodeText(Platform::CoreML::MLFeatureValue(std::int64_t{1}), *inputs, sampler, {}); },
+        WhisperError::Kind::prepareDecoderInputsFailed, "Input must be MLMultiArray");
     struct OtherInputs : DecodingInputsType {
         OtherInputs()
             : DecodingInputsType({sot}, MLMultiArray({1}, Platform::CoreML::MLMultiArrayDataType::int32),
@@ -277,8 +269,8 @@ TEST_F(DecodingLoop, RefusesWhatItCannotDecode)
         }
         void reset(int, int) override {}
     } other;
-    expectError([&] { plain->decodeText(encoderOutput(), other, sampler, {}); },
-                WhisperError::Kind::prepareDecoderInputsFailed, "DecodingInputsType must be DecodingInputs");
+    expectWhisperError([&] { plain->decodeText(encoderOutput(), other, sampler, {}); },
+                       WhisperError::Kind::prepareDecoderInputsFailed, "DecodingInputsType must be DecodingInputs");
     inputs->initialPrompt.clear();
     EXPECT_THROW(plain->decodeText(encoderOutput(), *inputs, sampler, {}), WhisperError);
 
@@ -295,6 +287,6 @@ TEST_F(DecodingLoop, RefusesWhatItCannotDecode)
     }
 
     plain->tokenizer.reset();
-    expectError([&] { plain->decodeText(encoderOutput(), *inputs, sampler, {}); },
-                WhisperError::Kind::tokenizerUnavailable, "Tokenizer is unavailable");
+    expectWhisperError([&] { plain->decodeText(encoderOutput(), *inputs, sampler, {}); },
+                       WhisperError::Kind::tokenizerUnavailable, "Tokenizer is unavailable");
 }

@@ -108,27 +108,18 @@ TEST_F(LanguageDetection, RefusesWhatItCannotDetectFrom)
 {
     TextDecoder unloaded;
     unloaded.tokenizer = tokenizer();
-    const auto expectError = [](auto call, WhisperError::Kind kind, const std::string& message) {
-        try {
-            call();
-            ADD_FAILURE() << "detected; expected " << message;
-        } catch (const WhisperError& error) {
-            EXPECT_EQ(error.kind(), kind);
-            EXPECT_EQ(error.what(), message);
-        }
-    };
     const auto decoder = scriptedDecoder(folder.path(), {fr}, windowGeometry());
     const auto inputs = decoder->prepareDecoderInputs({sot});
     GreedyTokenSampler sampler(0, eot, {});
-    expectError([&] { unloaded.detectLanguage(encoderOutput(), *inputs, sampler, {}, Float16(0.0f)); },
-                WhisperError::Kind::modelsUnavailable, "Failed to read logits size from model");
-    expectError(
+    expectWhisperError([&] { unloaded.detectLanguage(encoderOutput(), *inputs, sampler, {}, Float16(0.0f)); },
+                       WhisperError::Kind::modelsUnavailable, "Failed to read logits size from model");
+    expectWhisperError(
         [&] {
             decoder->detectLanguage(Platform::CoreML::MLFeatureValue(std::int64_t{0}), *inputs, sampler, {},
                                     Float16(0.0f));
         },
         WhisperError::Kind::prepareDecoderInputsFailed, "Input must be MLMultiArray");
     decoder->tokenizer.reset();
-    expectError([&] { decoder->detectLanguage(encoderOutput(), *inputs, sampler, {}, Float16(0.0f)); },
-                WhisperError::Kind::tokenizerUnavailable, "Tokenizer is unavailable");
+    expectWhisperError([&] { decoder->detectLanguage(encoderOutput(), *inputs, sampler, {}, Float16(0.0f)); },
+                       WhisperError::Kind::tokenizerUnavailable, "Tokenizer is unavailable");
 }

@@ -13,14 +13,6 @@ using enum Platform::CoreML::MLMultiArrayDataType;
 
 namespace {
 
-std::vector<double> numbers(const MLMultiArray& array, std::int64_t count)
-{
-    std::vector<double> values;
-    for (std::int64_t i = 0; i < count; ++i)
-        values.push_back(array.number(i));
-    return values;
-}
-
 class PromptPrefill : public ::testing::Test {
 protected:
     std::shared_ptr<PrefillingDecoder> decoder(std::int64_t prefilled, bool multilingual = true)

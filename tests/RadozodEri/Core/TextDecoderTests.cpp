@@ -13,30 +13,6 @@ using Platform::CoreML::MLMultiArray;
 using TestSupport::arrayFeature;
 using enum Platform::CoreML::MLMultiArrayDataType;
 
-namespace {
-
-std::vector<double> numbers(const MLMultiArray& array, std::int64_t count)
-{
-    std::vector<double> values;
-    for (std::int64_t i = 0; i < count; ++i)
-        values.push_back(array.number(i));
-    return values;
-}
-
-template <class Call>
-void expectWhisperError(Call call, WhisperError::Kind kind, const std::string& message)
-{
-    try {
-        call();
-        ADD_FAILURE() << "no error; expected " << message;
-    } catch (const WhisperError& error) {
-        EXPECT_EQ(error.kind(), kind);
-        EXPECT_EQ(error.what(), message);
-    }
-}
-
-} // namespace
-
 TEST(TextDecoder, SizesTheBuffersOfAWindowFromItsModel)
 {
     TextDecoder decoder;
