@@ -4,13 +4,11 @@
 #include "Platform/Time/Date.h"
 #include "Platform/UUID.h"
 #include "RadozodEri/Core/Constants.h"
-#include "RadozodEri/Core/Text/GreedyTokenSampler.h"
 #include "RadozodEri/Core/Text/LogitsFiltering.h"
 #include "RadozodEri/Core/Text/TokenSampling.h"
-#include "RadozodEri/Utilities/Extensions.h"
+#include "RadozodEri/Core/WindowResult.h"
 #include "RadozodEri/Utilities/TextUtilities.h"
 #include "RadozodEri/Utilities/WhisperError.h"
-#include "RuntimeCore/Extensions/FoundationExtensions.h"
 #include "RuntimeCore/Logging/Logging.h"
 
 #include <algorithm>
@@ -288,62 +286,15 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutp
     }
     stopFlag.remove();
 
-    DecodingResult result;
+    std::optional<DecodingCache> cache;
     if (decoderInputs)
-        result.cache = DecodingCache{.keyCache = decoderInputs->keyCache,
-                                     .valueCache = decoderInputs->valueCache,
-                                     .alignmentWeights =
-                                         hasAlignment ? std::optional(decoderInputs->alignmentWeights) : std::nullopt};
-    const SamplingResult final = sampler.finalize(currentTokens, logProbs);
-    const auto start = std::ranges::find(final.tokens, special.startOfTranscriptToken);
-    const std::size_t first = start == final.tokens.end() ? 0 : static_cast<std::size_t>(start - final.tokens.begin());
-    const auto end =
-        std::find(final.tokens.begin() + static_cast<std::ptrdiff_t>(first), final.tokens.end(), special.endToken);
-    if (end == final.tokens.end())
-        throw WhisperError::decodingFailed("The window's tokens have no end of text");
-    const auto last = static_cast<std::size_t>(end - final.tokens.begin());
-    if (final.logProbs.size() <= last)
-        throw WhisperError::decodingFailed("The window has fewer log probabilities than tokens");
-    result.tokens.assign(final.tokens.begin() + static_cast<std::ptrdiff_t>(first),
-                         final.tokens.begin() + static_cast<std::ptrdiff_t>(last) + 1);
-    const std::vector<float> segmentLogProbs(final.logProbs.begin() + static_cast<std::ptrdiff_t>(first),
-                                             final.logProbs.begin() + static_cast<std::ptrdiff_t>(last) + 1);
-    result.avgLogProb = std::accumulate(segmentLogProbs.begin(), segmentLogProbs.end(), 0.0f) /
-                        static_cast<float>(segmentLogProbs.size());
-    for (std::size_t i = 0; i < result.tokens.size(); ++i)
-        result.tokenLogProbs.push_back({{result.tokens[i], segmentLogProbs[i]}});
-    std::vector<int> textTokens;
-    std::ranges::copy_if(result.tokens, std::back_inserter(textTokens),
-                         [&](int token) { return token < special.specialTokenBegin; });
-    result.compressionRatio = TextUtilities::compressionRatio(textTokens);
-
-    result.temperature = options.temperature;
-    if (const auto* greedy = dynamic_cast<const GreedyTokenSampler*>(&sampler))
-        result.temperature = RuntimeCore::rounded(static_cast<float>(greedy->temperature), 3);
-
-    if (options.language) {
-        result.language = *options.language;
-        result.languageProbs = {{result.language, 0.0f}};
-    } else {
-        const auto& languageTokens = tokenizer->allLanguageTokens();
-        const auto found =
-            std::ranges::find_if(result.tokens, [&](int token) { return languageTokens.contains(token); });
-        if (found != result.tokens.end()) {
-            const int token[]{*found};
-            result.language = std::string(trimmingSpecialTokenCharacters(tokenizer->decode(token)));
-            result.languageProbs = {
-                {result.language, segmentLogProbs[static_cast<std::size_t>(found - result.tokens.begin())]}};
-        } else {
-            result.language = "en";
-            result.languageProbs = {{result.language, 0.0f}};
-        }
-    }
-
-    result.text = tokenizer->decode(result.tokens);
-    Logging::debug("Completed window: " + result.text);
-    result.noSpeechProb = 0;
-    result.fallback = DecodingFallback::evaluate(options, isFirstTokenLogProbTooLow, result.noSpeechProb,
-                                                 result.compressionRatio, result.avgLogProb);
+        cache = DecodingCache{.keyCache = decoderInputs->keyCache,
+                              .valueCache = decoderInputs->valueCache,
+                              .alignmentWeights =
+                                  hasAlignment ? std::optional(decoderInputs->alignmentWeights) : std::nullopt};
+    DecodingResult result = windowResult(sampler.finalize(currentTokens, logProbs), *tokenizer, sampler, options,
+                                         isFirstTokenLogProbTooLow);
+    result.cache = std::move(cache);
     result.timings = timings;
     return result;
 }
