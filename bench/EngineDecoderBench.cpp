@@ -2,9 +2,11 @@
 // beside the same predictions run bare (WhisperFoldersBench): the feature
 // extractor and the audio encoder around one prediction each, and a whole
 // 224-token window through the text decoder's loop beside its predictions
-// alone, each followed by the caller's cache copy.
+// alone, each followed by the caller's cache copy; and that cache copy
+// done one channel after the other or spread over all threads.
 #include "bench/BenchModels.h"
 
+#include "Platform/Concurrency/ParallelFor.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "RadozodEri/Core/AudioEncoder.h"
 #include "RadozodEri/Core/FeatureExtractor.h"
@@ -173,6 +175,36 @@ void BM_DecoderPredictionsWindow(benchmark::State& state)
     setComputeThreads(0);
 }
 
+// One token's key and value copied into base-sized caches (3072 channels of
+// 448 positions): the decoder's copy, one channel after the other, beside the
+// same copy spread over all threads by channel.
+void BM_KVCacheCopy(benchmark::State& state)
+{
+    const std::int64_t channels = 512 * 6, positions = 448;
+    MLMultiArray keys({1, channels, 1, positions}, MLMultiArrayDataType::float16);
+    MLMultiArray values({1, channels, 1, positions}, MLMultiArrayDataType::float16);
+    const MLMultiArray keySlice({1, channels, 1, 1}, MLMultiArrayDataType::float16);
+    const MLMultiArray valueSlice({1, channels, 1, 1}, MLMultiArrayDataType::float16);
+    const bool parallel = state.range(0) != 0;
+    for (auto _ : state) {
+        if (!parallel) {
+            RadozodEri::TextDecoding::updateKVCache(keys, keySlice, values, valueSlice, 100);
+            continue;
+        }
+        const auto keyOut = keys.mutableValues<Float16>();
+        const auto valueOut = values.mutableValues<Float16>();
+        const auto keyIn = keySlice.values<Float16>();
+        const auto valueIn = valueSlice.values<Float16>();
+        Platform::parallelFor(channels, 1, allThreads(), [&](long begin, long end) {
+            for (long channel = begin; channel < end; ++channel) {
+                const auto at = static_cast<std::size_t>(channel * positions + 100);
+                keyOut[at] = keyIn[static_cast<std::size_t>(channel)];
+                valueOut[at] = valueIn[static_cast<std::size_t>(channel)];
+            }
+        });
+    }
+}
+
 void tinyAndBaseAtOneAndAllThreads(benchmark::internal::Benchmark* b)
 {
     for (auto size : {ModelSize::Tiny, ModelSize::Base})
@@ -187,6 +219,7 @@ BENCHMARK(BM_ExtractorMel)->Apply(tinyAndBaseAtOneAndAllThreads);
 BENCHMARK(BM_EncoderDriver)->Apply(tinyAndBaseAtOneAndAllThreads);
 BENCHMARK(BM_DecoderLoopWindow)->Apply(tinyAndBaseAtOneAndAllThreads);
 BENCHMARK(BM_DecoderPredictionsWindow)->Apply(tinyAndBaseAtOneAndAllThreads);
+BENCHMARK(BM_KVCacheCopy)->Arg(0)->Arg(1)->ArgName("parallel")->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace QelBench
