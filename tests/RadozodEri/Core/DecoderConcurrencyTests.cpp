@@ -46,6 +46,16 @@ void waitFor(Predicate predicate)
         std::this_thread::sleep_for(10ms);
 }
 
+// The callback, counting the reports it has answered in `answered`.
+ProgressCallback counted(ProgressCallback callback, std::atomic<int>& answered)
+{
+    return [callback, &answered](const TranscriptionProgress& report) {
+        const auto answer = callback(report);
+        ++answered;
+        return answer;
+    };
+}
+
 DecodingResult decode(TextDecoder& decoder, const DecodingOptions& options, const ProgressCallback& callback)
 {
     decoder.isModelMultilingual = true;
@@ -72,14 +82,20 @@ TEST(DecoderConcurrency, ACallbackStopsAWindowOnlyAfterItsPrompt)
         const auto decoder =
             scriptedDecoder(folder.path() / "prompt", {hello, hello, hello, hello, world, eot}, windowGeometry());
         std::atomic<int> promptReports = 0;
+        std::atomic<int> reports = 0;
         decoder->logitsFilters->push_back(std::make_shared<GateFilter>(5, [&] { return promptReports >= 3; }));
-        const auto result =
-            decode(*decoder, untimed(), [&](const TranscriptionProgress& report) -> std::optional<bool> {
-                if (report.tokens.size() > 4)
-                    return true;
-                ++promptReports;
-                return false;
-            });
+        const auto result = decode(*decoder, untimed(),
+                                   counted(
+                                       [&](const TranscriptionProgress& report) -> std::optional<bool> {
+                                           if (report.tokens.size() > 4)
+                                               return true;
+                                           ++promptReports;
+                                           return false;
+                                       },
+                                       reports));
+        // One report per step that went on; each must be answered before what
+        // its callback uses goes out of scope.
+        waitFor([&] { return reports == result.timings->totalKVUpdateRuns; });
         EXPECT_EQ(promptReports, 3);
         EXPECT_EQ(result.tokens, (std::vector<int>{sot, en, transcribe, noTimestamps, hello, world, eot}));
     }
@@ -88,19 +104,23 @@ TEST(DecoderConcurrency, ACallbackStopsAWindowOnlyAfterItsPrompt)
         const auto decoder = scriptedDecoder(folder.path() / "after", {hello}, windowGeometry());
         std::mutex mutex;
         std::optional<TranscriptionProgress> first;
+        std::atomic<int> reports = 0;
         decoder->logitsFilters->push_back(std::make_shared<GateFilter>(6, [&] {
             const std::lock_guard lock(mutex);
             return first.has_value();
         }));
-        const auto result =
-            decode(*decoder, untimed(), [&](const TranscriptionProgress& report) -> std::optional<bool> {
-                if (report.tokens.size() < 5)
-                    return std::nullopt;
-                const std::lock_guard lock(mutex);
-                if (!first)
-                    first = report;
-                return false;
-            });
+        const auto result = decode(*decoder, untimed(),
+                                   counted(
+                                       [&](const TranscriptionProgress& report) -> std::optional<bool> {
+                                           if (report.tokens.size() < 5)
+                                               return std::nullopt;
+                                           const std::lock_guard lock(mutex);
+                                           if (!first)
+                                               first = report;
+                                           return false;
+                                       },
+                                       reports));
+        waitFor([&] { return reports == result.timings->totalKVUpdateRuns; });
         EXPECT_LT(result.tokens.size(), 20u);
         EXPECT_EQ(result.tokens.back(), eot);
         const std::lock_guard lock(mutex);
