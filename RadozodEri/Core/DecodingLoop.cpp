@@ -123,6 +123,9 @@ DecodingResult TextDecoder::decodeText(const AudioEncoderOutputType& encoderOutp
         throw WhisperError::decodingFailed("The decoder inputs hold no prompt to decode from");
 
     const auto prefilledIndex = static_cast<std::int64_t>(inputs.cacheLength.number(0));
+    if (prefilledIndex < 0)
+        throw WhisperError::decodingFailed("The decoder inputs start at cache position " +
+                                           std::to_string(prefilledIndex));
     const auto initialPromptIndex = static_cast<std::int64_t>(inputs.initialPrompt.size());
     std::vector<int> currentTokens = inputs.initialPrompt;
     std::vector<float> logProbs(currentTokens.size(), 0.0f);

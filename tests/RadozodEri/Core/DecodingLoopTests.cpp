@@ -271,6 +271,9 @@ TEST_F(DecodingLoop, RefusesWhatItCannotDecode)
     } other;
     expectWhisperError([&] { plain->decodeText(encoderOutput(), other, sampler, {}); },
                        WhisperError::Kind::prepareDecoderInputsFailed, "DecodingInputsType must be DecodingInputs");
+    inputs->reset(-1, 224);
+    EXPECT_THROW(plain->decodeText(encoderOutput(), *inputs, sampler, {}), WhisperError);
+    inputs->reset(0, 224);
     inputs->initialPrompt.clear();
     EXPECT_THROW(plain->decodeText(encoderOutput(), *inputs, sampler, {}), WhisperError);
 
