@@ -94,4 +94,19 @@ std::string_view lastGrapheme(std::string_view text) {
     return text.substr(rest.size());
 }
 
+std::size_t nextGraphemeBoundary(std::string_view text, std::size_t offset)
+{
+    if (offset >= text.size())
+        return text.size();
+    detail::UTF8Text input(text);
+    icu::BreakIterator& iterator = characterIterator();
+    UErrorCode status = U_ZERO_ERROR;
+    iterator.setText(input.get(), status);
+    const int32_t boundary =
+        U_SUCCESS(status) ? iterator.following(static_cast<int32_t>(offset)) : icu::BreakIterator::DONE;
+    static const icu::UnicodeString nothing;
+    iterator.setText(nothing);
+    return boundary == icu::BreakIterator::DONE ? text.size() : static_cast<std::size_t>(boundary);
+}
+
 } // namespace Platform

@@ -23,5 +23,8 @@ std::string_view dropLastGraphemes(std::string_view text, std::size_t count = 1)
 // The first and the last character; empty for an empty text.
 std::string_view firstGrapheme(std::string_view text);
 std::string_view lastGrapheme(std::string_view text);
+// The byte offset where the character holding byte `offset` ends; the text's
+// size when `offset` is at or past the end.
+std::size_t nextGraphemeBoundary(std::string_view text, std::size_t offset);
 
 } // namespace Platform

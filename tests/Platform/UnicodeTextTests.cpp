@@ -147,9 +147,38 @@ TEST(LanguageRecognizer, DominantLanguageByScript)
     for (const auto& c : cases) EXPECT_EQ(dominantLanguage(c.text), c.language) << c.text;
 }
 
-TEST(Normalization, ComposesToNFC)
+TEST(Normalization, ProducesEachForm)
 {
-    EXPECT_EQ(nfc("e\u0301"), "\u00E9");
-    EXPECT_EQ(nfc("A\u030A"), "\u00C5");
-    EXPECT_EQ(nfc("plain"), "plain");
+    const struct {
+        const char* text;
+        const char* c;
+        const char* d;
+        const char* kc;
+        const char* kd;
+    } cases[] = {
+        {"e\u0301", "\u00E9", "e\u0301", "\u00E9", "e\u0301"},
+        {"\u00C5", "\u00C5", "A\u030A", "\u00C5", "A\u030A"},
+        {"\uFB01", "\uFB01", "\uFB01", "fi", "fi"}, // a ligature only compatibility splits
+        {"\uFF21\u00E9", "\uFF21\u00E9", "\uFF21e\u0301", "A\u00E9", "Ae\u0301"},              // fullwidth A
+        {"q\u0307\u0323", "q\u0323\u0307", "q\u0323\u0307", "q\u0323\u0307", "q\u0323\u0307"}, // marks reordered
+        {"plain", "plain", "plain", "plain", "plain"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(nfc(c.text), c.c) << c.text;
+        EXPECT_EQ(nfd(c.text), c.d) << c.text;
+        EXPECT_EQ(nfkc(c.text), c.kc) << c.text;
+        EXPECT_EQ(nfkd(c.text), c.kd) << c.text;
+    }
+}
+
+TEST(Graphemes, NextBoundaryEndsTheCharacterHoldingAnOffset)
+{
+    const std::string text = "e\u0301\U0001F1E9\U0001F1EA\r\nx";
+    EXPECT_EQ(nextGraphemeBoundary(text, 0), 3u);
+    EXPECT_EQ(nextGraphemeBoundary(text, 1), 3u);  // inside the accent
+    EXPECT_EQ(nextGraphemeBoundary(text, 3), 11u); // the flag's two regional indicators
+    EXPECT_EQ(nextGraphemeBoundary(text, 11), 13u);
+    EXPECT_EQ(nextGraphemeBoundary(text, 13), 14u);
+    EXPECT_EQ(nextGraphemeBoundary(text, 14), 14u);
+    EXPECT_EQ(nextGraphemeBoundary("", 0), 0u);
 }
