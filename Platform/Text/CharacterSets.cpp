@@ -16,6 +16,8 @@ bool contains(CharacterSet set, char32_t codePoint) {
         return u_isUWhiteSpace(c);
     case CharacterSet::punctuation:
         return u_ispunct(c);
+    case CharacterSet::uppercaseLetters:
+        return (U_GET_GC_MASK(c) & (U_GC_LU_MASK | U_GC_LT_MASK)) != 0;
     }
     return false;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Unicode character sets used to trim text, tested code point by code point.
+// Unicode character sets, tested code point by code point.
 
 #include <string>
 #include <string_view>
@@ -11,6 +11,7 @@ enum class CharacterSet {
     whitespaces,             // space separators (Zs) and the tab, no line breaks
     whitespacesAndNewlines,  // the Unicode White_Space set, line and paragraph separators included
     punctuation,             // the Unicode punctuation categories (P*)
+    uppercaseLetters,        // the upper-case and title-case letters (Lu, Lt)
 };
 
 bool contains(CharacterSet set, char32_t codePoint);

@@ -3,6 +3,8 @@
 #include "Platform/Text/UTF8Text.h"
 
 #include <memory>
+#include <stdexcept>
+#include <utility>
 
 #include <unicode/brkiter.h>
 
@@ -22,14 +24,13 @@ icu::BreakIterator& characterIterator() {
     return *iterator;
 }
 
-// Calls `onBoundary` with each boundary after the start, in order, until it returns false.
+// Calls `onBoundary` with each boundary after the start, in order, until it
+// returns false. Boundaries are offsets in the text's own code units.
 template <typename OnBoundary>
-void forEachBoundary(std::string_view text, OnBoundary&& onBoundary) {
-    if (text.empty()) return;
-    detail::UTF8Text input(text);
+void forEachBoundary(UText* input, OnBoundary&& onBoundary) {
     icu::BreakIterator& iterator = characterIterator();
     UErrorCode status = U_ZERO_ERROR;
-    iterator.setText(input.get(), status);
+    iterator.setText(input, status);
     if (U_FAILURE(status)) return;
     for (int32_t boundary = iterator.next(); boundary != icu::BreakIterator::DONE; boundary = iterator.next())
         if (!onBoundary(static_cast<std::size_t>(boundary))) break;
@@ -38,7 +39,30 @@ void forEachBoundary(std::string_view text, OnBoundary&& onBoundary) {
     iterator.setText(nothing);
 }
 
+template <typename OnBoundary>
+void forEachBoundary(std::string_view text, OnBoundary&& onBoundary) {
+    if (text.empty()) return;
+    detail::UTF8Text input(text);
+    forEachBoundary(input.get(), std::forward<OnBoundary>(onBoundary));
+}
+
 } // namespace
+
+std::vector<std::size_t> graphemeLengths(std::u16string_view text) {
+    std::vector<std::size_t> lengths;
+    if (text.empty()) return lengths;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UText, decltype(&utext_close)> input(
+        utext_openUChars(nullptr, text.data(), static_cast<int64_t>(text.size()), &status), &utext_close);
+    if (U_FAILURE(status)) throw std::runtime_error("UTF-16 text cannot be segmented");
+    std::size_t start = 0;
+    forEachBoundary(input.get(), [&](std::size_t boundary) {
+        lengths.push_back(boundary - start);
+        start = boundary;
+        return true;
+    });
+    return lengths;
+}
 
 std::vector<std::string_view> graphemeClusters(std::string_view text) {
     std::vector<std::string_view> clusters;

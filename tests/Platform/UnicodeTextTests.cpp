@@ -3,6 +3,7 @@
 #include "Platform/Text/Graphemes.h"
 #include "Platform/Text/LanguageRecognizer.h"
 #include "Platform/Text/Normalization.h"
+#include "Platform/Text/UTF16.h"
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,14 @@ TEST(Graphemes, CutAtCharacterBoundaries)
     EXPECT_EQ(lastGrapheme(text), "\r\n");
     EXPECT_EQ(firstGrapheme(""), "");
     EXPECT_EQ(lastGrapheme(""), "");
+}
+
+TEST(Graphemes, LengthsOfUTF16CharactersInCodeUnits)
+{
+    EXPECT_EQ(graphemeLengths(u"h\u00E9e\u0301\U0001F600\r\n"), (std::vector<std::size_t>{1, 1, 2, 2, 2}));
+    EXPECT_EQ(graphemeLengths(u""), std::vector<std::size_t>{});
+    // An unpaired surrogate is a character of its own.
+    EXPECT_EQ(graphemeLengths(std::u16string{u'a', char16_t(0xD800), u'b'}), (std::vector<std::size_t>{1, 1, 1}));
 }
 
 TEST(CaseMapping, UsesFullLocaleIndependentMappings)
@@ -106,6 +115,15 @@ TEST(CharacterSets, TrimTheUnicodeSets)
     for (const auto& c : cases) EXPECT_EQ(trimming(c.text, c.set), c.expected) << c.text;
 }
 
+TEST(CharacterSets, UppercaseLettersAreTheUpperAndTitleCaseCategories)
+{
+    for (char32_t c : {U'A', U'\u00C9', U'\u01C5', U'\u0394'})
+        EXPECT_TRUE(contains(CharacterSet::uppercaseLetters, c)) << int(c);
+    // A digit, a lower-case letter, and a circled capital (a symbol, though upper case).
+    for (char32_t c : {U'2', U'a', U'\u24B6', U'_'})
+        EXPECT_FALSE(contains(CharacterSet::uppercaseLetters, c)) << int(c);
+}
+
 TEST(CharacterSets, RemoveEveryCodePointOfASet)
 {
     EXPECT_EQ(removing("¿«Don't», she—said…?", CharacterSet::punctuation), "Dont shesaid");
@@ -123,6 +141,25 @@ TEST(UnicodeScalars, DecodeCodePointsAndReplaceMalformedBytes)
     EXPECT_EQ(validUTF8("a\u00E9"), "a\u00E9");
     EXPECT_EQ(validUTF8("\xE3\x81"), "\uFFFD");
     EXPECT_EQ(validUTF8("x\xFFy\xE3\x81\x82"), "x\uFFFDy\u3042");
+}
+
+TEST(UTF16, ConvertsBothWaysWithoutNormalising)
+{
+    const struct {
+        const char* text;
+        std::u16string units;
+    } cases[] = {
+        {"", u""},
+        {"h\u00E9", u"h\u00E9"},
+        {"e\u0301", u"e\u0301"},
+        {"\U0001F600!", u"\U0001F600!"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(utf16(c.text), c.units) << c.text;
+        EXPECT_EQ(utf8(c.units), c.text) << c.text;
+    }
+    EXPECT_EQ(utf16("a\xFF"), u"a\uFFFD");
+    EXPECT_EQ(utf8(std::u16string{char16_t(0xDC00), u'x'}), "\uFFFDx");
 }
 
 TEST(LanguageRecognizer, DominantLanguageByScript)
