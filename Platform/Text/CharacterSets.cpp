@@ -18,6 +18,7 @@ bool contains(CharacterSet set, char32_t codePoint) {
         return u_ispunct(c);
     case CharacterSet::uppercaseLetters:
         return (U_GET_GC_MASK(c) & (U_GC_LU_MASK | U_GC_LT_MASK)) != 0;
+    case CharacterSet::other: return (U_GET_GC_MASK(c) & U_GC_C_MASK) != 0;
     }
     return false;
 }

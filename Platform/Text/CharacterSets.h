@@ -8,10 +8,11 @@
 namespace Platform {
 
 enum class CharacterSet {
-    whitespaces,             // space separators (Zs) and the tab, no line breaks
-    whitespacesAndNewlines,  // the Unicode White_Space set, line and paragraph separators included
-    punctuation,             // the Unicode punctuation categories (P*)
-    uppercaseLetters,        // the upper-case and title-case letters (Lu, Lt)
+    whitespaces,            // space separators (Zs) and the tab, no line breaks
+    whitespacesAndNewlines, // the Unicode White_Space set, line and paragraph separators included
+    punctuation,            // the Unicode punctuation categories (P*)
+    uppercaseLetters,       // the upper-case and title-case letters (Lu, Lt)
+    other,                  // the general categories C*: control, format, surrogate, private use, unassigned
 };
 
 bool contains(CharacterSet set, char32_t codePoint);

@@ -40,6 +40,35 @@ std::vector<std::string_view> mergedWithPrevious(std::string_view text, const st
     return pieces;
 }
 
+std::vector<std::string_view> separated(std::string_view text, const std::vector<Platform::TextRange>& matches,
+                                        bool includeSeparators)
+{
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    for (const Platform::TextRange& match : matches) {
+        if (start < match.begin)
+            pieces.push_back(piece(text, start, match.begin));
+        if (includeSeparators)
+            pieces.push_back(piece(text, match.begin, match.end));
+        start = match.end;
+    }
+    if (start < text.size())
+        pieces.push_back(piece(text, start, text.size()));
+    return pieces;
+}
+
+std::vector<std::string_view> splitAt(std::string_view text, const std::vector<Platform::TextRange>& matches,
+                                      SplitDelimiterBehavior behavior)
+{
+    switch (behavior) {
+    case SplitDelimiterBehavior::removed: return separated(text, matches, false);
+    case SplitDelimiterBehavior::isolated: return separated(text, matches, true);
+    case SplitDelimiterBehavior::mergedWithPrevious: return mergedWithPrevious(text, matches);
+    case SplitDelimiterBehavior::mergedWithNext: return mergedWithNext(text, matches);
+    }
+    return {};
+}
+
 } // namespace
 
 std::vector<Platform::TextRange> ranges(std::string_view text, std::string_view pattern, SearchKind kind)
@@ -72,30 +101,19 @@ std::vector<Platform::TextRange> ranges(std::string_view text, const Platform::R
 std::vector<std::string_view> split(std::string_view text, std::string_view pattern, SearchKind kind,
                                     bool includeSeparators)
 {
-    std::vector<std::string_view> pieces;
-    std::size_t start = 0;
-    for (const Platform::TextRange& match : ranges(text, pattern, kind)) {
-        if (start < match.begin)
-            pieces.push_back(piece(text, start, match.begin));
-        if (includeSeparators)
-            pieces.push_back(piece(text, match.begin, match.end));
-        start = match.end;
-    }
-    if (start < text.size())
-        pieces.push_back(piece(text, start, text.size()));
-    return pieces;
+    return separated(text, ranges(text, pattern, kind), includeSeparators);
 }
 
 std::vector<std::string_view> split(std::string_view text, std::string_view pattern, SearchKind kind,
                                     SplitDelimiterBehavior behavior)
 {
-    switch (behavior) {
-    case SplitDelimiterBehavior::removed: return split(text, pattern, kind, false);
-    case SplitDelimiterBehavior::isolated: return split(text, pattern, kind, true);
-    case SplitDelimiterBehavior::mergedWithPrevious: return mergedWithPrevious(text, ranges(text, pattern, kind));
-    case SplitDelimiterBehavior::mergedWithNext: return mergedWithNext(text, ranges(text, pattern, kind));
-    }
-    return {};
+    return splitAt(text, ranges(text, pattern, kind), behavior);
+}
+
+std::vector<std::string_view> split(std::string_view text, const Platform::Regex& regex,
+                                    SplitDelimiterBehavior behavior)
+{
+    return splitAt(text, ranges(text, regex), behavior);
 }
 
 std::vector<std::string_view> split(std::string_view text, const Platform::Regex& regex)

@@ -42,6 +42,8 @@ std::vector<std::string_view> split(std::string_view text, std::string_view patt
 
 std::vector<std::string_view> split(std::string_view text, std::string_view pattern, SearchKind kind,
                                     SplitDelimiterBehavior behavior);
+std::vector<std::string_view> split(std::string_view text, const Platform::Regex& regex,
+                                    SplitDelimiterBehavior behavior);
 
 // The text between matches of `regex`, and for each match its highest capture
 // group that took part (the whole match when none did): a pattern may take in
