@@ -2,6 +2,8 @@
 // alone, with the memory the values take; and member lookups that need the
 // snake_case retry beside exact ones. The tokenizer files come from
 // scripts/fetch-tokenizer-files; a file that is absent is skipped.
+#include "bench/ProcessStatus.h"
+
 #include "Hub/Config/YYJSONParser.h"
 #include "Platform/Files/ReadFile.h"
 #include "Platform/JSON/JSONDocument.h"
@@ -28,21 +30,6 @@ fs::path tokenizerFilesFolder()
         return fs::path(cache) / "qel/tokenizer-files";
     const char* home = std::getenv("HOME");
     return fs::path(home ? home : "/") / ".cache/qel/tokenizer-files";
-}
-
-long statusKiB(const std::string& key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string field;
-    while (status >> field) {
-        if (field == key) {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
 }
 
 // The reader with the options that reading into values uses.
@@ -86,12 +73,12 @@ void parseToConfigPeakMemory(benchmark::State& state, const std::string& text)
     for (auto _ : state) {
         malloc_trim(0);
         std::ofstream("/proc/self/clear_refs") << "5";
-        const long before = statusKiB("VmRSS:");
+        const long before = QelBench::processStatusKiB("VmRSS:");
         {
             const Hub::Config config = Hub::YYJSONParser::parseToConfig(text);
             benchmark::DoNotOptimize(config);
         }
-        const long peak = statusKiB("VmHWM:");
+        const long peak = QelBench::processStatusKiB("VmHWM:");
         state.counters["peakOverFileMiB"] = static_cast<double>(peak - before) / 1024;
         state.counters["peakOverFileRatio"] =
             static_cast<double>(peak - before) * 1024 / static_cast<double>(text.size());
