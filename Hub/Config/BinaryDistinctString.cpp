@@ -101,7 +101,7 @@ std::vector<BinaryDistinctCharacter> BinaryDistinctString::characters() const
     std::vector<BinaryDistinctCharacter> characters;
     std::size_t offset = 0;
     for (std::size_t length : Platform::graphemeLengths(value_)) {
-        characters.emplace_back(value_.substr(offset, length));
+        characters.emplace_back(std::u16string(value_.data() + offset, length));
         offset += length;
     }
     return characters;

@@ -25,12 +25,22 @@ std::string floatText(float value)
     return result;
 }
 
+std::string enclosed(std::string_view open, const std::string& text, std::string_view close)
+{
+    std::string result(open);
+    result.append(text).append(close);
+    return result;
+}
+
 template <class Range, class Write>
 std::string joined(const Range& range, Write&& write)
 {
     std::string text;
-    for (const auto& element : range)
-        text += (text.empty() ? "" : ", ") + write(element);
+    for (const auto& element : range) {
+        if (!text.empty())
+            text += ", ";
+        text += write(element);
+    }
     return text;
 }
 
@@ -176,7 +186,7 @@ std::size_t Config::Data::hashValue() const
 std::string Config::Data::description() const
 {
     switch (kind()) {
-    case Case::string: return "\"" + std::get<BinaryDistinctString>(storage_).string() + "\"";
+    case Case::string: return enclosed("\"", std::get<BinaryDistinctString>(storage_).string(), "\"");
     case Case::integer: return std::to_string(std::get<std::int64_t>(storage_));
     case Case::boolean: return Platform::booleanText(std::get<bool>(storage_));
     case Case::floating: return floatText(std::get<float>(storage_));
@@ -184,19 +194,21 @@ std::string Config::Data::description() const
         const Dictionary& dictionary = *std::get<std::shared_ptr<const Dictionary>>(storage_);
         if (dictionary.empty())
             return "{[:]}";
-        return "{[" +
-               joined(dictionary,
-                      [](const auto& entry) { return entry.first.string() + ": " + entry.second.description(); }) +
-               "]}";
+        return enclosed("{[",
+                        joined(dictionary,
+                               [](const auto& entry) {
+                                   return entry.first.string().append(": ").append(entry.second.description());
+                               }),
+                        "]}");
     }
     case Case::array:
-        return "[[" +
-               joined(*std::get<std::shared_ptr<const Array>>(storage_),
-                      [](const Config& element) { return element.description(); }) +
-               "]]";
+        return enclosed("[[",
+                        joined(*std::get<std::shared_ptr<const Array>>(storage_),
+                               [](const Config& element) { return element.description(); }),
+                        "]]");
     case Case::token: {
         const auto& [id, text] = std::get<Token>(storage_);
-        return "(" + std::to_string(id) + ", " + text.string() + ")";
+        return enclosed("(", std::to_string(id).append(", ").append(text.string()), ")");
     }
     case Case::null: break;
     }

@@ -158,7 +158,21 @@ TEST(UTF16, ConvertsBothWaysWithoutNormalising)
         EXPECT_EQ(utf16(c.text), c.units) << c.text;
         EXPECT_EQ(utf8(c.units), c.text) << c.text;
     }
-    EXPECT_EQ(utf16("a\xFF"), u"a\uFFFD");
+    // Ill-formed UTF-8: a stray byte, an overlong form, an encoded surrogate,
+    // a code point beyond Unicode, a sequence cut short.
+    const struct {
+        const char* bytes;
+        std::u16string units;
+    } malformed[] = {
+        {"a\xFF", u"a\uFFFD"},
+        {"\xC0\xAFx", u"\uFFFD\uFFFDx"},
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"\xE3\x81", u"\uFFFD"},
+        {"\xF0\x9F\x98", u"\uFFFD"},
+    };
+    for (const auto& c : malformed)
+        EXPECT_EQ(utf16(c.bytes), c.units) << c.bytes;
     EXPECT_EQ(utf8(std::u16string{char16_t(0xDC00), u'x'}), "\uFFFDx");
 }
 
