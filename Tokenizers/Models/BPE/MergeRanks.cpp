@@ -1,21 +1,22 @@
 #include "Tokenizers/Models/BPE/MergeRanks.h"
 
-#include "Platform/HashCombine.h"
 #include "Platform/Text/Graphemes.h"
 #include "Platform/Text/Normalization.h"
 
 #include <algorithm>
 #include <queue>
+#include <unordered_map>
 
 namespace Tokenizers {
 
-std::size_t MergeRanks::Hash::operator()(const PairView& pair) const noexcept
+namespace {
+
+std::uint64_t pairKey(int left, int right)
 {
-    std::size_t seed = 0;
-    Platform::hashCombine(seed, pair.a);
-    Platform::hashCombine(seed, pair.b);
-    return seed;
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(left)) << 32) | static_cast<std::uint32_t>(right);
 }
+
+} // namespace
 
 MergeRanks::MergeRanks(const std::vector<std::vector<std::string>>& merges)
 {
@@ -24,14 +25,34 @@ MergeRanks::MergeRanks(const std::vector<std::vector<std::string>>& merges)
         const std::vector<std::string>& pieces = merges[position];
         if (pieces.size() < 2)
             continue;
-        ranks_.insert_or_assign(BytePair{canonicalKey(pieces[0]), canonicalKey(pieces[1])}, static_cast<int>(position));
+        const int left = numbered(canonicalKey(pieces[0]));
+        const int right = numbered(canonicalKey(pieces[1]));
+        ranks_.insert_or_assign(pairKey(left, right), static_cast<int>(position));
     }
+}
+
+int MergeRanks::numbered(std::string key)
+{
+    return pieceNumbers_.try_emplace(std::move(key), static_cast<int>(pieceNumbers_.size())).first->second;
+}
+
+std::optional<int> MergeRanks::pieceNumber(std::string_view key) const
+{
+    const auto found = pieceNumbers_.find(key);
+    return found == pieceNumbers_.end() ? std::nullopt : std::optional<int>(found->second);
+}
+
+std::optional<int> MergeRanks::rank(int leftPiece, int rightPiece) const
+{
+    const auto found = ranks_.find(pairKey(leftPiece, rightPiece));
+    return found == ranks_.end() ? std::nullopt : std::optional<int>(found->second);
 }
 
 std::optional<int> MergeRanks::rank(std::string_view leftKey, std::string_view rightKey) const
 {
-    const auto found = ranks_.find(PairView{leftKey, rightKey});
-    return found == ranks_.end() ? std::nullopt : std::optional<int>(found->second);
+    const std::optional<int> left = pieceNumber(leftKey);
+    const std::optional<int> right = pieceNumber(rightKey);
+    return left && right ? rank(*left, *right) : std::nullopt;
 }
 
 std::string MergeRanks::canonicalKey(std::string_view piece)
@@ -44,107 +65,138 @@ std::string MergeRanks::canonicalKey(std::string_view piece)
 namespace {
 
 // The word as a list of symbols linked both ways; merging joins a symbol into
-// its left neighbour. Every change of a symbol bumps its version, so a queued
-// pair knows when it no longer stands in the word.
-struct Symbol {
-    std::string text;
-    // Pieces are whole characters, and canonical composition never reaches
-    // across a character boundary, so the key of a merge is the keys joined.
-    std::string key;
+// its left neighbour. A symbol is a run of the token's characters, so its
+// text, and its key, is the span from its first character to the next
+// symbol's: merging copies no text. A pair waits under its rank, known by its
+// left symbol and that symbol's version: any change of the pair bumps the
+// version of its left symbol, so a waiting pair knows when it no longer
+// stands in the word.
+struct Link {
     int previous;
     int next;
-    unsigned version = 0;
+    unsigned version;
+    // The key's number among the listed pieces; -1: no pair holds it.
+    int piece;
 };
 
-struct Candidate {
-    int rank;
+struct WaitingPair {
     int left;
-    int right;
-    unsigned leftVersion;
-    unsigned rightVersion;
-    // The queue yields the lowest rank first, and within a rank the leftmost.
-    bool operator>(const Candidate& other) const { return rank != other.rank ? rank > other.rank : left > other.left; }
+    unsigned version;
 };
 
 class Word {
 public:
-    Word(std::string_view token, const MergeRanks& ranks) : ranks_(ranks)
+    Word(std::string_view token, const MergeRanks& ranks) : token_(token), ranks_(ranks)
     {
         const std::vector<std::string_view> characters = Platform::graphemeClusters(token);
-        symbols_.reserve(characters.size());
-        for (std::size_t index = 0; index < characters.size(); ++index)
-            symbols_.push_back(Symbol{std::string(characters[index]), MergeRanks::canonicalKey(characters[index]),
-                                      static_cast<int>(index) - 1,
-                                      index + 1 < characters.size() ? static_cast<int>(index + 1) : -1});
-        for (std::size_t index = 0; index + 1 < symbols_.size(); ++index)
-            queuePair(static_cast<int>(index));
+        const int count = static_cast<int>(characters.size());
+        // Canonical composition never reaches across a character boundary, so
+        // a run's key is its characters' keys joined.
+        const bool composed = MergeRanks::canonicalKey(token) == token;
+        textStarts_.reserve(characters.size() + 1);
+        keyStarts_.reserve(characters.size() + 1);
+        for (std::string_view character : characters) {
+            textStarts_.push_back(static_cast<std::size_t>(character.data() - token.data()));
+            if (composed) {
+                keyStarts_.push_back(textStarts_.back());
+            } else {
+                keyStarts_.push_back(ownKeys_.size());
+                ownKeys_ += MergeRanks::canonicalKey(character);
+            }
+        }
+        keys_ = composed ? token : std::string_view(ownKeys_);
+        textStarts_.push_back(token.size());
+        keyStarts_.push_back(keys_.size());
+        links_.reserve(characters.size());
+        for (int index = 0; index < count; ++index)
+            links_.push_back(Link{index - 1, index + 1 < count ? index + 1 : -1, 0, -1});
+        for (int index = 0; index < count; ++index)
+            links_[index].piece = pieceOf(index);
+        for (int index = 0; index + 1 < count; ++index)
+            queuePair(index);
     }
 
     void mergeAll()
     {
-        while (!queue_.empty()) {
-            // One pass: every occurrence of the lowest-ranked pair; the pairs
-            // that merging makes wait for the next pass.
-            const int rank = queue_.top().rank;
+        while (!ranksWaiting_.empty()) {
+            // One pass: every occurrence of the lowest-ranked pair, left to
+            // right; the pairs that merging makes wait for the next pass.
+            const int rank = ranksWaiting_.top();
+            ranksWaiting_.pop();
+            std::vector<WaitingPair> pairs = std::move(waiting_.extract(rank).mapped());
+            std::sort(pairs.begin(), pairs.end(),
+                      [](const WaitingPair& a, const WaitingPair& b) { return a.left < b.left; });
             std::vector<int> merged;
-            while (!queue_.empty() && queue_.top().rank == rank) {
-                const Candidate candidate = queue_.top();
-                queue_.pop();
-                if (standsInWord(candidate)) {
-                    merge(candidate.left);
-                    merged.push_back(candidate.left);
+            for (const WaitingPair& pair : pairs)
+                if (links_[pair.left].version == pair.version && links_[pair.left].next >= 0) {
+                    merge(pair.left);
+                    merged.push_back(pair.left);
                 }
-            }
             for (int index : merged) {
-                if (symbols_[index].previous >= 0)
-                    queuePair(symbols_[index].previous);
+                if (links_[index].previous >= 0)
+                    queuePair(links_[index].previous);
                 queuePair(index);
             }
         }
     }
 
-    std::vector<std::string> pieces() &&
+    std::vector<std::string> pieces() const
     {
         std::vector<std::string> result;
-        for (int index = symbols_.empty() ? -1 : 0; index >= 0; index = symbols_[index].next)
-            result.push_back(std::move(symbols_[index].text));
+        for (int index = links_.empty() ? -1 : 0; index >= 0; index = links_[index].next)
+            result.emplace_back(span(token_, textStarts_, index));
         return result;
     }
 
 private:
-    void queuePair(int left)
+    // The text from the symbol's first character up to the next symbol.
+    std::string_view span(std::string_view text, const std::vector<std::size_t>& starts, int index) const
     {
-        const int right = symbols_[left].next;
-        if (right < 0)
-            return;
-        if (const std::optional<int> rank = ranks_.rank(symbols_[left].key, symbols_[right].key))
-            queue_.push(Candidate{*rank, left, right, symbols_[left].version, symbols_[right].version});
+        const std::size_t end = links_[index].next >= 0 ? starts[links_[index].next] : starts.back();
+        return text.substr(starts[index], end - starts[index]);
     }
 
-    bool standsInWord(const Candidate& candidate) const
+    int pieceOf(int index) const { return ranks_.pieceNumber(span(keys_, keyStarts_, index)).value_or(-1); }
+
+    void queuePair(int left)
     {
-        const Symbol& left = symbols_[candidate.left];
-        return left.next == candidate.right && left.version == candidate.leftVersion &&
-               symbols_[candidate.right].version == candidate.rightVersion;
+        const int right = links_[left].next;
+        if (right < 0 || links_[left].piece < 0 || links_[right].piece < 0)
+            return;
+        const std::optional<int> rank = ranks_.rank(links_[left].piece, links_[right].piece);
+        if (!rank)
+            return;
+        auto [bucket, added] = waiting_.try_emplace(*rank);
+        if (added)
+            ranksWaiting_.push(*rank);
+        bucket->second.push_back(WaitingPair{left, links_[left].version});
     }
 
     void merge(int left)
     {
-        Symbol& symbol = symbols_[left];
-        Symbol& absorbed = symbols_[symbol.next];
-        symbol.text += absorbed.text;
-        symbol.key += absorbed.key;
-        ++symbol.version;
+        Link& link = links_[left];
+        Link& absorbed = links_[link.next];
+        ++link.version;
         ++absorbed.version;
-        symbol.next = absorbed.next;
+        link.next = absorbed.next;
         absorbed.next = -1;
-        if (symbol.next >= 0)
-            symbols_[symbol.next].previous = left;
+        if (link.next >= 0)
+            links_[link.next].previous = left;
+        if (link.previous >= 0)
+            ++links_[link.previous].version;
+        link.piece = pieceOf(left);
     }
 
+    std::string_view token_;
     const MergeRanks& ranks_;
-    std::vector<Symbol> symbols_;
-    std::priority_queue<Candidate, std::vector<Candidate>, std::greater<>> queue_;
+    std::string ownKeys_;
+    std::string_view keys_;
+    std::vector<std::size_t> textStarts_;
+    std::vector<std::size_t> keyStarts_;
+    std::vector<Link> links_;
+    // The pairs in the word by rank, and the ranks that have pairs, lowest first.
+    std::unordered_map<int, std::vector<WaitingPair>> waiting_;
+    std::priority_queue<int, std::vector<int>, std::greater<>> ranksWaiting_;
 };
 
 } // namespace
@@ -153,7 +205,7 @@ std::vector<std::string> mergedPieces(std::string_view token, const MergeRanks& 
 {
     Word word(token, ranks);
     word.mergeAll();
-    return std::move(word).pieces();
+    return word.pieces();
 }
 
 } // namespace Tokenizers

@@ -2,8 +2,7 @@
 
 // The ranks of a merges list and the merging of one word by them.
 
-#include "Tokenizers/Models/BPE/BytePair.h"
-
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,29 +26,24 @@ public:
     std::optional<int> rank(std::string_view leftKey, std::string_view rightKey) const;
     std::size_t count() const { return ranks_.size(); }
 
+    // Pieces that some listed pair holds are numbered, so that pairs are
+    // looked up by two numbers.
+    std::optional<int> pieceNumber(std::string_view key) const;
+    std::optional<int> rank(int leftPiece, int rightPiece) const;
+
     // The form in which pieces compare: canonically composed.
     static std::string canonicalKey(std::string_view piece);
 
 private:
-    struct PairView {
-        std::string_view a;
-        std::string_view b;
-    };
-    struct Hash {
+    struct TransparentHash {
         using is_transparent = void;
-        std::size_t operator()(const BytePair& pair) const noexcept { return (*this)(PairView{pair.a, pair.b}); }
-        std::size_t operator()(const PairView& pair) const noexcept;
-    };
-    struct Equal {
-        using is_transparent = void;
-        template <class L, class R>
-        bool operator()(const L& left, const R& right) const noexcept
-        {
-            return std::string_view(left.a) == right.a && std::string_view(left.b) == right.b;
-        }
+        std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
     };
 
-    std::unordered_map<BytePair, int, Hash, Equal> ranks_;
+    int numbered(std::string key);
+
+    std::unordered_map<std::string, int, TransparentHash, std::equal_to<>> pieceNumbers_;
+    std::unordered_map<std::uint64_t, int> ranks_;
 };
 
 // The pieces of `token` after merging: it starts as its characters (grapheme
