@@ -3,6 +3,7 @@
 // snake_case retry beside exact ones. The tokenizer files come from
 // scripts/fetch-tokenizer-files; a file that is absent is skipped.
 #include "bench/ProcessStatus.h"
+#include "bench/TokenizerFiles.h"
 
 #include "Hub/Config/YYJSONParser.h"
 #include "Platform/Files/ReadFile.h"
@@ -13,7 +14,6 @@
 #include <malloc.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -21,16 +21,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path tokenizerFilesFolder()
-{
-    if (const char* folder = std::getenv("QEL_TOKENIZER_FILES"))
-        return folder;
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"))
-        return fs::path(cache) / "qel/tokenizer-files";
-    const char* home = std::getenv("HOME");
-    return fs::path(home ? home : "/") / ".cache/qel/tokenizer-files";
-}
 
 // The reader with the options that reading into values uses.
 const Platform::JSON::ParseOptions readerOptions{
@@ -121,7 +111,7 @@ BENCHMARK(BM_MemberLookupSnakeCaseRetry);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    const fs::path folder = tokenizerFilesFolder();
+    const fs::path folder = QelBench::tokenizerFilesFolder();
     bool anyFile = false;
     for (const char* name : {"llama3", "qwen3", "gemma3"}) {
         const fs::path path = folder / name / "tokenizer.json";
