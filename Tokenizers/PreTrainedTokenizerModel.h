@@ -8,7 +8,6 @@
 #include "Hub/Config/Config.h"
 #include "Tokenizers/TokenizingModel.h"
 
-#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -17,13 +16,5 @@ namespace Tokenizers {
 using AddedTokenIds = std::unordered_map<std::string, int>;
 
 class PreTrainedTokenizerModel : public TokenizingModel {};
-
-// How a table of model classes builds one.
-template <class Model>
-std::unique_ptr<PreTrainedTokenizerModel> makeModel(const Hub::Config& tokenizerConfig,
-                                                    const Hub::Config& tokenizerData, const AddedTokenIds& addedTokens)
-{
-    return std::make_unique<Model>(tokenizerConfig, tokenizerData, addedTokens);
-}
 
 } // namespace Tokenizers

@@ -33,6 +33,13 @@ auto buildingAt(const std::string& component, Build&& build) -> decltype(build()
 template <class Stage, class... Extra>
 using StageConstructor = std::unique_ptr<Stage> (*)(const Hub::Config&, Extra...);
 
+// The constructor of a member that needs only its configuration.
+template <class Stage, class Member, class... Extra>
+std::unique_ptr<Stage> construct(const Hub::Config& config, Extra...)
+{
+    return std::make_unique<Member>(config);
+}
+
 template <class Stage, class... Extra>
 using StageTable = std::vector<std::pair<std::string_view, StageConstructor<Stage, Extra...>>>;
 

@@ -15,21 +15,20 @@ namespace {
 
 using AddedTokens = const std::set<std::string>&;
 
-template <class Member>
-std::unique_ptr<Decoder> make(const Hub::Config& config, AddedTokens)
-{
-    return std::make_unique<Member>(config);
-}
-
 std::unique_ptr<Decoder> makeByteLevel(const Hub::Config& config, AddedTokens addedTokens)
 {
     return std::make_unique<ByteLevelDecoder>(config, addedTokens);
 }
 
 const StageTable<Decoder, AddedTokens> types = {
-    {"Sequence", &make<DecoderSequence>}, {"WordPiece", &make<WordPieceDecoder>},       {"ByteLevel", &makeByteLevel},
-    {"Replace", &make<ReplaceDecoder>},   {"ByteFallback", &make<ByteFallbackDecoder>}, {"Fuse", &make<FuseDecoder>},
-    {"Strip", &make<StripDecoder>},       {"Metaspace", &make<MetaspaceDecoder>},
+    {"Sequence", &construct<Decoder, DecoderSequence, AddedTokens>},
+    {"WordPiece", &construct<Decoder, WordPieceDecoder, AddedTokens>},
+    {"ByteLevel", &makeByteLevel},
+    {"Replace", &construct<Decoder, ReplaceDecoder, AddedTokens>},
+    {"ByteFallback", &construct<Decoder, ByteFallbackDecoder, AddedTokens>},
+    {"Fuse", &construct<Decoder, FuseDecoder, AddedTokens>},
+    {"Strip", &construct<Decoder, StripDecoder, AddedTokens>},
+    {"Metaspace", &construct<Decoder, MetaspaceDecoder, AddedTokens>},
 };
 
 } // namespace

@@ -13,26 +13,20 @@
 namespace Tokenizers::NormalizerFactory {
 namespace {
 
-template <class Member>
-std::unique_ptr<Normalizer> make(const Hub::Config& config)
-{
-    return std::make_unique<Member>(config);
-}
-
 const StageTable<Normalizer> types = {
-    {"Sequence", &make<NormalizerSequence>},
-    {"Prepend", &make<PrependNormalizer>},
-    {"Replace", &make<ReplaceNormalizer>},
-    {"Lowercase", &make<LowercaseNormalizer>},
-    {"NFD", &make<NFDNormalizer>},
-    {"NFC", &make<NFCNormalizer>},
-    {"NFKD", &make<NFKDNormalizer>},
-    {"NFKC", &make<NFKCNormalizer>},
-    {"Bert", &make<BertNormalizer>},
-    {"BertNormalizer", &make<BertNormalizer>},
-    {"Precompiled", &make<PrecompiledNormalizer>},
-    {"StripAccents", &make<StripAccentsNormalizer>},
-    {"Strip", &make<StripNormalizer>},
+    {"Sequence", &construct<Normalizer, NormalizerSequence>},
+    {"Prepend", &construct<Normalizer, PrependNormalizer>},
+    {"Replace", &construct<Normalizer, ReplaceNormalizer>},
+    {"Lowercase", &construct<Normalizer, LowercaseNormalizer>},
+    {"NFD", &construct<Normalizer, NFDNormalizer>},
+    {"NFC", &construct<Normalizer, NFCNormalizer>},
+    {"NFKD", &construct<Normalizer, NFKDNormalizer>},
+    {"NFKC", &construct<Normalizer, NFKCNormalizer>},
+    {"Bert", &construct<Normalizer, BertNormalizer>},
+    {"BertNormalizer", &construct<Normalizer, BertNormalizer>},
+    {"Precompiled", &construct<Normalizer, PrecompiledNormalizer>},
+    {"StripAccents", &construct<Normalizer, StripAccentsNormalizer>},
+    {"Strip", &construct<Normalizer, StripNormalizer>},
 };
 
 } // namespace

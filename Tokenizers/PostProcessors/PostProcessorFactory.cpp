@@ -10,16 +10,12 @@
 namespace Tokenizers::PostProcessorFactory {
 namespace {
 
-template <class Member>
-std::unique_ptr<PostProcessor> make(const Hub::Config& config)
-{
-    return std::make_unique<Member>(config);
-}
-
 const StageTable<PostProcessor> types = {
-    {"TemplateProcessing", &make<TemplateProcessing>}, {"ByteLevel", &make<ByteLevelPostProcessor>},
-    {"RobertaProcessing", &make<RobertaProcessing>},   {"BertProcessing", &make<BertProcessing>},
-    {"Sequence", &make<SequenceProcessing>},
+    {"TemplateProcessing", &construct<PostProcessor, TemplateProcessing>},
+    {"ByteLevel", &construct<PostProcessor, ByteLevelPostProcessor>},
+    {"RobertaProcessing", &construct<PostProcessor, RobertaProcessing>},
+    {"BertProcessing", &construct<PostProcessor, BertProcessing>},
+    {"Sequence", &construct<PostProcessor, SequenceProcessing>},
 };
 
 } // namespace

@@ -10,22 +10,16 @@
 namespace Tokenizers::PreTokenizerFactory {
 namespace {
 
-template <class Member>
-std::unique_ptr<PreTokenizer> make(const Hub::Config& config)
-{
-    return std::make_unique<Member>(config);
-}
-
 const StageTable<PreTokenizer> types = {
-    {"Sequence", &make<PreTokenizerSequence>},
-    {"ByteLevel", &make<ByteLevelPreTokenizer>},
-    {"Punctuation", &make<PunctuationPreTokenizer>},
-    {"Digits", &make<DigitsPreTokenizer>},
-    {"Split", &make<SplitPreTokenizer>},
-    {"Whitespace", &make<WhitespacePreTokenizer>},
-    {"WhitespaceSplit", &make<WhitespacePreTokenizer>},
-    {"Metaspace", &make<MetaspacePreTokenizer>},
-    {"BertPreTokenizer", &make<BertPreTokenizer>},
+    {"Sequence", &construct<PreTokenizer, PreTokenizerSequence>},
+    {"ByteLevel", &construct<PreTokenizer, ByteLevelPreTokenizer>},
+    {"Punctuation", &construct<PreTokenizer, PunctuationPreTokenizer>},
+    {"Digits", &construct<PreTokenizer, DigitsPreTokenizer>},
+    {"Split", &construct<PreTokenizer, SplitPreTokenizer>},
+    {"Whitespace", &construct<PreTokenizer, WhitespacePreTokenizer>},
+    {"WhitespaceSplit", &construct<PreTokenizer, WhitespacePreTokenizer>},
+    {"Metaspace", &construct<PreTokenizer, MetaspacePreTokenizer>},
+    {"BertPreTokenizer", &construct<PreTokenizer, BertPreTokenizer>},
 };
 
 } // namespace
