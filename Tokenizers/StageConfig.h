@@ -52,9 +52,9 @@ std::unique_ptr<Stage> buildStage(const Hub::Config& config, const StageTable<St
     const std::optional<std::string> type = config.member("type").string();
     if (!type)
         return nullptr;
-    for (const auto& [name, construct] : table)
+    for (const auto& [name, make] : table)
         if (name == *type)
-            return construct(config, extra...);
+            return make(config, extra...);
     throw ConfigurationError("Unsupported " + std::string(family) + " type: " + *type, {"type"});
 }
 
