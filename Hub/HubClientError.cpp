@@ -6,6 +6,8 @@ namespace {
 
 std::string descriptionOf(std::exception_ptr cause)
 {
+    if (!cause)
+        return "unknown error";
     try {
         std::rethrow_exception(cause);
     } catch (const std::exception& error) {

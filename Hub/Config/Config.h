@@ -26,6 +26,13 @@
 
 namespace Hub {
 
+// The integer types a configuration integer is made from: neither bool nor a
+// character type ('a' is no number).
+template <class T>
+concept IntegerNumber =
+    std::integral<T> && !std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, wchar_t> &&
+    !std::same_as<T, char8_t> && !std::same_as<T, char16_t> && !std::same_as<T, char32_t>;
+
 class Config {
 public:
     using Dictionary = std::unordered_map<BinaryDistinctString, Config>;
@@ -77,9 +84,8 @@ public:
     Config(std::string_view text);
     Config(const std::string& text) : Config(std::string_view(text)) {}
     Config(const char* text) : Config(std::string_view(text)) {}
-    template <std::integral Integer>
-    requires(!std::same_as<Integer, bool>) Config(Integer integer)
-        : value_(Data::Storage(static_cast<std::int64_t>(integer)))
+    template <IntegerNumber Integer>
+    Config(Integer integer) : value_(Data::Storage(static_cast<std::int64_t>(integer)))
     {
     }
     Config(bool boolean);

@@ -26,7 +26,12 @@ bool decodeWellFormed(std::string_view text, std::u16string& units)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
-    units.reserve(size);
+    // Exactly the units of well-formed text, so that short texts of
+    // multi-byte characters stay in the string's own buffer.
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        count += ((bytes[i] & 0xC0) != 0x80) + (bytes[i] >= 0xF0);
+    units.reserve(count);
     for (std::size_t i = 0; i < size;) {
         const unsigned char lead = bytes[i];
         if (lead < 0x80) {

@@ -8,7 +8,13 @@
 
 namespace Hub {
 
-inline void PrintTo(const BinaryDistinctString& key, std::ostream* out) { *out << '"' << key.string() << '"'; }
-inline void PrintTo(const Config& value, std::ostream* out) { *out << value.description(); }
+inline void PrintTo(const BinaryDistinctString& key, std::ostream* out)
+{
+    *out << '"' << key.string() << '"';
+}
+inline void PrintTo(const Config& value, std::ostream* out)
+{
+    *out << value.description();
+}
 
 } // namespace Hub

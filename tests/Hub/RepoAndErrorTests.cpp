@@ -51,6 +51,7 @@ TEST(HubClientError, DescribesEachCaseInWords)
     EXPECT_EQ(status.kind(), HubClientError::Kind::httpStatusCode);
     EXPECT_EQ(status.statusCode(), 503);
     EXPECT_EQ(HubClientError::jsonSerialization("/tmp/config.json", "m").fileURL(), "/tmp/config.json");
+    EXPECT_STREQ(HubClientError::fileSystemError(nullptr).what(), "File system error: unknown error");
     // The underlying error stays the cause.
     EXPECT_THROW(std::rethrow_exception(HubClientError::networkError(refused).cause()), std::runtime_error);
 }
