@@ -49,6 +49,16 @@ inline std::vector<std::string> strings(const Hub::Config& value)
     return value.get<std::vector<std::string>>().value_or(std::vector<std::string>{});
 }
 
+// The group's cases; a group that builds a stage must have some, so that a
+// misspelt key cannot pass unnoticed.
+inline Hub::Config::Array goldenCases(const Hub::Config& group)
+{
+    Hub::Config::Array cases = group.member("cases").array().value_or(Hub::Config::Array{});
+    if (cases.empty() && !group.member("none").boolean(false))
+        ADD_FAILURE() << "a group without cases";
+    return cases;
+}
+
 // Whether the group expects a fault; if so, checks that building raises it.
 template <class Build>
 bool checkedFault(const Hub::Config& group, Build&& build)

@@ -16,7 +16,7 @@ TEST(Decoders, GoldenCases)
             continue;
         const std::unique_ptr<Tokenizers::Decoder> decoder = build();
         ASSERT_EQ(decoder == nullptr, golden.group.member("none").boolean(false));
-        for (const Hub::Config& example : golden.group.member("cases").array().value_or(Hub::Config::Array{})) {
+        for (const Hub::Config& example : goldenCases(golden.group)) {
             const std::vector<std::string> input = strings(example.member("input"));
             EXPECT_EQ((*decoder)(input), strings(example.member("expected"))) << example.description();
         }

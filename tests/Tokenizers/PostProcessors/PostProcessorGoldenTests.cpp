@@ -14,7 +14,7 @@ TEST(PostProcessors, GoldenCases)
             continue;
         const std::unique_ptr<Tokenizers::PostProcessor> processor = build();
         ASSERT_EQ(processor == nullptr, golden.group.member("none").boolean(false));
-        for (const Hub::Config& example : golden.group.member("cases").array().value_or(Hub::Config::Array{})) {
+        for (const Hub::Config& example : goldenCases(golden.group)) {
             std::optional<std::vector<std::string>> pair;
             if (example.member("pair").array())
                 pair = strings(example.member("pair"));

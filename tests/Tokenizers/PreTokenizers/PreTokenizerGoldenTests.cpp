@@ -13,7 +13,7 @@ TEST(PreTokenizers, GoldenCases)
             continue;
         const std::unique_ptr<Tokenizers::PreTokenizer> preTokenizer = build();
         ASSERT_EQ(preTokenizer == nullptr, golden.group.member("none").boolean(false));
-        for (const Hub::Config& example : golden.group.member("cases").array().value_or(Hub::Config::Array{})) {
+        for (const Hub::Config& example : goldenCases(golden.group)) {
             Tokenizers::PreTokenizerOptions options;
             if (example.member("firstSection").boolean(false))
                 options.insert(Tokenizers::PreTokenizerOption::firstSection);
