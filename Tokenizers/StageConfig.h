@@ -78,4 +78,8 @@ std::vector<std::unique_ptr<Stage>> buildSequence(const Hub::Config& config, con
 // A special token's text: the text itself, or a dictionary's text "content".
 std::optional<std::string> tokenContent(const Hub::Config& value);
 
+// A token id: an integer within the range of ids. Anything else, larger
+// integers included, is no id.
+std::optional<int> tokenId(const Hub::Config& value);
+
 } // namespace Tokenizers

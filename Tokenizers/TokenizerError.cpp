@@ -47,4 +47,9 @@ TokenizerError TokenizerError::missingChatTemplate()
     return {Kind::missingChatTemplate, "This tokenizer does not have a chat template, and no template was passed."};
 }
 
+TokenizerError TokenizerError::tokenWithoutId(const std::string& token)
+{
+    return {Kind::tokenWithoutId, "The token '" + token + "' has no id in the vocabulary.", token};
+}
+
 } // namespace Tokenizers

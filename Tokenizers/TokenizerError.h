@@ -20,6 +20,7 @@ public:
         missingVocab,
         malformedVocab,
         missingChatTemplate,
+        tokenWithoutId,
     };
 
     static TokenizerError unsupportedTokenizer(const std::string& className);
@@ -31,9 +32,12 @@ public:
     static TokenizerError missingVocab();
     static TokenizerError malformedVocab();
     static TokenizerError missingChatTemplate();
+    // Encoding met a token that neither the vocabulary nor an unknown token
+    // gives an id.
+    static TokenizerError tokenWithoutId(const std::string& token);
 
     Kind kind() const { return kind_; }
-    // The class name or the message the error was made with; empty for the
+    // The class name, message or token the error was made with; empty for the
     // cases that carry none.
     const std::string& payload() const { return payload_; }
 

@@ -13,6 +13,8 @@ enum class CharacterSet {
     punctuation,            // the Unicode punctuation categories (P*)
     uppercaseLetters,       // the upper-case and title-case letters (Lu, Lt)
     other,                  // the general categories C*: control, format, surrogate, private use, unassigned
+    alphanumerics,          // letters, marks and numbers (L*, M*, N*)
+    nonspacingMarks,        // the combining marks that take no space of their own (Mn), such as accents
 };
 
 bool contains(CharacterSet set, char32_t codePoint);

@@ -5,9 +5,7 @@
 #include "Platform/Text/Graphemes.h"
 #include "Platform/Text/Normalization.h"
 #include "Platform/Text/UnicodeScalars.h"
-
-#include <array>
-#include <utility>
+#include "Tokenizers/CharacterClasses.h"
 
 namespace Tokenizers {
 namespace {
@@ -32,32 +30,6 @@ std::string cleaned(std::string_view text)
         else if (first != 0 && first != U'\uFFFD' && !Platform::contains(Platform::CharacterSet::other, first))
             result += character;
         // NUL, replacement characters and invisible controls carry no text.
-    });
-}
-
-bool isChineseCharacter(char32_t c)
-{
-    constexpr std::array<std::pair<char32_t, char32_t>, 6> ideographs = {{
-        {0x4E00, 0x9FFF},
-        {0x3400, 0x4DBF},
-        {0x20000, 0x2A6DF},
-        {0x2A700, 0x2CEAF},
-        {0xF900, 0xFAFF},
-        {0x2F800, 0x2FA1F},
-    }};
-    for (const auto& [low, high] : ideographs)
-        if (c >= low && c <= high)
-            return true;
-    return false;
-}
-
-std::string spacedChineseCharacters(std::string_view text)
-{
-    return rewritingCharacters(text, [](std::string& result, std::string_view character, char32_t first) {
-        if (isChineseCharacter(first))
-            result.append(" ").append(character).append(" ");
-        else
-            result += character;
     });
 }
 

@@ -3,7 +3,7 @@
 // snake_case retry beside exact ones. The tokenizer files come from
 // scripts/fetch-tokenizer-files; a file that is absent is skipped.
 #include "bench/ProcessStatus.h"
-#include "bench/TokenizerFiles.h"
+#include "tools/TestTokenizer/TestTokenizer.h"
 
 #include "Hub/Config/YYJSONParser.h"
 #include "Platform/Files/ReadFile.h"
@@ -111,7 +111,7 @@ BENCHMARK(BM_MemberLookupSnakeCaseRetry);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    const fs::path folder = QelBench::tokenizerFilesFolder();
+    const fs::path folder = QelTools::tokenizerFilesFolder();
     bool anyFile = false;
     for (const char* name : {"llama3", "qwen3", "gemma3"}) {
         const fs::path path = folder / name / "tokenizer.json";

@@ -2,7 +2,7 @@
 // merges list (GPT-2's, from scripts/fetch-tokenizer-files; skipped when
 // absent), whose times should grow about linearly; and the byte-level and
 // word-marker pre-tokenizers over 100 KB of English text.
-#include "bench/TokenizerFiles.h"
+#include "tools/TestTokenizer/TestTokenizer.h"
 
 #include "Hub/Config/Config.h"
 #include "Tokenizers/Models/BPE/BPETokenizer.h"
@@ -49,7 +49,7 @@ std::string byteLevelToken(std::size_t bytes)
 
 std::optional<Tokenizers::BPETokenizer> gpt2Model()
 {
-    std::ifstream file(QelBench::tokenizerFilesFolder() / "gpt2" / "vocab.bpe");
+    std::ifstream file(QelTools::tokenizerFilesFolder() / "gpt2" / "vocab.bpe");
     if (!file)
         return std::nullopt;
     Hub::Config::Array merges;

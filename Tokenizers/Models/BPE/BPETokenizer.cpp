@@ -5,8 +5,6 @@
 #include "Tokenizers/StageConfig.h"
 #include "Tokenizers/TokenizerError.h"
 
-#include <limits>
-
 namespace Tokenizers {
 namespace {
 
@@ -47,11 +45,8 @@ BPETokenizer::BPETokenizer(const Hub::Config& tokenizerConfig, const Hub::Config
 
     tokensToIds_.reserve((*entries)->size() + addedTokens.size());
     for (const auto& [key, value] : **entries) {
-        const std::optional<std::int64_t> id = value.integer();
-        // Ids beyond the range of token ids are skipped like any other value
-        // that is no id.
-        if (id && *id >= std::numeric_limits<int>::min() && *id <= std::numeric_limits<int>::max())
-            tokensToIds_[key.string()] = static_cast<int>(*id);
+        if (const std::optional<int> id = tokenId(value))
+            tokensToIds_[key.string()] = *id;
     }
     for (const auto& [text, id] : addedTokens)
         tokensToIds_[text] = id;

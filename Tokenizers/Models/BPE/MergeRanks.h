@@ -2,6 +2,8 @@
 
 // The ranks of a merges list and the merging of one word by them.
 
+#include "Tokenizers/TextMap.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,14 +37,9 @@ public:
     static std::string canonicalKey(std::string_view piece);
 
 private:
-    struct TransparentHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
-    };
-
     int numbered(std::string key);
 
-    std::unordered_map<std::string, int, TransparentHash, std::equal_to<>> pieceNumbers_;
+    TextMap<int> pieceNumbers_;
     std::unordered_map<std::uint64_t, int> ranks_;
 };
 
