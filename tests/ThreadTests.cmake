@@ -17,6 +17,7 @@ set(QEL_THREAD_TEST_FILES
   App/State/AppStateRecordingTests.cpp
   App/State/AppStateTests.cpp
   App/Utils/FileLoggerTests.cpp
+  Hub/ModelConfiguration/LanguageModelConfigurationFromHubTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
   Platform/Clipboard/ClipboardTests.cpp

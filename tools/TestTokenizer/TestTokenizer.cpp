@@ -76,7 +76,7 @@ void writeTestTokenizer(const std::filesystem::path& encoderJSON, const std::fil
     auto& allocator = data.GetAllocator();
     rapidjson::Document encoder = Platform::JSON::parseDocument(Platform::readFile(encoderJSON));
     if (!encoder.IsObject() || encoder.MemberCount() != gpt2VocabularySize || !encoder.HasMember("<|endoftext|>") ||
-        encoder["<|endoftext|>"] != endOfText)
+        !encoder["<|endoftext|>"].IsInt() || encoder["<|endoftext|>"].GetInt() != endOfText)
         throw std::runtime_error(encoderJSON.string() + " is not GPT-2's vocabulary of 50257 entries");
     const std::vector<std::string> merges = mergeLines(Platform::readFile(vocabBPE));
     if (merges.size() != gpt2MergeCount)
