@@ -33,6 +33,7 @@ set(QEL_THREAD_TEST_FILES
   QelCore/CApiTests.cpp
   QelCore/Ggml/MalformedModelTests.cpp
   RadozodEri/Core/TranscriptionResultTests.cpp
+  RadozodEri/Utilities/ModelUtilitiesTests.cpp
   RuntimeCore/Logging/LoggingTests.cpp
   RuntimeCore/PropertyLockTests.cpp)
 
