@@ -35,7 +35,8 @@ set(QEL_THREAD_TEST_FILES
   RadozodEri/Core/TranscriptionResultTests.cpp
   RadozodEri/Utilities/ModelUtilitiesTests.cpp
   RuntimeCore/Logging/LoggingTests.cpp
-  RuntimeCore/PropertyLockTests.cpp)
+  RuntimeCore/PropertyLockTests.cpp
+  Tokenizers/PreTrainedTokenizerThreadTests.cpp)
 
 foreach(file IN LISTS QEL_THREAD_TEST_FILES)
   if(NOT EXISTS ${CMAKE_CURRENT_LIST_DIR}/${file})

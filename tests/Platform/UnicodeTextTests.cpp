@@ -124,6 +124,16 @@ TEST(CharacterSets, UppercaseLettersAreTheUpperAndTitleCaseCategories)
         EXPECT_FALSE(contains(CharacterSet::uppercaseLetters, c)) << int(c);
 }
 
+TEST(CharacterSets, AlphanumericsAreLettersMarksAndNumbersAndNonspacingMarksTheAccents)
+{
+    for (char32_t c : {U'a', U'\u00C9', U'7', U'\u0663', U'\u0301', U'\u4E2D', U'\u00B2'})
+        EXPECT_TRUE(contains(CharacterSet::alphanumerics, c)) << int(c);
+    for (char32_t c : {U'_', U'-', U' ', U'.', U'$'})
+        EXPECT_FALSE(contains(CharacterSet::alphanumerics, c)) << int(c);
+    EXPECT_EQ(removing("e\u0301a\u0308\u0903", CharacterSet::nonspacingMarks), "ea\u0903")
+        << "a spacing mark is no accent";
+}
+
 TEST(CharacterSets, RemoveEveryCodePointOfASet)
 {
     EXPECT_EQ(removing("¿«Don't», she—said…?", CharacterSet::punctuation), "Dont shesaid");
