@@ -2,6 +2,7 @@
 // merges list (GPT-2's, from scripts/fetch-tokenizer-files; skipped when
 // absent), whose times should grow about linearly; and the byte-level and
 // word-marker pre-tokenizers over 100 KB of English text.
+#include "bench/Tokenizers/EnglishText.h"
 #include "tools/TestTokenizer/TestTokenizer.h"
 
 #include "Hub/Config/Config.h"
@@ -14,35 +15,16 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 
 namespace {
-
-// Words drawn at random from a fixed list, so every run reads the same text.
-std::string englishText(std::size_t bytes)
-{
-    static const char* const words[] = {
-        "the", "quick", "brown", "fox", "jumps", "over", "a", "lazy", "dog", "while", "people", "speak",
-        "clearly", "into", "their", "microphones,", "and", "dictation", "turns", "every", "sentence", "into",
-        "text.", "Meetings", "notes", "emails", "reminders", "should", "appear", "where", "the", "cursor",
-        "waits;", "nothing", "else", "changes.", "It's", "1,024", "words", "today!",
-    };
-    std::mt19937 random(7);
-    std::uniform_int_distribution<std::size_t> pick(0, std::size(words) - 1);
-    std::string text;
-    while (text.size() < bytes)
-        text.append(words[pick(random)]).append(" ");
-    text.resize(bytes);
-    return text;
-}
 
 // The text as the byte-level pre-tokenizer writes it, spaces included, as
 // one pre-token without a space.
 std::string byteLevelToken(std::size_t bytes)
 {
     std::string token;
-    for (char byte : englishText(bytes))
+    for (char byte : QelBench::englishText(bytes))
         token += Tokenizers::byteEncoder()[static_cast<unsigned char>(byte)];
     return token;
 }
@@ -79,7 +61,7 @@ void preTokenize(benchmark::State& state, const char* configJSONType)
 {
     const std::unique_ptr<Tokenizers::PreTokenizer> preTokenizer = Tokenizers::PreTokenizerFactory::fromConfig(
         Hub::Config(Hub::Config::KeyValuePairs {{"type", configJSONType}, {"replacement", "\u2581"}}));
-    const std::string text = englishText(100 << 10);
+    const std::string text = QelBench::englishText(100 << 10);
     for (auto _ : state)
         benchmark::DoNotOptimize((*preTokenizer)(text, {Tokenizers::PreTokenizerOption::firstSection}));
     state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());

@@ -35,31 +35,34 @@ std::vector<std::string> splitAtSpaces(std::string_view text, bool keepEmpty)
 
 BPETokenizer::BPETokenizer(const Hub::Config& tokenizerConfig, const Hub::Config& tokenizerData,
                            const AddedTokenIds& addedTokens)
+    : BPETokenizer(tokenizerConfig, read(tokenizerData, addedTokens))
+{
+}
+
+BPETokenizer::BPETokenizer(const Hub::Config& tokenizerConfig, Parts parts)
+    : VocabularyModel(std::move(parts.tokensToIds), tokenContent(tokenizerConfig.member("bosToken")),
+                      tokenContent(tokenizerConfig.member("eosToken")),
+                      tokenContent(tokenizerConfig.member("unkToken")),
+                      tokenizerConfig.member("fuseUnk").boolean(false)),
+      bpeRanks_(std::move(parts.ranks))
+{
+}
+
+BPETokenizer::Parts BPETokenizer::read(const Hub::Config& tokenizerData, const AddedTokenIds& addedTokens)
 {
     const Hub::Config model = tokenizerData.member("model");
-    bpeRanks_ = MergeRanks(requiredMerges(model));
+    Parts parts{MergeRanks(requiredMerges(model)), {}};
     const Hub::Config vocab = model.member("vocab");
     const auto* entries = std::get_if<std::shared_ptr<const Hub::Config::Dictionary>>(&vocab.value().storage());
     if (!entries)
         throw TokenizerError::missingVocab();
-
-    tokensToIds_.reserve((*entries)->size() + addedTokens.size());
-    for (const auto& [key, value] : **entries) {
+    parts.tokensToIds.reserve((*entries)->size() + addedTokens.size());
+    for (const auto& [key, value] : **entries)
         if (const std::optional<int> id = tokenId(value))
-            tokensToIds_[key.string()] = *id;
-    }
+            parts.tokensToIds[key.string()] = *id;
     for (const auto& [text, id] : addedTokens)
-        tokensToIds_[text] = id;
-    for (const auto& [text, id] : tokensToIds_)
-        idsToTokens_[id] = text;
-
-    unknownToken_ = tokenContent(tokenizerConfig.member("unkToken"));
-    unknownTokenId_ = unknownToken_ ? vocabularyId(*unknownToken_) : std::nullopt;
-    eosToken_ = tokenContent(tokenizerConfig.member("eosToken"));
-    eosTokenId_ = eosToken_ ? vocabularyId(*eosToken_) : std::nullopt;
-    bosToken_ = tokenContent(tokenizerConfig.member("bosToken"));
-    bosTokenId_ = bosToken_ ? vocabularyId(*bosToken_) : std::nullopt;
-    fuseUnknownTokens_ = tokenizerConfig.member("fuseUnk").boolean(false);
+        parts.tokensToIds[text] = id;
+    return parts;
 }
 
 std::optional<std::vector<std::vector<std::string>>> BPETokenizer::mergesFromConfig(const Hub::Config& merges)
@@ -102,8 +105,8 @@ std::vector<std::string> BPETokenizer::tokenize(std::string_view text) const
 {
     std::vector<std::string> tokens;
     for (std::string& piece : splitAtSpaces(bpe(text), false)) {
-        const std::optional<int> id = vocabularyId(piece);
-        if (id && id != unknownTokenId_) {
+        const std::optional<int> id = vocabulary()->id(piece);
+        if (id && id != unknownTokenId()) {
             tokens.push_back(std::move(piece));
         } else {
             std::vector<std::string> bytes = hexaEncode(piece);
@@ -111,25 +114,6 @@ std::vector<std::string> BPETokenizer::tokenize(std::string_view text) const
         }
     }
     return tokens;
-}
-
-std::optional<int> BPETokenizer::vocabularyId(std::string_view token) const
-{
-    const auto found = tokensToIds_.find(std::string(token));
-    return found == tokensToIds_.end() ? std::nullopt : std::optional<int>(found->second);
-}
-
-std::optional<int> BPETokenizer::convertTokenToId(std::string_view token) const
-{
-    if (const std::optional<int> id = vocabularyId(token))
-        return id;
-    return unknownTokenId_;
-}
-
-std::optional<std::string> BPETokenizer::convertIdToToken(int id) const
-{
-    const auto found = idsToTokens_.find(id);
-    return found == idsToTokens_.end() ? std::nullopt : std::optional<std::string>(found->second);
 }
 
 } // namespace Tokenizers

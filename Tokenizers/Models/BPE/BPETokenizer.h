@@ -7,7 +7,7 @@
 
 #include "Hub/Config/Config.h"
 #include "Tokenizers/Models/BPE/MergeRanks.h"
-#include "Tokenizers/PreTrainedTokenizerModel.h"
+#include "Tokenizers/Models/VocabularyModel.h"
 
 #include <optional>
 #include <string>
@@ -16,7 +16,7 @@
 
 namespace Tokenizers {
 
-class BPETokenizer : public PreTrainedTokenizerModel {
+class BPETokenizer : public VocabularyModel {
 public:
     // The data's "model" must hold "merges" (else ConfigurationError "BPETokenizer
     // requires merges") and a "vocab" dictionary (else TokenizerError
@@ -35,32 +35,17 @@ public:
     std::string bpe(std::string_view token) const;
     std::vector<std::string> tokenize(std::string_view text) const override;
 
-    // Unknown texts give the unknown token's id, if there is one.
-    std::optional<int> convertTokenToId(std::string_view token) const override;
-    std::optional<std::string> convertIdToToken(int id) const override;
-
-    std::optional<std::string> bosToken() const override { return bosToken_; }
-    std::optional<int> bosTokenId() const override { return bosTokenId_; }
-    std::optional<std::string> eosToken() const override { return eosToken_; }
-    std::optional<int> eosTokenId() const override { return eosTokenId_; }
-    std::optional<std::string> unknownToken() const override { return unknownToken_; }
-    std::optional<int> unknownTokenId() const override { return unknownTokenId_; }
-    bool fuseUnknownTokens() const override { return fuseUnknownTokens_; }
-
 private:
-    std::optional<int> vocabularyId(std::string_view token) const;
+    // The merges are read before the vocabulary, so a file without either
+    // fails for its merges.
+    struct Parts {
+        MergeRanks ranks;
+        TextMap<int> tokensToIds;
+    };
+    static Parts read(const Hub::Config& tokenizerData, const AddedTokenIds& addedTokens);
+    BPETokenizer(const Hub::Config& tokenizerConfig, Parts parts);
 
     MergeRanks bpeRanks_;
-    // Texts compare exactly, so two forms of one text are two tokens.
-    std::unordered_map<std::string, int> tokensToIds_;
-    std::unordered_map<int, std::string> idsToTokens_;
-    std::optional<std::string> bosToken_;
-    std::optional<int> bosTokenId_;
-    std::optional<std::string> eosToken_;
-    std::optional<int> eosTokenId_;
-    std::optional<std::string> unknownToken_;
-    std::optional<int> unknownTokenId_;
-    bool fuseUnknownTokens_;
 };
 
 } // namespace Tokenizers

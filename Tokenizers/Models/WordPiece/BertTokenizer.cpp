@@ -7,12 +7,12 @@
 namespace Tokenizers {
 namespace {
 
-std::unordered_map<std::string, int> vocabularyOf(const Hub::Config& tokenizerData, const AddedTokenIds& addedTokens)
+TextMap<int> vocabularyOf(const Hub::Config& tokenizerData, const AddedTokenIds& addedTokens)
 {
     const std::optional<Hub::Config::Dictionary> entries = tokenizerData.member("model").member("vocab").dictionary();
     if (!entries)
         throw TokenizerError::missingVocab();
-    std::unordered_map<std::string, int> vocab;
+    TextMap<int> vocab;
     vocab.reserve(entries->size() + addedTokens.size());
     for (const auto& [key, value] : *entries)
         if (const std::optional<int> id = tokenId(value))
@@ -30,17 +30,13 @@ std::unordered_map<std::string, int> vocabularyOf(const Hub::Config& tokenizerDa
 
 } // namespace
 
-BertTokenizer::BertTokenizer(std::unordered_map<std::string, int> vocab, const std::optional<std::vector<std::string>>&,
+BertTokenizer::BertTokenizer(TextMap<int> vocab, const std::optional<std::vector<std::string>>&,
                              bool tokenizeChineseChars, std::optional<std::string> bosToken,
                              std::optional<std::string> eosToken, bool fuseUnknownTokens, bool doLowerCase)
-    : vocab_(std::make_shared<const std::unordered_map<std::string, int>>(std::move(vocab))),
-      basicTokenizer_(doLowerCase), wordpieceTokenizer_(vocab_), tokenizeChineseChars_(tokenizeChineseChars),
-      bosToken_(std::move(bosToken)), eosToken_(std::move(eosToken)), fuseUnknownTokens_(fuseUnknownTokens)
+    : VocabularyModel(std::move(vocab), std::move(bosToken), std::move(eosToken),
+                      std::string(WordpieceTokenizer::unkToken), fuseUnknownTokens),
+      basicTokenizer_(doLowerCase), wordpieceTokenizer_(vocabulary()), tokenizeChineseChars_(tokenizeChineseChars)
 {
-    for (const auto& [text, id] : *vocab_)
-        idsToTokens_[id] = text;
-    bosTokenId_ = bosToken_ ? vocabularyId(*bosToken_) : std::nullopt;
-    eosTokenId_ = eosToken_ ? vocabularyId(*eosToken_) : std::nullopt;
 }
 
 BertTokenizer::BertTokenizer(const Hub::Config& tokenizerConfig, const Hub::Config& tokenizerData,
@@ -62,30 +58,6 @@ std::vector<std::string> BertTokenizer::tokenize(std::string_view text) const
         for (std::string& piece : wordpieceTokenizer_.tokenize(word))
             tokens.push_back(std::move(piece));
     return tokens;
-}
-
-std::optional<int> BertTokenizer::vocabularyId(std::string_view token) const
-{
-    const auto found = vocab_->find(std::string(token));
-    return found == vocab_->end() ? std::nullopt : std::optional<int>(found->second);
-}
-
-std::optional<int> BertTokenizer::unknownTokenId() const
-{
-    return vocabularyId(WordpieceTokenizer::unkToken);
-}
-
-std::optional<int> BertTokenizer::convertTokenToId(std::string_view token) const
-{
-    if (const std::optional<int> id = vocabularyId(token))
-        return id;
-    return unknownTokenId();
-}
-
-std::optional<std::string> BertTokenizer::convertIdToToken(int id) const
-{
-    const auto found = idsToTokens_.find(id);
-    return found == idsToTokens_.end() ? std::nullopt : std::optional<std::string>(found->second);
 }
 
 } // namespace Tokenizers

@@ -4,10 +4,7 @@
 
 namespace Tokenizers {
 
-WordpieceTokenizer::WordpieceTokenizer(std::shared_ptr<const std::unordered_map<std::string, int>> vocab)
-    : vocab_(std::move(vocab))
-{
-}
+WordpieceTokenizer::WordpieceTokenizer(std::shared_ptr<const VocabularyTable> vocab) : vocab_(std::move(vocab)) {}
 
 std::vector<std::string> WordpieceTokenizer::tokenize(std::string_view word) const
 {

@@ -24,8 +24,8 @@ BertTokenizer bert(std::string_view vocabJSON, std::string_view configurationJSO
 
 TEST(WordpieceTokenizer, TakesTheLongestPiecesAndGivesUpOnAWordThatCannotBeCovered)
 {
-    const auto vocab = std::make_shared<const std::unordered_map<std::string, int>>(
-        std::unordered_map<std::string, int>{{"un", 0}, {"##aff", 1}, {"##able", 2}, {"a", 3}, {"##a", 4}});
+    const auto vocab = std::make_shared<const VocabularyTable>(
+        TextMap<int>{{"un", 0}, {"##aff", 1}, {"##able", 2}, {"a", 3}, {"##a", 4}});
     const WordpieceTokenizer pieces(vocab);
     EXPECT_EQ(pieces.tokenize("unaffable"), (Tokens{"un", "##aff", "##able"}));
     EXPECT_EQ(pieces.tokenize("unaffz"), (Tokens{"[UNK]"})) << "pieces found so far are dropped";
