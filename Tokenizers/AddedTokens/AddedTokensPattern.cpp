@@ -14,6 +14,24 @@ std::uint64_t edgeKey(std::uint32_t node, char byte)
     return (static_cast<std::uint64_t>(node) << 8) | static_cast<unsigned char>(byte);
 }
 
+// The offset of the code point after the one at `offset`; a byte that starts
+// no well-formed sequence counts as one code point.
+std::size_t nextCodePoint(std::string_view text, std::size_t offset)
+{
+    const auto lead = static_cast<unsigned char>(text[offset]);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    std::size_t next = offset + 1;
+    while (next < text.size() && next < offset + length && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80)
+        ++next;
+    return next;
+}
+
+bool isWhiteSpaceAt(std::string_view text, std::size_t offset)
+{
+    const std::optional<char32_t> codePoint = Platform::firstCodePoint(text.substr(offset, 4));
+    return codePoint && Platform::contains(Platform::CharacterSet::whitespacesAndNewlines, *codePoint);
+}
+
 } // namespace
 
 AddedTokensPattern::AddedTokensPattern(std::vector<Record> records) : nodes_(1)
@@ -63,51 +81,65 @@ void AddedTokensPattern::contentsAt(std::string_view text, std::size_t offset, s
     }
 }
 
+std::optional<AddedTokensPattern::Match> AddedTokensPattern::prefixedFrom(std::string_view text, std::size_t offset,
+                                                                          PrefixedRun& run) const
+{
+    if (!isWhiteSpaceAt(text, offset)) {
+        std::optional<Match> plain;
+        std::optional<Match> prefixed;
+        contentsAt(text, offset, plain, prefixed);
+        return prefixed;
+    }
+    // Inside a run of white space every later start of the run, and the
+    // first character after it, is a candidate. The run is worked out once,
+    // from its end backwards: of one content the latest start wins, as
+    // greedy white space would take it.
+    if (run.starts.empty() || offset < run.starts.front() || offset > run.starts.back()) {
+        run.starts.clear();
+        for (std::size_t start = offset;; start = nextCodePoint(text, start)) {
+            run.starts.push_back(start);
+            if (start >= text.size() || !isWhiteSpaceAt(text, start))
+                break;
+        }
+        run.best.assign(run.starts.size(), std::nullopt);
+        for (std::size_t index = run.starts.size(); index-- > 0;) {
+            std::optional<Match> plain;
+            std::optional<Match> prefixed;
+            contentsAt(text, run.starts[index], plain, prefixed);
+            const std::optional<Match> later = index + 1 < run.starts.size() ? run.best[index + 1] : std::nullopt;
+            run.best[index] = (later && (!prefixed || later->rank <= prefixed->rank)) ? later : prefixed;
+        }
+    }
+    const auto found = std::ranges::lower_bound(run.starts, offset);
+    return run.best[static_cast<std::size_t>(found - run.starts.begin())];
+}
+
 std::vector<std::string_view> AddedTokensPattern::split(std::string_view text) const
 {
-    // The code points of the text: where each starts and whether it is white space.
-    std::vector<std::size_t> starts;
-    std::vector<bool> isWhiteSpace;
-    Platform::forEachCodePoint(text, [&](std::optional<char32_t> codePoint, std::string_view bytes) {
-        starts.push_back(static_cast<std::size_t>(bytes.data() - text.data()));
-        isWhiteSpace.push_back(codePoint &&
-                               Platform::contains(Platform::CharacterSet::whitespacesAndNewlines, *codePoint));
-    });
-    const std::size_t count = starts.size();
-    starts.push_back(text.size());
-
-    // A prefixed content matches at a code point when it starts there or after
-    // white space from there on; of one content the latest start wins, as
-    // greedy white space would take it. Found from the end backwards.
-    std::vector<std::optional<Match>> plainAt(count);
-    std::vector<std::optional<Match>> prefixedFrom(hasPrefixed_ ? count + 1 : 0);
-    for (std::size_t index = count; index-- > 0;) {
-        std::optional<Match> prefixed;
-        contentsAt(text, starts[index], plainAt[index], prefixed);
-        if (!hasPrefixed_)
-            continue;
-        std::optional<Match> later = isWhiteSpace[index] ? prefixedFrom[index + 1] : std::nullopt;
-        prefixedFrom[index] = (later && (!prefixed || later->rank <= prefixed->rank)) ? later : prefixed;
-    }
-
     std::vector<std::string_view> pieces;
+    PrefixedRun run;
     std::size_t pieceBegin = 0;
-    for (std::size_t index = 0; index < count;) {
-        std::optional<Match> match = plainAt[index];
-        if (hasPrefixed_ && prefixedFrom[index] && (!match || prefixedFrom[index]->rank < match->rank))
-            match = prefixedFrom[index];
+    for (std::size_t offset = 0; offset < text.size();) {
+        std::optional<Match> match;
+        std::optional<Match> prefixed;
+        contentsAt(text, offset, match, prefixed);
+        if (hasPrefixed_) {
+            prefixed = prefixedFrom(text, offset, run);
+            if (prefixed && (!match || prefixed->rank < match->rank))
+                match = prefixed;
+        }
         if (!match) {
-            ++index;
+            offset = nextCodePoint(text, offset);
             continue;
         }
-        if (starts[index] > pieceBegin)
-            pieces.push_back(text.substr(pieceBegin, starts[index] - pieceBegin));
+        if (offset > pieceBegin)
+            pieces.push_back(text.substr(pieceBegin, offset - pieceBegin));
         pieces.push_back(text.substr(match->contentBegin, match->contentEnd - match->contentBegin));
-        index = static_cast<std::size_t>(std::ranges::lower_bound(starts, match->contentEnd) - starts.begin());
+        offset = match->contentEnd;
         if (match->suffix)
-            while (index < count && isWhiteSpace[index])
-                ++index;
-        pieceBegin = starts[index];
+            while (offset < text.size() && isWhiteSpaceAt(text, offset))
+                offset = nextCodePoint(text, offset);
+        pieceBegin = offset;
     }
     if (pieceBegin < text.size())
         pieces.push_back(text.substr(pieceBegin));

@@ -55,7 +55,16 @@ private:
         bool suffix = false;
     };
 
+    // The starts of a run of white space and the character after it, with
+    // the best prefixed content that may start at each.
+    struct PrefixedRun {
+        std::vector<std::size_t> starts;
+        std::vector<std::optional<Match>> best;
+    };
+
     std::optional<std::uint32_t> child(std::uint32_t node, char byte) const;
+    // The best prefixed content whose white space starts at `offset`.
+    std::optional<Match> prefixedFrom(std::string_view text, std::size_t offset, PrefixedRun& run) const;
     // The best content of each kind that starts at `offset`.
     void contentsAt(std::string_view text, std::size_t offset, std::optional<Match>& plain,
                     std::optional<Match>& prefixed) const;
