@@ -160,7 +160,7 @@ void buildGemma3(benchmark::State& state, bool build)
     }
     state.counters["peakTimesFile"] = static_cast<double>(peakAbove) * 1024 / static_cast<double>(data.size());
 }
-BENCHMARK_CAPTURE(buildGemma3, parseOnly, false)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_CAPTURE(buildGemma3, parseAndBuild, true)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(buildGemma3, parseOnly, false)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(buildGemma3, parseAndBuild, true)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace

@@ -21,6 +21,8 @@ std::uint64_t pairKey(int left, int right)
 MergeRanks::MergeRanks(const std::vector<std::vector<std::string>>& merges)
 {
     ranks_.reserve(merges.size());
+    // Most merges make a piece no earlier merge made.
+    pieceNumbers_.reserve(merges.size());
     for (std::size_t position = 0; position < merges.size(); ++position) {
         const std::vector<std::string>& pieces = merges[position];
         if (pieces.size() < 2)
