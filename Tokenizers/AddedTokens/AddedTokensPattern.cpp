@@ -81,15 +81,9 @@ void AddedTokensPattern::contentsAt(std::string_view text, std::size_t offset, s
     }
 }
 
-std::optional<AddedTokensPattern::Match> AddedTokensPattern::prefixedFrom(std::string_view text, std::size_t offset,
-                                                                          PrefixedRun& run) const
+std::optional<AddedTokensPattern::Match> AddedTokensPattern::prefixedFromRun(std::string_view text, std::size_t offset,
+                                                                             PrefixedRun& run) const
 {
-    if (!isWhiteSpaceAt(text, offset)) {
-        std::optional<Match> plain;
-        std::optional<Match> prefixed;
-        contentsAt(text, offset, plain, prefixed);
-        return prefixed;
-    }
     // Inside a run of white space every later start of the run, and the
     // first character after it, is a candidate. The run is worked out once,
     // from its end backwards: of one content the latest start wins, as
@@ -123,11 +117,10 @@ std::vector<std::string_view> AddedTokensPattern::split(std::string_view text) c
         std::optional<Match> match;
         std::optional<Match> prefixed;
         contentsAt(text, offset, match, prefixed);
-        if (hasPrefixed_) {
-            prefixed = prefixedFrom(text, offset, run);
-            if (prefixed && (!match || prefixed->rank < match->rank))
-                match = prefixed;
-        }
+        if (hasPrefixed_ && isWhiteSpaceAt(text, offset))
+            prefixed = prefixedFromRun(text, offset, run);
+        if (prefixed && (!match || prefixed->rank < match->rank))
+            match = prefixed;
         if (!match) {
             offset = nextCodePoint(text, offset);
             continue;

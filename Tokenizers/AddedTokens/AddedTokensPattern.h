@@ -63,8 +63,9 @@ private:
     };
 
     std::optional<std::uint32_t> child(std::uint32_t node, char byte) const;
-    // The best prefixed content whose white space starts at `offset`.
-    std::optional<Match> prefixedFrom(std::string_view text, std::size_t offset, PrefixedRun& run) const;
+    // The best prefixed content whose white space starts at `offset`, a
+    // white-space character.
+    std::optional<Match> prefixedFromRun(std::string_view text, std::size_t offset, PrefixedRun& run) const;
     // The best content of each kind that starts at `offset`.
     void contentsAt(std::string_view text, std::size_t offset, std::optional<Match>& plain,
                     std::optional<Match>& prefixed) const;

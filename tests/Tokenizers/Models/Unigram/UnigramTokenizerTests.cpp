@@ -94,10 +94,10 @@ TEST(UnigramTokenizer, RefusesVocabulariesItCannotUse)
         << "a text listed twice converts to its first id";
 }
 
-TEST(UnigramTokenizer, CutsAsTheSentencePieceToolsDo)
+TEST(UnigramTokenizer, CutsAsAPeerImplementationDoes)
 {
     const Hub::Config fixture =
-        parseToConfig(Platform::readFile(std::filesystem::path(QEL_TOKENIZER_INPUTS) / "Unigram/SentencePiece.json"));
+        parseToConfig(Platform::readFile(std::filesystem::path(QEL_TOKENIZER_INPUTS) / "Unigram/PeerCuts.json"));
     const UnigramTokenizer model(parseToConfig("{}"), fixture, {});
     const Hub::Config::Array cases = fixture.member("cases").array().value();
     ASSERT_FALSE(cases.empty());
