@@ -3,6 +3,7 @@
 #include "Platform/Text/UTF8Text.h"
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -46,6 +47,30 @@ void forEachBoundary(std::string_view text, OnBoundary&& onBoundary) {
     forEachBoundary(input.get(), std::forward<OnBoundary>(onBoundary));
 }
 
+// Below U+0300 no code point joins its neighbours but a line feed after a
+// carriage return, so text made only of those needs no break rules: most
+// words of Latin script, and every piece of byte-level tokenizer text, are.
+// Nothing when the text holds anything else, ill-formed bytes included.
+std::optional<std::vector<std::string_view>> clustersBelowCombiningMarks(std::string_view text) {
+    std::vector<std::string_view> clusters;
+    clusters.reserve(text.size());
+    for (std::size_t offset = 0; offset < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[offset]);
+        std::size_t length = 1;
+        if (lead >= 0x80) {
+            if (lead < 0xC2 || lead > 0xCB || offset + 1 >= text.size() ||
+                (static_cast<unsigned char>(text[offset + 1]) & 0xC0) != 0x80)
+                return std::nullopt;
+            length = 2;
+        } else if (lead == '\r' && offset + 1 < text.size() && text[offset + 1] == '\n') {
+            length = 2;
+        }
+        clusters.push_back(text.substr(offset, length));
+        offset += length;
+    }
+    return clusters;
+}
+
 } // namespace
 
 std::vector<std::size_t> graphemeLengths(std::u16string_view text) {
@@ -65,6 +90,8 @@ std::vector<std::size_t> graphemeLengths(std::u16string_view text) {
 }
 
 std::vector<std::string_view> graphemeClusters(std::string_view text) {
+    if (std::optional<std::vector<std::string_view>> simple = clustersBelowCombiningMarks(text))
+        return std::move(*simple);
     std::vector<std::string_view> clusters;
     std::size_t start = 0;
     forEachBoundary(text, [&](std::size_t boundary) {

@@ -25,6 +25,9 @@ TEST(Graphemes, CountUserPerceivedCharacters)
         {"a\r\nb", 3},
         {"\U0001F469\u200D\U0001F4BB", 1}, // emoji joined by ZWJ
         {"ß", 1},
+        {"\u0120a\u02FF\r\r\n", 5},
+        {"\u00E9\u0301x", 2}, // a composed letter with a further accent
+        {"a\xC3", 2},          // a cut-off sequence
     };
     for (const auto& c : cases) {
         EXPECT_EQ(graphemeCount(c.text), c.count) << c.text;
