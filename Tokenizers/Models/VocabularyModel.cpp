@@ -18,7 +18,7 @@ std::optional<int> VocabularyTable::id(std::string_view token) const
 std::optional<std::string> VocabularyTable::token(int id) const
 {
     const auto found = idsToTokens_.find(id);
-    return found == idsToTokens_.end() ? std::nullopt : std::optional<std::string>(found->second);
+    return found == idsToTokens_.end() ? std::nullopt : std::optional<std::string>(std::string(found->second));
 }
 
 VocabularyModel::VocabularyModel(TextMap<int> tokensToIds, std::optional<std::string> bosToken,

@@ -19,6 +19,9 @@ namespace Tokenizers {
 class VocabularyTable {
 public:
     explicit VocabularyTable(TextMap<int> tokensToIds);
+    // The ids read back as views of the table's own texts.
+    VocabularyTable(const VocabularyTable&) = delete;
+    VocabularyTable& operator=(const VocabularyTable&) = delete;
 
     std::optional<int> id(std::string_view token) const;
     std::optional<std::string> token(int id) const;
@@ -26,7 +29,7 @@ public:
 
 private:
     TextMap<int> tokensToIds_;
-    std::unordered_map<int, std::string> idsToTokens_;
+    std::unordered_map<int, std::string_view> idsToTokens_;
 };
 
 class VocabularyModel : public PreTrainedTokenizerModel {
