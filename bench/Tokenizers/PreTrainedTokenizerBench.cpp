@@ -29,8 +29,7 @@ const fs::path& testTokenizerFolder()
 {
     static const fs::path folder = [] {
         const fs::path made = fs::temp_directory_path() / "qel-bench-test-tokenizer";
-        if (const std::optional<fs::path> files = QelTools::gpt2FilesFolder())
-            QelTools::writeTestTokenizer(*files / "encoder.json", *files / "vocab.bpe", made);
+        QelTools::writeFetchedTestTokenizer(made);
         return made;
     }();
     return folder;

@@ -84,11 +84,9 @@ TEST(PublishedTokenizerFiles, KeepWhiteSpaceTokensWholeAmongThousandsOfAddedToke
 
 TEST(TestTokenizer, IsGpt2sVocabularyWithTheSpeechModelsSpecialTokens)
 {
-    const std::optional<std::filesystem::path> files = QelTools::gpt2FilesFolder();
-    if (!files)
-        GTEST_SKIP() << "GPT-2's files are absent";
     TestSupport::TemporaryFolder folder;
-    QelTools::writeTestTokenizer(*files / "encoder.json", *files / "vocab.bpe", folder.path());
+    if (!QelTools::writeFetchedTestTokenizer(folder.path()))
+        GTEST_SKIP() << "GPT-2's files are absent";
     const std::unique_ptr<Tokenizer> tokenizer = AutoTokenizer::from(folder.path(), true);
     EXPECT_EQ(tokenizer->encode(" Hello world"), (std::vector<int>{18435, 995}));
     EXPECT_EQ(tokenizer->convertTokenToId("<|endoftext|>"), 50256);

@@ -124,13 +124,14 @@ std::filesystem::path tokenizerFilesFolder()
     return std::filesystem::path(home ? home : "/") / ".cache/qel/tokenizer-files";
 }
 
-std::optional<std::filesystem::path> gpt2FilesFolder()
+bool writeFetchedTestTokenizer(const std::filesystem::path& folder)
 {
-    const std::filesystem::path folder = tokenizerFilesFolder() / "gpt2";
+    const std::filesystem::path files = tokenizerFilesFolder() / "gpt2";
     std::error_code error;
-    if (std::filesystem::exists(folder / "encoder.json", error) && std::filesystem::exists(folder / "vocab.bpe", error))
-        return folder;
-    return std::nullopt;
+    if (!std::filesystem::exists(files / "encoder.json", error) || !std::filesystem::exists(files / "vocab.bpe", error))
+        return false;
+    writeTestTokenizer(files / "encoder.json", files / "vocab.bpe", folder);
+    return true;
 }
 
 } // namespace QelTools

@@ -6,7 +6,6 @@
 // 51,864-token vocabulary.
 
 #include <filesystem>
-#include <optional>
 
 namespace QelTools {
 
@@ -22,7 +21,8 @@ void writeTestTokenizer(const std::filesystem::path& encoderJSON, const std::fil
 // <folder>/<name>/<file name>.
 std::filesystem::path tokenizerFilesFolder();
 
-// The folder of the fetched GPT-2 files, or none when they are absent.
-std::optional<std::filesystem::path> gpt2FilesFolder();
+// Writes the folder from the GPT-2 files that scripts/fetch-tokenizer-files
+// fetched; false, writing nothing, when they are absent.
+bool writeFetchedTestTokenizer(const std::filesystem::path& folder);
 
 } // namespace QelTools

@@ -11,13 +11,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: qel-test-tokenizer FOLDER\n");
         return 2;
     }
-    const std::optional<std::filesystem::path> files = QelTools::gpt2FilesFolder();
-    if (!files) {
-        std::fprintf(stderr, "GPT-2's encoder.json and vocab.bpe are missing: run scripts/fetch-tokenizer-files\n");
-        return 1;
-    }
     try {
-        QelTools::writeTestTokenizer(*files / "encoder.json", *files / "vocab.bpe", argv[1]);
+        if (!QelTools::writeFetchedTestTokenizer(argv[1])) {
+            std::fprintf(stderr, "GPT-2's encoder.json and vocab.bpe are missing: run scripts/fetch-tokenizer-files\n");
+            return 1;
+        }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "qel-test-tokenizer: %s\n", error.what());
         return 1;

@@ -115,11 +115,9 @@ TEST(ModelUtilities, FailsNamingTheRepositoryWhenNoLocalFolderServes)
 
 TEST(ModelUtilities, TheEnglishTestTokenizerHasTheSpecialTokensOfItsVocabularySize)
 {
-    const std::optional<std::filesystem::path> files = QelTools::gpt2FilesFolder();
-    if (!files)
-        GTEST_SKIP() << "GPT-2's files are absent";
     TestSupport::TemporaryFolder folder;
-    QelTools::writeTestTokenizer(*files / "encoder.json", *files / "vocab.bpe", folder.path());
+    if (!QelTools::writeFetchedTestTokenizer(folder.path()))
+        GTEST_SKIP() << "GPT-2's files are absent";
     const auto tokenizer = Utilities::loadTokenizer(ModelVariant::baseEn, std::nullopt, {folder.path()});
     const auto expected = QelCore::SpecialTokens::forVocabularySize(QelTools::englishVocabularySize);
     const SpecialTokens& special = tokenizer->specialTokens();
