@@ -36,6 +36,7 @@ set(QEL_THREAD_TEST_FILES
   RadozodEri/Utilities/ModelUtilitiesTests.cpp
   RuntimeCore/Logging/LoggingTests.cpp
   RuntimeCore/PropertyLockTests.cpp
+  Tokenizers/AutoTokenizerFolderTests.cpp
   Tokenizers/PreTrainedTokenizerThreadTests.cpp)
 
 foreach(file IN LISTS QEL_THREAD_TEST_FILES)

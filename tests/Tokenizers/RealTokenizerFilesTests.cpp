@@ -1,11 +1,9 @@
 // Tokenizers built from published tokenizer files that the test set-up
 // fetches (scripts/fetch-tokenizer-files); tests skip when a file is absent.
-#include "Tokenizers/AutoTokenizer.h"
+#include "Tokenizers/PreTrainedTokenizer.h"
 
 #include "Hub/Config/YYJSONParser.h"
 #include "Platform/Files/ReadFile.h"
-#include "Support/TestEnvironment.h"
-#include "Tokenizers/PreTrainedTokenizer.h"
 #include "tools/TestTokenizer/TestTokenizer.h"
 
 #include <gtest/gtest.h>
@@ -80,19 +78,4 @@ TEST(PublishedTokenizerFiles, KeepWhiteSpaceTokensWholeAmongThousandsOfAddedToke
     const std::vector<std::string> tokens = gemma->tokenize("a\n\n\nb    c");
     EXPECT_NE(std::find(tokens.begin(), tokens.end(), "\n\n\n"), tokens.end());
     EXPECT_EQ(gemma->decode(gemma->encode("a\n\n\nb    c", false)), "a\n\n\nb    c");
-}
-
-TEST(TestTokenizer, IsGpt2sVocabularyWithTheSpeechModelsSpecialTokens)
-{
-    TestSupport::TemporaryFolder folder;
-    if (!QelTools::writeFetchedTestTokenizer(folder.path()))
-        GTEST_SKIP() << "GPT-2's files are absent";
-    const std::unique_ptr<Tokenizer> tokenizer = AutoTokenizer::from(folder.path(), true);
-    EXPECT_EQ(tokenizer->encode(" Hello world"), (std::vector<int>{18435, 995}));
-    EXPECT_EQ(tokenizer->convertTokenToId("<|endoftext|>"), 50256);
-    EXPECT_EQ(tokenizer->convertTokenToId("<|startoftranscript|>"), 50257);
-    EXPECT_EQ(tokenizer->convertTokenToId("<|0.00|>"), 50363);
-    EXPECT_EQ(tokenizer->convertTokenToId("<|30.00|>"), QelTools::englishVocabularySize - 1);
-    EXPECT_EQ(tokenizer->decode(tokenizer->encode("It's 10 o'clock , isn't it ?")), "It's 10 o'clock , isn't it ?")
-        << "no clean-up";
 }
