@@ -17,6 +17,7 @@ set(QEL_THREAD_TEST_FILES
   App/State/AppStateRecordingTests.cpp
   App/State/AppStateTests.cpp
   App/Utils/FileLoggerTests.cpp
+  Hub/ModelConfiguration/LanguageModelConfigurationFromHubTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
   Platform/Clipboard/ClipboardTests.cpp
@@ -33,8 +34,11 @@ set(QEL_THREAD_TEST_FILES
   QelCore/Ggml/MalformedModelTests.cpp
   RadozodEri/Core/DecoderConcurrencyTests.cpp
   RadozodEri/Core/TranscriptionResultTests.cpp
+  RadozodEri/Utilities/ModelUtilitiesTests.cpp
   RuntimeCore/Logging/LoggingTests.cpp
-  RuntimeCore/PropertyLockTests.cpp)
+  RuntimeCore/PropertyLockTests.cpp
+  Tokenizers/AutoTokenizerFolderTests.cpp
+  Tokenizers/PreTrainedTokenizerThreadTests.cpp)
 
 foreach(file IN LISTS QEL_THREAD_TEST_FILES)
   if(NOT EXISTS ${CMAKE_CURRENT_LIST_DIR}/${file})

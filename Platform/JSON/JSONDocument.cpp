@@ -7,6 +7,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <array>
 #include <cmath>
 #include <string_view>
 #include <vector>
@@ -83,9 +84,11 @@ rapidjson::Document parseWith(std::string_view text, std::size_t maxDepth)
     };
     document.Populate(build);
     if (tooDeep)
-        throw ParseError("Nesting deeper than " + std::to_string(maxDepth) + " levels", reader.GetErrorOffset());
+        throw ParseError(reader.GetParseErrorCode(), "Nesting deeper than " + std::to_string(maxDepth) + " levels",
+                         reader.GetErrorOffset());
     if (reader.HasParseError())
-        throw ParseError(rapidjson::GetParseError_En(reader.GetParseErrorCode()), reader.GetErrorOffset());
+        throw ParseError(reader.GetParseErrorCode(), rapidjson::GetParseError_En(reader.GetParseErrorCode()),
+                         reader.GetErrorOffset());
     return document;
 }
 
@@ -216,20 +219,36 @@ private:
 
 } // namespace
 
-ParseError::ParseError(const std::string& problem, std::size_t offset)
-    : std::runtime_error(problem + " at offset " + std::to_string(offset)), offset_(offset)
+ParseError::ParseError(unsigned code, const std::string& problem, std::size_t offset)
+    : std::runtime_error(problem + " at offset " + std::to_string(offset)), code_(code), problem_(problem),
+      offset_(offset)
 {
 }
 
+namespace {
+
+// The reader takes its options as template flags: each option that is on adds
+// its flag, one option after the other.
+template <unsigned flags, std::size_t option = 0>
+rapidjson::Document parseWithOptions(std::string_view text, const ParseOptions& options)
+{
+    constexpr std::array optionFlags {rapidjson::kParseNanAndInfFlag, rapidjson::kParseValidateEncodingFlag,
+                                      rapidjson::kParseFullPrecisionFlag};
+    if constexpr (option == optionFlags.size()) {
+        return parseWith<flags>(text, options.maxDepth);
+    } else {
+        const bool wanted[] {options.allowNanAndInfinity, options.requireValidUTF8, options.fullPrecision};
+        if (wanted[option])
+            return parseWithOptions<flags | optionFlags[option], option + 1>(text, options);
+        return parseWithOptions<flags, option + 1>(text, options);
+    }
+}
+
+} // namespace
+
 rapidjson::Document parseDocument(std::string_view text, const ParseOptions& options)
 {
-    constexpr unsigned nanAndInfinity = rapidjson::kParseNanAndInfFlag;
-    constexpr unsigned validUTF8 = rapidjson::kParseValidateEncodingFlag;
-    if (options.allowNanAndInfinity)
-        return options.requireValidUTF8 ? parseWith<nanAndInfinity | validUTF8>(text, options.maxDepth)
-                                        : parseWith<nanAndInfinity>(text, options.maxDepth);
-    return options.requireValidUTF8 ? parseWith<validUTF8>(text, options.maxDepth)
-                                    : parseWith<rapidjson::kParseDefaultFlags>(text, options.maxDepth);
+    return parseWithOptions<rapidjson::kParseDefaultFlags>(text, options);
 }
 
 std::string serialize(const rapidjson::Value& value, const WriteOptions& options)

@@ -16,6 +16,11 @@ bool contains(CharacterSet set, char32_t codePoint) {
         return u_isUWhiteSpace(c);
     case CharacterSet::punctuation:
         return u_ispunct(c);
+    case CharacterSet::uppercaseLetters:
+        return (U_GET_GC_MASK(c) & (U_GC_LU_MASK | U_GC_LT_MASK)) != 0;
+    case CharacterSet::other: return (U_GET_GC_MASK(c) & U_GC_C_MASK) != 0;
+    case CharacterSet::alphanumerics: return (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
+    case CharacterSet::nonspacingMarks: return u_charType(c) == U_NON_SPACING_MARK;
     }
     return false;
 }
