@@ -26,6 +26,7 @@ set(QEL_THREAD_TEST_FILES
   Platform/CoreML/MLModelTests.cpp
   Platform/Input/SyntheticKeyboardTests.cpp
   Platform/ML/Ops/FullAttentionTests.cpp
+  Platform/Net/HTTPSessionTests.cpp
   Platform/Notifications/DistributedNotificationObserverTests.cpp
   Platform/Text/RegexTests.cpp
   Platform/UserDefaults/UserDefaultsTests.cpp
