@@ -17,6 +17,9 @@ set(QEL_THREAD_TEST_FILES
   App/State/AppStateRecordingTests.cpp
   App/State/AppStateTests.cpp
   App/Utils/FileLoggerTests.cpp
+  Hub/Api/FileMetadataRequestTests.cpp
+  Hub/Api/HubRequestsTests.cpp
+  Hub/Offline/NetworkMonitorTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
   Platform/Clipboard/ClipboardTests.cpp
