@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <curl/curl.h>
 
@@ -68,20 +69,16 @@ bool holdsLineBreak(std::string_view text)
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-std::unique_ptr<CURL, CurlCleanup> startTransfer(const std::string& url, char* errorText, long idleSeconds)
+void configureTransfer(CURL* handle, const std::string& url, char* errorText, long idleSeconds)
 {
-    std::unique_ptr<CURL, CurlCleanup> handle(curl_easy_init());
-    if (!handle)
-        throw NetworkError("Cannot start a transfer for " + url);
-    curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle.get(), CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
     // A stalled server fails the transfer instead of hanging it for ever.
-    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, std::min(idleSeconds, 30L));
-    curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_TIME, idleSeconds);
-    return handle;
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, std::min(idleSeconds, 30L));
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds);
 }
 
 HTTPResponse finishedResponse(CURL* handle, const std::string& url)
@@ -110,9 +107,13 @@ std::optional<std::string> headerValue(const HTTPHeaders& headers, std::string_v
     return std::nullopt;
 }
 
-// The idle connections that copies of a session share. curl calls the lock
-// functions around every use of the cache, from whichever thread transfers.
+// The idle connections that copies of a session share, and idle transfer
+// handles: a handle keeps the machinery of its earlier transfers, which a new
+// one would set up again for every request. curl calls the lock functions
+// around every use of the shared cache, from whichever thread transfers.
 struct HTTPSession::Connections {
+    static constexpr size_t maxIdleHandles = 8;
+
     Connections() : share(curl_share_init())
     {
         curl_share_setopt(share, CURLSHOPT_LOCKFUNC, lock);
@@ -121,7 +122,12 @@ struct HTTPSession::Connections {
         curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
         curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     }
-    ~Connections() { curl_share_cleanup(share); }
+    ~Connections()
+    {
+        for (CURL* handle : idleHandles)
+            curl_easy_cleanup(handle);
+        curl_share_cleanup(share);
+    }
     Connections(const Connections&) = delete;
     Connections& operator=(const Connections&) = delete;
 
@@ -134,8 +140,32 @@ struct HTTPSession::Connections {
         static_cast<Connections*>(self)->mutexes[static_cast<size_t>(data)].unlock();
     }
 
+    std::unique_ptr<CURL, CurlCleanup> borrowHandle()
+    {
+        {
+            std::lock_guard lock(handlesMutex);
+            if (!idleHandles.empty()) {
+                CURL* handle = idleHandles.back();
+                idleHandles.pop_back();
+                return std::unique_ptr<CURL, CurlCleanup>(handle);
+            }
+        }
+        return std::unique_ptr<CURL, CurlCleanup>(curl_easy_init());
+    }
+
+    // Forgets the transfer's options, which point into the finished call.
+    void giveBack(std::unique_ptr<CURL, CurlCleanup> handle)
+    {
+        curl_easy_reset(handle.get());
+        std::lock_guard lock(handlesMutex);
+        if (idleHandles.size() < maxIdleHandles)
+            idleHandles.push_back(handle.release());
+    }
+
     CURLSH* share;
     std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes;
+    std::mutex handlesMutex;
+    std::vector<CURL*> idleHandles;
 };
 
 HTTPSession::HTTPSession()
@@ -151,8 +181,11 @@ HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(destination.c_str(), "wb"));
     if (!file)
         throw NetworkError("Cannot write download to " + destination.string());
+    std::unique_ptr<CURL, CurlCleanup> handle(curl_easy_init());
+    if (!handle)
+        throw NetworkError("Cannot start a transfer for " + url);
     char errorText[CURL_ERROR_SIZE] = {};
-    auto handle = startTransfer(url, errorText, 60);
+    configureTransfer(handle.get(), url, errorText, 60);
     curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
     // A redirect loop ends, and no address (given or redirected to) reaches a
     // local file or another protocol.
@@ -185,8 +218,11 @@ HTTPResponse HTTPSession::send(const HTTPRequest& request) const
         headerList.reset(extended);
     }
 
+    auto handle = connections_->borrowHandle();
+    if (!handle)
+        throw NetworkError("Cannot start a transfer for " + request.url);
     char errorText[CURL_ERROR_SIZE] = {};
-    auto handle = startTransfer(request.url, errorText, static_cast<long>(request.idleTimeout.count()));
+    configureTransfer(handle.get(), request.url, errorText, static_cast<long>(request.idleTimeout.count()));
     curl_easy_setopt(handle.get(), CURLOPT_SHARE, connections_->share);
     if (request.method == "HEAD")
         curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L);
@@ -201,9 +237,13 @@ HTTPResponse HTTPSession::send(const HTTPRequest& request) const
     curl_easy_setopt(handle.get(), CURLOPT_HEADERDATA, &headers);
 
     const CURLcode result = curl_easy_perform(handle.get());
-    if (result != CURLE_OK)
-        throw NetworkError(request.method + " " + request.url + " failed: " + failureReason(result, errorText));
+    if (result != CURLE_OK) {
+        const std::string reason = failureReason(result, errorText);
+        connections_->giveBack(std::move(handle));
+        throw NetworkError(request.method + " " + request.url + " failed: " + reason);
+    }
     HTTPResponse response = finishedResponse(handle.get(), request.url);
+    connections_->giveBack(std::move(handle));
     response.headers = std::move(headers);
     response.body = std::move(body);
     return response;

@@ -34,6 +34,9 @@ TEST_F(HTTPSessionTest, AnswersWithStatusHeadersAndBodyWithoutFollowingRedirects
     EXPECT_EQ(head.body, "");
     EXPECT_EQ(head.header("Content-Length"), "5");
 
+    // A handle that served a HEAD request forgets it.
+    EXPECT_EQ(session.send({.url = server.baseURL() + "file"}).body, "hello");
+
     const HTTPResponse moved = session.send({.url = server.baseURL() + "moved", .method = "HEAD"});
     EXPECT_EQ(moved.statusCode, 302);
     EXPECT_EQ(moved.header("location"), "/file");
@@ -80,5 +83,10 @@ TEST(HTTPSession, ReportsARefusedConnectionAsANetworkError)
         LoopbackHTTPServer closed;
         url = closed.baseURL() + "file";
     }
-    EXPECT_THROW(HTTPSession().send({.url = url}), NetworkError);
+    const HTTPSession session;
+    EXPECT_THROW(session.send({.url = url}), NetworkError);
+
+    LoopbackHTTPServer open;
+    open.respond("/file", {.body = "after"});
+    EXPECT_EQ(session.send({.url = open.baseURL() + "file"}).body, "after");
 }
