@@ -1,7 +1,9 @@
 // Hub requests against the loopback hub: the listing followed by 100 metadata
 // HEAD requests through the client, beside bare libcurl HEAD requests on one
 // reused handle; and the CPU the network monitor's watcher takes while the
-// network is quiet.
+// network is quiet. On a busy machine compare the request benchmarks with
+// --benchmark_repetitions and --benchmark_enable_random_interleaving, so that
+// both meet the same load.
 #include "Hub/Api/HubApi.h"
 #include "Hub/Offline/InterfacePathSource.h"
 #include "tests/Support/LoopbackHTTPServer.h"
