@@ -18,6 +18,9 @@ set(QEL_THREAD_TEST_FILES
   App/State/AppStateTests.cpp
   App/Utils/FileLoggerTests.cpp
   Hub/ModelConfiguration/LanguageModelConfigurationFromHubTests.cpp
+  Hub/Api/FileMetadataRequestTests.cpp
+  Hub/Api/HubRequestsTests.cpp
+  Hub/Offline/NetworkMonitorTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
   Platform/Clipboard/ClipboardTests.cpp
@@ -27,6 +30,7 @@ set(QEL_THREAD_TEST_FILES
   Platform/CoreML/MLModelTests.cpp
   Platform/Input/SyntheticKeyboardTests.cpp
   Platform/ML/Ops/FullAttentionTests.cpp
+  Platform/Net/HTTPSessionTests.cpp
   Platform/Notifications/DistributedNotificationObserverTests.cpp
   Platform/Text/RegexTests.cpp
   Platform/UserDefaults/UserDefaultsTests.cpp
