@@ -31,6 +31,8 @@ set(QEL_THREAD_TEST_FILES
   Platform/UserDefaults/UserDefaultsTests.cpp
   QelCore/CApiTests.cpp
   QelCore/Ggml/MalformedModelTests.cpp
+  RadozodEri/Core/Audio/AudioCaptureTests.cpp
+  RadozodEri/Core/Audio/AudioFileLoadingTests.cpp
   RadozodEri/Core/TranscriptionResultTests.cpp
   RuntimeCore/Logging/LoggingTests.cpp
   RuntimeCore/PropertyLockTests.cpp)
