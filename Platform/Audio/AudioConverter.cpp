@@ -45,39 +45,55 @@ void AudioConverter::convert(const PCMBuffer& input, PCMBuffer& output)
 {
     if (input.format() != inputFormat_ || output.format() != outputFormat_)
         throw ResamplerError("The buffers are not in the converter's formats");
-    stage(input);
     const unsigned channels = outputFormat_.channelCount;
     const std::size_t capacity = output.frameCapacity();
+    // One channel is its own interleaved form: it is read and written in place.
+    std::span<const float> source = input.frames(0);
+    if (channels > 1 || inputFormat_.channelCount > 1) {
+        stage(input);
+        source = staged_;
+    }
+    std::span<float> target = output.channel(0);
+    if (channels > 1) {
+        converted_.resize(capacity * channels);
+        target = converted_;
+    }
     std::size_t made = 0;
-    converted_.resize(capacity * channels);
-    // Keeps what fits into the capacity; the rest is cut.
-    const auto keep = [&](std::span<const float> piece) {
-        const std::size_t taken = std::min(piece.size(), (capacity - made) * channels);
-        std::copy_n(piece.begin(), taken, converted_.begin() + static_cast<std::ptrdiff_t>(made * channels));
-        made += taken / channels;
-    };
     if (!resampler_) {
-        keep(staged_);
+        made = std::min(capacity, source.size() / channels);
+        std::copy_n(source.begin(), made * channels, target.begin());
     } else {
+        // What the conversion makes beyond the capacity goes here, and is cut.
         scratch_.resize(scratchFrames * channels);
-        std::span<const float> rest(staged_);
-        while (!rest.empty()) {
-            const Resampler::Progress progress = resampler_->process(rest, scratch_);
+        // Asked for a little at a time, the converter works in pieces that stay
+        // in the processor's cache.
+        const auto room = [&] {
+            if (made == capacity)
+                return std::span<float>(scratch_);
+            return target.subspan(made * channels, std::min(capacity - made, scratchFrames) * channels);
+        };
+        const auto keep = [&](std::size_t produced) { made = std::min(capacity, made + produced); };
+        while (!source.empty()) {
+            const Resampler::Progress progress = resampler_->process(source, room());
             if (progress.consumed == 0 && progress.produced == 0)
                 throw ResamplerError("The sample-rate converter took no input");
-            rest = rest.subspan(progress.consumed * channels);
-            keep(std::span<const float>(scratch_).first(progress.produced * channels));
+            source = source.subspan(progress.consumed * channels);
+            keep(progress.produced);
         }
-        while (const std::size_t produced = resampler_->drain(scratch_))
-            keep(std::span<const float>(scratch_).first(produced * channels));
+        while (const std::size_t produced = resampler_->drain(room()))
+            keep(produced);
         resampler_->reset();
     }
-    for (unsigned channel = 0; channel < channels; ++channel) {
-        std::span<float> target = output.channel(channel);
-        for (std::size_t frame = 0; frame < made; ++frame)
-            target[frame] = converted_[frame * channels + channel];
-        std::fill(target.begin() + static_cast<std::ptrdiff_t>(made), target.end(), 0.0f);
+    if (channels > 1) {
+        for (unsigned channel = 0; channel < channels; ++channel) {
+            std::span<float> planar = output.channel(channel);
+            for (std::size_t frame = 0; frame < made; ++frame)
+                planar[frame] = converted_[frame * channels + channel];
+        }
     }
+    for (unsigned channel = 0; channel < channels; ++channel)
+        std::fill(output.channel(channel).begin() + static_cast<std::ptrdiff_t>(made), output.channel(channel).end(),
+                  0.0f);
     output.setFrameLength(static_cast<std::uint32_t>(capacity));
 }
 

@@ -41,15 +41,24 @@ void AudioFile::read(PCMBuffer& buffer, std::uint32_t frameCount)
         throw AudioFileError("The buffer's format is not the sound file's");
     const unsigned channels = processingFormat_.channelCount;
     const std::uint32_t wanted = std::min(frameCount, buffer.frameCapacity());
-    interleaved_.resize(static_cast<std::size_t>(wanted) * channels);
-    const sf_count_t read = sf_readf_float(file_, interleaved_.data(), wanted);
-    if (sf_error(file_) != SF_ERR_NO_ERROR)
-        throw AudioFileError(std::string("Cannot read the sound file: ") + sf_strerror(file_));
-    for (unsigned channel = 0; channel < channels; ++channel) {
-        std::span<float> target = buffer.channel(channel);
-        for (sf_count_t frame = 0; frame < read; ++frame)
-            target[static_cast<std::size_t>(frame)] =
-                interleaved_[static_cast<std::size_t>(frame) * channels + channel];
+    // Read in blocks, so the interleaved copy stays small beside the buffer.
+    constexpr std::uint32_t blockFrames = 16384;
+    interleaved_.resize(static_cast<std::size_t>(std::min(wanted, blockFrames)) * channels);
+    std::uint32_t read = 0;
+    while (read < wanted) {
+        // One channel needs no sorting out: it goes straight into the buffer.
+        float* into = channels == 1 ? buffer.channel(0).data() + read : interleaved_.data();
+        const sf_count_t got = sf_readf_float(file_, into, std::min(wanted - read, blockFrames));
+        if (sf_error(file_) != SF_ERR_NO_ERROR)
+            throw AudioFileError(std::string("Cannot read the sound file: ") + sf_strerror(file_));
+        if (got <= 0)
+            break;
+        for (unsigned channel = 0; channel < channels && channels > 1; ++channel) {
+            float* target = buffer.channel(channel).data() + read;
+            for (sf_count_t frame = 0; frame < got; ++frame)
+                target[frame] = interleaved_[static_cast<std::size_t>(frame) * channels + channel];
+        }
+        read += static_cast<std::uint32_t>(got);
     }
     buffer.setFrameLength(static_cast<std::uint32_t>(read));
     framePosition_ += read;

@@ -151,7 +151,8 @@ std::vector<AudioDevice> AudioProcessor::getAudioDevices()
         const Platform::Audio::SoundServerConnection connection(soundServerClientName);
         sources = Platform::Audio::recordingSources(connection);
     } catch (const SoundServerError& error) {
-        Logging::error(std::string("Error: Unable to get the audio device IDs. ") + error.what());
+        Logging::error("Error: Unable to get the number of audio devices.");
+        Logging::error(error.what());
         return {};
     }
     std::vector<AudioDevice> devices;

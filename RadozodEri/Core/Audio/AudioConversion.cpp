@@ -3,6 +3,7 @@
 #include "RadozodEri/Core/Audio/AudioProcessor.h"
 
 #include "Platform/Text/Format.h"
+#include "Platform/Vector/MagnitudeRange.h"
 #include "RadozodEri/Core/Audio/PCMBufferAppending.h"
 #include "RadozodEri/Utilities/WhisperError.h"
 #include "RuntimeCore/Logging/Logging.h"
@@ -26,14 +27,6 @@ namespace {
 constexpr std::int64_t frameCountLimit = std::int64_t{1} << 32;
 // The smallest peak a channel sum is rescaled by, so silence stays silence.
 constexpr float mixingFloor = 0.0001f;
-
-float maximumMagnitude(std::span<const float> samples)
-{
-    float peak = 0;
-    for (float sample : samples)
-        peak = std::max(peak, std::abs(sample));
-    return peak;
-}
 
 } // namespace
 
@@ -194,10 +187,10 @@ std::optional<PCMBuffer> AudioProcessor::convertToMono(const PCMBuffer& buffer, 
     float peak = 0;
     for (int channel : selected) {
         std::span<const float> source = buffer.frames(static_cast<unsigned>(channel));
-        peak = std::max(peak, maximumMagnitude(source));
+        peak = std::max(peak, Platform::magnitudeRange(source).largest);
         std::transform(source.begin(), source.end(), target.begin(), target.begin(), std::plus<>());
     }
-    const float scale = peak / std::max(maximumMagnitude(target), mixingFloor);
+    const float scale = peak / std::max(Platform::magnitudeRange(target).largest, mixingFloor);
     for (float& sample : target)
         sample *= scale;
     return mono;
@@ -206,23 +199,18 @@ std::optional<PCMBuffer> AudioProcessor::convertToMono(const PCMBuffer& buffer, 
 std::vector<float> AudioProcessor::convertBufferToArray(PCMBuffer& buffer, int chunkSize)
 {
     std::vector<float> samples;
-    appendBufferToArray(buffer, chunkSize, samples);
-    return samples;
-}
-
-void AudioProcessor::appendBufferToArray(PCMBuffer& buffer, int chunkSize, std::vector<float>& samples)
-{
     if (chunkSize < 1) {
         Logging::error("Chunk size must be positive: " + std::to_string(chunkSize));
-        return;
+        return samples;
     }
     std::span<float> channel = buffer.channel(0).first(buffer.frameLength());
-    samples.reserve(samples.size() + channel.size());
+    samples.reserve(channel.size());
     for (std::size_t offset = 0; offset < channel.size(); offset += static_cast<std::size_t>(chunkSize)) {
         std::span<float> chunk = channel.subspan(offset, std::min<std::size_t>(chunkSize, channel.size() - offset));
         samples.insert(samples.end(), chunk.begin(), chunk.end());
         std::fill(chunk.begin(), chunk.end(), 0.0f);
     }
+    return samples;
 }
 
 } // namespace RadozodEri

@@ -2,6 +2,7 @@
 
 #include "RadozodEri/Core/Audio/AudioProcessor.h"
 
+#include "Platform/Vector/MagnitudeRange.h"
 #include "Platform/Vector/RootMeanSquare.h"
 #include "RadozodEri/Core/Audio/EnergyVAD.h"
 
@@ -18,16 +19,8 @@ float AudioProcessor::calculateAverageEnergy(std::span<const float> signal)
 
 AudioEnergy AudioProcessor::calculateEnergy(std::span<const float> signal)
 {
-    AudioEnergy energy;
-    energy.avg = Platform::rootMeanSquare(signal);
-    if (signal.empty())
-        return energy;
-    energy.min = std::numeric_limits<float>::infinity();
-    for (float sample : signal) {
-        energy.max = std::max(energy.max, std::abs(sample));
-        energy.min = std::min(energy.min, std::abs(sample));
-    }
-    return energy;
+    const Platform::MagnitudeRange range = Platform::magnitudeRange(signal);
+    return {0, Platform::rootMeanSquare(signal), range.largest, range.smallest};
 }
 
 float AudioProcessor::calculateRelativeEnergy(std::span<const float> signal, std::optional<float> relativeTo)

@@ -119,8 +119,10 @@ std::vector<float> AudioProcessor::loadAudioAsFloatArray(const std::string& from
         samples.reserve(static_cast<std::size_t>(std::ceil((end - std::max(start, 0.0)) * targetSampleRate)) + 1);
     while (start < end) {
         const double windowEnd = std::min(end, start + longFileWindow);
-        PCMBuffer window = loadAudio(*file, channelMode, start, windowEnd);
-        appendBufferToArray(window, copyChunkFrames, samples);
+        // The window's buffer goes at once, so its samples are taken whole
+        // rather than copied out and cleared piece by piece.
+        const PCMBuffer window = loadAudio(*file, channelMode, start, windowEnd);
+        samples.insert(samples.end(), window.frames(0).begin(), window.frames(0).end());
         start = windowEnd;
     }
     return samples;

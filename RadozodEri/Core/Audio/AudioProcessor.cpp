@@ -16,6 +16,21 @@ namespace {
 // Recent buffers whose quietest level is the reference of relative energy.
 constexpr std::size_t referenceWindow = 20;
 
+// Makes room for `more` samples. New room is written once when it is made, so
+// that appending to a long recording, whose room comes fresh from the system,
+// does not stop at the first touch of each page: the cost moves to the rare
+// growth, and every buffer takes the same time however long the recording.
+void reserveWritten(std::vector<float>& samples, std::size_t more)
+{
+    if (samples.capacity() - samples.size() >= more)
+        return;
+    const std::size_t size = samples.size();
+    const std::size_t capacity = std::max(samples.capacity() * 2, size + more);
+    samples.reserve(capacity);
+    samples.resize(capacity);
+    samples.resize(size);
+}
+
 } // namespace
 
 AudioProcessor::AudioProcessor()
@@ -128,6 +143,7 @@ void AudioProcessor::processBuffer(const std::vector<float>& buffer)
     std::int64_t sizeLinePeriod = 0;
     {
         const std::lock_guard lock(stateMutex_);
+        reserveWritten(audioSamples_, buffer.size());
         audioSamples_.insert(audioSamples_.end(), buffer.begin(), buffer.end());
         float reference = std::numeric_limits<float>::infinity();
         const std::size_t recent = std::min(audioEnergy_.size(), referenceWindow);

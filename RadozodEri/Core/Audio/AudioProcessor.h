@@ -148,9 +148,6 @@ public:
                                                       std::int64_t toLength) override;
 
 private:
-    // convertBufferToArray onto the end of `samples`.
-    static void appendBufferToArray(PCMBuffer& buffer, int chunkSize, std::vector<float>& samples);
-
     // A running capture whose buffers reach processBuffer.
     std::unique_ptr<CaptureEngine> setupEngine(std::optional<std::uint32_t> inputDeviceID);
     // What the capture does with each buffer of the source's format.
