@@ -8,10 +8,10 @@
 #include "RadozodEri/Core/Audio/AudioProcessor.h"
 #include "Support/SoundServer.h"
 #include "Support/TestEnvironment.h"
+#include "bench/ProcessTime.h"
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,25 +25,6 @@ namespace QelBench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double secondsOf(const timeval& time)
-{
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-}
-
-double processCPUSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
-}
-
-double threadCPUSeconds()
-{
-    timespec time{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) / 1e9;
-}
 
 void BM_EngineCaptureFortyEightKilohertzStereo(benchmark::State& state)
 {

@@ -45,9 +45,9 @@ const std::filesystem::path& benchFolders(ModelSize size, MLMultiArrayDataType t
     std::lock_guard lock(mutex);
     auto found = folders.paths.find({size, type});
     if (found == folders.paths.end()) {
-        const auto path = std::filesystem::temp_directory_path()
-                          / ("qel-bench-" + std::to_string(getpid()) + "-" + modelSizeName(size) + "-"
-                             + std::string(multiArrayDataTypeNames.name(type)) + ".folders");
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("qel-bench-" + std::to_string(getpid()) + "-" + modelSizeName(size) + "-" +
+                           std::string(multiArrayDataTypeNames.name(type)) + ".folders");
         QelTools::convertWhisperModel(benchModelFile(size), path, {.matrixType = type});
         found = folders.paths.emplace(std::pair{size, type}, path).first;
     }
@@ -133,10 +133,11 @@ void BM_FolderEncoder(benchmark::State& state)
     setComputeThreads(threadsArgument(state));
     const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
     for (auto _ : state)
-        benchmark::DoNotOptimize(predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds").bytes());
-    state.counters["GFLOPS"] = benchmark::Counter(
-        encoderFlops(benchModel(size).hparams) * static_cast<double>(state.iterations()) / 1e9,
-        benchmark::Counter::kIsRate);
+        benchmark::DoNotOptimize(
+            predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds").bytes());
+    state.counters["GFLOPS"] =
+        benchmark::Counter(encoderFlops(benchModel(size).hparams) * static_cast<double>(state.iterations()) / 1e9,
+                           benchmark::Counter::kIsRate);
     setComputeThreads(0);
 }
 

@@ -4,16 +4,17 @@
 
 namespace Platform::Audio {
 
-std::optional<AudioConverter> AudioConverter::make(const AudioFormat& inputFormat, const AudioFormat& outputFormat)
+std::optional<AudioConverter> AudioConverter::make(const AudioFormat& inputFormat, const AudioFormat& outputFormat,
+                                                   Flow flow)
 {
     const bool channelsFit = outputFormat.channelCount == inputFormat.channelCount || outputFormat.channelCount == 1;
     if (!channelsFit || !PCMBuffer::make(inputFormat, 0) || !PCMBuffer::make(outputFormat, 0))
         return std::nullopt;
-    return AudioConverter(inputFormat, outputFormat);
+    return AudioConverter(inputFormat, outputFormat, flow);
 }
 
-AudioConverter::AudioConverter(const AudioFormat& inputFormat, const AudioFormat& outputFormat)
-    : inputFormat_(inputFormat), outputFormat_(outputFormat)
+AudioConverter::AudioConverter(const AudioFormat& inputFormat, const AudioFormat& outputFormat, Flow flow)
+    : inputFormat_(inputFormat), outputFormat_(outputFormat), flow_(flow)
 {
     if (inputFormat.sampleRate != outputFormat.sampleRate)
         resampler_ =
@@ -58,6 +59,10 @@ void AudioConverter::convert(const PCMBuffer& input, PCMBuffer& output)
         converted_.resize(capacity * channels);
         target = converted_;
     }
+    if (resampler_ && flow_ == Flow::continuingStream) {
+        convertContinuing(source, output);
+        return;
+    }
     std::size_t made = 0;
     if (!resampler_) {
         made = std::min(capacity, source.size() / channels);
@@ -94,6 +99,35 @@ void AudioConverter::convert(const PCMBuffer& input, PCMBuffer& output)
     for (unsigned channel = 0; channel < channels; ++channel)
         std::fill(output.channel(channel).begin() + static_cast<std::ptrdiff_t>(made), output.channel(channel).end(),
                   0.0f);
+    output.setFrameLength(static_cast<std::uint32_t>(capacity));
+}
+
+void AudioConverter::convertContinuing(std::span<const float> source, PCMBuffer& output)
+{
+    const unsigned channels = outputFormat_.channelCount;
+    scratch_.resize(scratchFrames * channels);
+    while (!source.empty()) {
+        const Resampler::Progress progress = resampler_->process(source, scratch_);
+        if (progress.consumed == 0 && progress.produced == 0)
+            throw ResamplerError("The sample-rate converter took no input");
+        source = source.subspan(progress.consumed * channels);
+        pending_.insert(pending_.end(), scratch_.begin(),
+                        scratch_.begin() + static_cast<std::ptrdiff_t>(progress.produced * channels));
+    }
+    const std::size_t capacity = output.frameCapacity();
+    // Only the stream's start can come up short: the conversion's delay
+    // becomes silence in front of it.
+    if (!streamStarted_ && pending_.size() < capacity * channels)
+        pending_.insert(pending_.begin(), capacity * channels - pending_.size(), 0.0f);
+    streamStarted_ = true;
+    const std::size_t taken = std::min(capacity, pending_.size() / channels);
+    for (unsigned channel = 0; channel < channels; ++channel) {
+        std::span<float> planar = output.channel(channel);
+        for (std::size_t frame = 0; frame < taken; ++frame)
+            planar[frame] = pending_[frame * channels + channel];
+        std::fill(planar.begin() + static_cast<std::ptrdiff_t>(taken), planar.end(), 0.0f);
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken * channels));
     output.setFrameLength(static_cast<std::uint32_t>(capacity));
 }
 

@@ -45,12 +45,13 @@ std::unique_ptr<CaptureEngine> AudioProcessor::setupEngine(std::optional<std::ui
     const Platform::Audio::AudioFormat desiredFormat{targetSampleRate, 1};
     std::optional<AudioConverter> made;
     try {
-        made = AudioConverter::make(nodeFormat, desiredFormat);
+        made = AudioConverter::make(nodeFormat, desiredFormat, AudioConverter::Flow::continuingStream);
     } catch (const Platform::Audio::ResamplerError&) {
     }
     if (!made)
         throw WhisperError::audioProcessingFailed("Failed to create audio converter");
-    // One converter serves every buffer of this capture.
+    // One converter serves every buffer of this capture, as one stream, so
+    // no seam opens where one buffer meets the next.
     auto converter = std::make_shared<AudioConverter>(std::move(*made));
     engine->installTap(static_cast<std::uint32_t>(minBufferLength()),
                        [this, converter](PCMBuffer& buffer) { receiveCaptured(buffer, *converter); });

@@ -24,7 +24,6 @@ using RuntimeCore::textualForm;
 
 namespace {
 
-constexpr std::int64_t frameCountLimit = std::int64_t{1} << 32;
 // The smallest peak a channel sum is rescaled by, so silence stays silence.
 constexpr float mixingFloor = 0.0001f;
 

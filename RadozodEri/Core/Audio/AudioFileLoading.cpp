@@ -21,7 +21,6 @@ using RuntimeCore::textualForm;
 
 namespace {
 
-constexpr std::int64_t frameCountLimit = std::int64_t{1} << 32;
 // The most audio loadAudioAsFloatArray holds in buffers at a time, in seconds.
 constexpr double longFileWindow = 600;
 
@@ -34,7 +33,7 @@ std::unique_ptr<AudioFile> openAudioFile(const std::string& path)
 
 void requireLoadableLength(const AudioFile& file)
 {
-    if (file.length() >= frameCountLimit)
+    if (file.length() >= AudioProcessor::frameCountLimit)
         throw WhisperError::loadAudioFailed("Audio file is too long: " + std::to_string(file.length()) + " frames");
 }
 

@@ -48,6 +48,8 @@ public:
     static constexpr double targetSampleRate = 16000;
     // Frames copied at a time into sample arrays.
     static constexpr int copyChunkFrames = 1024;
+    // Frame counts of files and buffers stay below this.
+    static constexpr std::int64_t frameCountLimit = std::int64_t{1} << 32;
 
     AudioProcessor();
     ~AudioProcessor() override;

@@ -59,6 +59,34 @@ TEST(AudioConverter, FillsTheOutputToItsCapacityExactly)
     }
 }
 
+TEST(AudioConverter, AContinuingStreamHasNoSeamsBetweenItsBuffers)
+{
+    const AudioFormat input{48000, 1};
+    auto converter = *AudioConverter::make(input, {16000, 1}, AudioConverter::Flow::continuingStream);
+    const std::vector<float> tone = sweep(48000);
+    std::vector<float> joined;
+    for (std::size_t start = 0; start < tone.size(); start += 1600) {
+        const PCMBuffer piece = bufferOf(input, {{tone.begin() + static_cast<std::ptrdiff_t>(start),
+                                                  tone.begin() + static_cast<std::ptrdiff_t>(start + 1600)}});
+        PCMBuffer output = *PCMBuffer::make({16000, 1}, 533);
+        converter.convert(piece, output);
+        ASSERT_EQ(output.frameLength(), 533u);
+        joined.insert(joined.end(), output.frames(0).begin(), output.frames(0).end());
+    }
+    // The stream is the whole tone converted in one piece, only later by the
+    // conversion's delay: no buffer's edges show.
+    PCMBuffer whole = *PCMBuffer::make({16000, 1}, 16000);
+    AudioConverter::make(input, {16000, 1})->convert(bufferOf(input, {tone}), whole);
+    double best = INFINITY;
+    for (std::size_t delay = 0; delay < 2 * 533; ++delay) {
+        double error = 0;
+        for (std::size_t i = 1000; i + delay < 15000; ++i)
+            error += std::pow(static_cast<double>(joined[i + delay]) - whole.frames(0)[i], 2);
+        best = std::min(best, error);
+    }
+    EXPECT_LT(best, 1e-6);
+}
+
 TEST(AudioConverter, MixesChannelsToTheirMeanOrKeepsThem)
 {
     const AudioFormat stereo{16000, 2};
