@@ -102,6 +102,7 @@ TEST_F(AudioFileLoading, SixteenKilohertzMonoIsReadUnchangedBetweenTheTimes)
     const PCMBuffer buffer = AudioProcessor::loadAudio(path, ChannelMode::sumChannels(), 1.0, 2.0);
     EXPECT_EQ(buffer.format(), (Platform::Audio::AudioFormat{16000, 1}));
     EXPECT_EQ(buffer.frameLength(), 16000u);
+    EXPECT_EQ(AudioProcessing::loadAudioAsync(path).get().frameLength(), 48000u);
 }
 
 TEST_F(AudioFileLoading, StereoIsMixedByTheChannelModeAndResampled)
@@ -252,6 +253,13 @@ TEST(AudioConversion, AppendingDropsWhatDoesNotFitAndRefusesOtherFormats)
 
     EXPECT_FALSE(appendContents(destination, source, 2, 3));
     EXPECT_TRUE(logged(log, "Insufficient audio in buffer"));
+    // Every channel of a buffer of several is appended.
+    PCMBuffer stereoDestination = *PCMBuffer::make({16000, 2}, 4);
+    PCMBuffer stereoSource = *PCMBuffer::make({16000, 2}, 2);
+    stereoSource.channel(1)[1] = 7;
+    stereoSource.setFrameLength(2);
+    EXPECT_TRUE(appendContents(stereoDestination, stereoSource, 0, 2));
+    EXPECT_EQ(stereoDestination.frames(1)[1], 7.0f);
     const PCMBuffer other = *PCMBuffer::make({44100, 1}, 4);
     EXPECT_FALSE(appendContents(destination, other, 0, 0));
     EXPECT_TRUE(logged(log, "Format mismatch"));
