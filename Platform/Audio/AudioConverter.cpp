@@ -10,7 +10,11 @@ std::optional<AudioConverter> AudioConverter::make(const AudioFormat& inputForma
     const bool channelsFit = outputFormat.channelCount == inputFormat.channelCount || outputFormat.channelCount == 1;
     if (!channelsFit || !PCMBuffer::make(inputFormat, 0) || !PCMBuffer::make(outputFormat, 0))
         return std::nullopt;
-    return AudioConverter(inputFormat, outputFormat, flow);
+    try {
+        return AudioConverter(inputFormat, outputFormat, flow);
+    } catch (const ResamplerError&) {
+        return std::nullopt; // the sample-rate converter could not be set up
+    }
 }
 
 AudioConverter::AudioConverter(const AudioFormat& inputFormat, const AudioFormat& outputFormat, Flow flow)

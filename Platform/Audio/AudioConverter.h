@@ -25,7 +25,8 @@ public:
         continuingStream,
     };
 
-    // Nothing for formats it cannot convert between.
+    // Nothing for formats it cannot convert between, or when the sample-rate
+    // converter cannot be set up.
     static std::optional<AudioConverter> make(const AudioFormat& inputFormat, const AudioFormat& outputFormat,
                                               Flow flow = Flow::separatePieces);
 

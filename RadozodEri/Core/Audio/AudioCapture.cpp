@@ -43,11 +43,8 @@ std::unique_ptr<CaptureEngine> AudioProcessor::setupEngine(std::optional<std::ui
     if (!PCMBuffer::make(nodeFormat, 0))
         throw WhisperError::audioProcessingFailed("Failed to create node format");
     const Platform::Audio::AudioFormat desiredFormat{targetSampleRate, 1};
-    std::optional<AudioConverter> made;
-    try {
-        made = AudioConverter::make(nodeFormat, desiredFormat, AudioConverter::Flow::continuingStream);
-    } catch (const Platform::Audio::ResamplerError&) {
-    }
+    std::optional<AudioConverter> made =
+        AudioConverter::make(nodeFormat, desiredFormat, AudioConverter::Flow::continuingStream);
     if (!made)
         throw WhisperError::audioProcessingFailed("Failed to create audio converter");
     // One converter serves every buffer of this capture, as one stream, so

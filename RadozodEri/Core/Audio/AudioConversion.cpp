@@ -108,11 +108,7 @@ std::optional<PCMBuffer> AudioProcessor::resampleAudio(const PCMBuffer& fromBuff
         Logging::error("Failed to create output audio format");
         return std::nullopt;
     }
-    std::optional<AudioConverter> converter;
-    try {
-        converter = AudioConverter::make(fromBuffer.format(), outputFormat);
-    } catch (const Platform::Audio::ResamplerError&) {
-    }
+    std::optional<AudioConverter> converter = AudioConverter::make(fromBuffer.format(), outputFormat);
     if (!converter) {
         Logging::error("Failed to create audio converter");
         return std::nullopt;
