@@ -2,8 +2,8 @@
 
 #include "bench/BenchModels.h"
 
-#include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "QelCore/Decoding/WhisperTranscriber.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 #include <cstdio>
 #include <fstream>
@@ -18,7 +18,10 @@ namespace {
 // The high-water mark of this process's resident memory. Read here rather than
 // from the parent's wait: a spawned child shares the parent's memory until it
 // execs, and the kernel's peak figure for the child would include the parent's.
-long residentHighWaterKiB() { return processStatusKiB("VmHWM:"); }
+long residentHighWaterKiB()
+{
+    return processStatusKiB("VmHWM:");
+}
 
 } // namespace
 

@@ -98,10 +98,11 @@ void BM_FolderEncoder(benchmark::State& state)
     setComputeThreads(threadsArgument(state));
     const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
     for (auto _ : state)
-        benchmark::DoNotOptimize(predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds").bytes());
-    state.counters["GFLOPS"] = benchmark::Counter(
-        encoderFlops(benchModel(size).hparams) * static_cast<double>(state.iterations()) / 1e9,
-        benchmark::Counter::kIsRate);
+        benchmark::DoNotOptimize(
+            predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds").bytes());
+    state.counters["GFLOPS"] =
+        benchmark::Counter(encoderFlops(benchModel(size).hparams) * static_cast<double>(state.iterations()) / 1e9,
+                           benchmark::Counter::kIsRate);
     setComputeThreads(0);
 }
 

@@ -37,6 +37,8 @@ set(QEL_THREAD_TEST_FILES
   QelCore/CApiTests.cpp
   QelCore/Ggml/MalformedModelTests.cpp
   RadozodEri/Core/DecoderConcurrencyTests.cpp
+  RadozodEri/Core/Audio/AudioCaptureTests.cpp
+  RadozodEri/Core/Audio/AudioFileLoadingTests.cpp
   RadozodEri/Core/TranscriptionResultTests.cpp
   RadozodEri/Utilities/ModelUtilitiesTests.cpp
   RuntimeCore/Logging/LoggingTests.cpp
