@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace InternalCollectionsUtilities {
 
@@ -74,6 +75,16 @@ requires requires(const T& value)
 void appendDebugForm(std::string& out, const T& value)
 {
     out += value.description();
+}
+
+template <class Collection>
+std::string _arrayDescription(const Collection& elements);
+
+// Nested arrays, as a template object's groups hold them.
+template <class T, class Allocator>
+void appendDebugForm(std::string& out, const std::vector<T, Allocator>& elements)
+{
+    out += _arrayDescription(elements);
 }
 
 // The debug form of any value, found by argument-dependent lookup first, so an
