@@ -385,6 +385,30 @@ public:
         values_.push_back(std::move(value));
     }
 
+    // Reordering and removal by position (defined in Reordering.h): each moves
+    // a key and its value together.
+
+    void swapAt(std::ptrdiff_t i, std::ptrdiff_t j);
+    void reverse();
+    template <class Predicate>
+    std::ptrdiff_t partition(Predicate&& belongsInSecondPartition);
+    template <class Less>
+    void sort(Less&& areInIncreasingOrder);
+    void sort();
+    template <class Generator>
+    void shuffle(Generator&& generator);
+    void shuffle();
+    void removeAll(bool keepingCapacity = false);
+    KeyValue<Key, Value> remove(std::ptrdiff_t at);
+    void removeSubrange(OffsetRange range);
+    KeyValue<Key, Value> removeFirst();
+    KeyValue<Key, Value> removeLast();
+    void removeFirst(std::ptrdiff_t k);
+    void removeLast(std::ptrdiff_t k);
+    template <class Predicate>
+    requires std::invocable<Predicate&, KeyValuePair<Key, const Value>>
+    void removeAll(Predicate&& shouldBeRemoved);
+
     // Iteration: pairs in order, as references into the dictionary. Changes to
     // the dictionary invalidate iterators.
     template <class Dictionary, class Pair>
@@ -470,6 +494,9 @@ private:
     template <class, class>
     friend class OrderedDictionary;
 
+    // Puts the pair at order[i] at offset i, rebuilding the key set in one pass.
+    void permute(const std::vector<std::ptrdiff_t>& order);
+
     // Puts the lent value back, as `set` would have written it.
     void finalizeKeyingModify(const Key& key, const detail::FindResult& found, std::optional<Value>& lent)
     {
@@ -510,3 +537,5 @@ private:
 };
 
 } // namespace OrderedCollections
+
+#include "OrderedCollections/OrderedDictionary/Reordering.h"

@@ -224,9 +224,7 @@ public:
         }
         if (table_) {
             const auto handle = table_->handle();
-            detail::deleteBucket(handle, bucket, [this](std::ptrdiff_t at, std::int64_t seed) {
-                return seededHash(elements_[static_cast<std::size_t>(at)], seed);
-            });
+            detail::deleteBucket(handle, bucket, hashOfElementAt());
             detail::adjustContentsForRemoval(handle, offset, offset + 1, std::span<const Element>(elements_));
         }
         Element removed = std::move(*position);
@@ -373,6 +371,25 @@ public:
         return {std::exchange(elements_[static_cast<std::size_t>(*found.index)], std::move(item)), *found.index};
     }
 
+    // Reordering and removal (defined in OrderedSetReordering.h). Keys move
+    // together with a parallel span of values in the partitions, so that the
+    // dictionary can reorder its pairs through its key set.
+
+    void swapAt(std::ptrdiff_t i, std::ptrdiff_t j);
+    void reverse();
+    template <class Value, class Predicate>
+    std::ptrdiff_t _partition(std::span<Value> values, Predicate&& belongsInSecondPartition);
+    template <class Value, class Predicate>
+    std::ptrdiff_t _halfStablePartition(std::span<Value> values, Predicate&& belongsInSecondPartition);
+
+    void removeAll(bool keepingCapacity = false);
+    Element remove(std::ptrdiff_t at);
+    void removeSubrange(std::ptrdiff_t lower, std::ptrdiff_t upper);
+    Element removeFirst();
+    Element removeLast();
+    void removeFirst(std::ptrdiff_t k);
+    void removeLast(std::ptrdiff_t k);
+
     // The index's state.
 
     const std::optional<detail::HashTable>& _table() const { return table_; }
@@ -400,6 +417,16 @@ public:
     friend void PrintTo(const OrderedSet& set, std::ostream* out) { *out << set.description(); }
 
 private:
+    // Exchanges two elements and their stored offsets.
+    void swapElements(std::ptrdiff_t i, std::ptrdiff_t j);
+    // How the table hashes the element at an offset, for its deletions.
+    auto hashOfElementAt() const
+    {
+        return [this](std::ptrdiff_t offset, std::int64_t seed) {
+            return seededHash(elements_[static_cast<std::size_t>(offset)], seed);
+        };
+    }
+
     std::optional<detail::HashTable> table_;
     std::vector<Element> elements_;
 };
@@ -413,3 +440,5 @@ struct std::hash<OrderedCollections::OrderedSet<Element>> {
         return static_cast<std::size_t>(OrderedCollections::hashValue(set));
     }
 };
+
+#include "OrderedCollections/OrderedSet/OrderedSetReordering.h"
