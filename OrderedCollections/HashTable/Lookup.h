@@ -34,10 +34,10 @@ FindResult _find(UnsafeHandle table, const T& item, std::span<const T> elements)
     while (true) {
         const std::uint64_t raw = table.raw(bucket);
         if (raw == 0)
-            return { std::nullopt, bucket };
+            return {std::nullopt, bucket};
         const std::ptrdiff_t offset = *table._value(raw);
         if (elements[static_cast<std::size_t>(offset)] == item)
-            return { offset, bucket };
+            return {offset, bucket};
         bucket = table.bucketAfter(bucket);
         if (bucket.offset == 0 && ++wraps == 2)
             fatal(noUnoccupiedBucketsMessage);

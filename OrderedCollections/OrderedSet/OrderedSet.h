@@ -405,11 +405,7 @@ public:
 
     friend std::int64_t seededHash(const OrderedSet& set, std::int64_t seed)
     {
-        Hasher hasher(seed);
-        hasher.combine(set.count());
-        for (const Element& element : set.elements_)
-            hasher.combine(element);
-        return hasher.finalize();
+        return seededHashOfSequence(set.elements_, seed);
     }
 
     std::string description() const { return InternalCollectionsUtilities::_arrayDescription(elements_); }
@@ -419,6 +415,9 @@ public:
 private:
     // Exchanges two elements and their stored offsets.
     void swapElements(std::ptrdiff_t i, std::ptrdiff_t j);
+    // The partitions' predicate on the pair (element, value) at an offset.
+    template <class Value, class Predicate>
+    auto predicateAtOffset(std::span<Value> values, Predicate& predicate) const;
     // How the table hashes the element at an offset, for its deletions.
     auto hashOfElementAt() const
     {

@@ -22,6 +22,17 @@ void OrderedSet<Element>::swapElements(std::ptrdiff_t i, std::ptrdiff_t j)
 }
 
 template <class Element>
+template <class Value, class Predicate>
+auto OrderedSet<Element>::predicateAtOffset(std::span<Value> values, Predicate& predicate) const
+{
+    detail::precondition(values.size() == elements_.size());
+    return [this, values, &predicate](std::ptrdiff_t i) {
+        return static_cast<bool>(
+            std::invoke(predicate, elements_[static_cast<std::size_t>(i)], values[static_cast<std::size_t>(i)]));
+    };
+}
+
+template <class Element>
 void OrderedSet<Element>::swapAt(std::ptrdiff_t i, std::ptrdiff_t j)
 {
     detail::precondition(i >= 0 && i < count() && j >= 0 && j < count());
@@ -43,11 +54,7 @@ template <class Element>
 template <class Value, class Predicate>
 std::ptrdiff_t OrderedSet<Element>::_partition(std::span<Value> values, Predicate&& belongsInSecondPartition)
 {
-    detail::precondition(values.size() == elements_.size());
-    const auto holds = [&](std::ptrdiff_t i) {
-        return std::invoke(belongsInSecondPartition, elements_[static_cast<std::size_t>(i)],
-                           values[static_cast<std::size_t>(i)]);
-    };
+    const auto holds = predicateAtOffset(values, belongsInSecondPartition);
     std::ptrdiff_t lo = 0, hi = count();
     while (true) {
         while (lo < hi && !holds(lo))
@@ -72,11 +79,7 @@ template <class Element>
 template <class Value, class Predicate>
 std::ptrdiff_t OrderedSet<Element>::_halfStablePartition(std::span<Value> values, Predicate&& belongsInSecondPartition)
 {
-    detail::precondition(values.size() == elements_.size());
-    const auto holds = [&](std::ptrdiff_t i) {
-        return std::invoke(belongsInSecondPartition, elements_[static_cast<std::size_t>(i)],
-                           values[static_cast<std::size_t>(i)]);
-    };
+    const auto holds = predicateAtOffset(values, belongsInSecondPartition);
     std::ptrdiff_t p = 0;
     while (p < count() && !holds(p))
         ++p;

@@ -1,3 +1,4 @@
+#include "OrderedCollections/OrderedDictionary/NumberedDictionary.h"
 #include "OrderedCollections/OrderedDictionary/OrderedDictionary.h"
 #include "OrderedCollections/TestElements.h"
 
@@ -12,26 +13,10 @@ namespace {
 using OrderedCollections::OffsetRange;
 using OrderedCollections::OrderedDictionary;
 using Dictionary = OrderedDictionary<std::string, int>;
+using OrderedCollectionsTests::expectEveryKeyFindsItsValue;
+using OrderedCollectionsTests::numbered;
 
 const Dictionary abc{{"a", 1}, {"b", 2}, {"c", 3}};
-
-// 16 keys and more have an index; each key "k<n>" holds n.
-Dictionary numbered(int count)
-{
-    Dictionary dictionary;
-    for (int i = 0; i < count; ++i)
-        dictionary.set("k" + std::to_string(i), i);
-    return dictionary;
-}
-
-void expectEveryKeyFindsItsValue(const Dictionary& dictionary)
-{
-    for (std::ptrdiff_t i = 0; i < dictionary.count(); ++i) {
-        const auto pair = dictionary.elements()[i];
-        EXPECT_EQ(dictionary.indexForKey(pair.key), i) << pair.key;
-        EXPECT_EQ("k" + std::to_string(pair.value), pair.key);
-    }
-}
 
 TEST(OrderedDictionaryReordering, ReverseAndSwapMoveKeysWithTheirValues)
 {
