@@ -312,64 +312,22 @@ public:
         return subset;
     }
 
-    // Insertion.
+    // Insertion (defined in OrderedSetInsertion.h).
 
     // Appends the item when absent; otherwise reports where it is.
-    InsertResult _append(Element item)
-    {
-        const auto found = _find(item);
-        if (found.index)
-            return {false, *found.index};
-        _appendNew(std::move(item), found.bucket);
-        return {true, count() - 1};
-    }
+    InsertResult _append(Element item);
     InsertResult append(Element item) { return _append(std::move(item)); }
-
     // Skips elements already present, including those met earlier in the range.
     template <std::ranges::input_range Range>
-    void appendContentsOf(Range&& range)
-    {
-        for (auto&& element : range)
-            _append(Element(std::forward<decltype(element)>(element)));
-    }
-
+    void appendContentsOf(Range&& range);
     // Inserts the item at `position` (0 ... count) when absent; a present item
     // stays where it is, whatever the position.
-    InsertResult insert(Element item, std::ptrdiff_t position)
-    {
-        const auto found = _find(item);
-        if (found.index)
-            return {false, *found.index};
-        _insertNew(std::move(item), position, found.bucket);
-        return {true, position};
-    }
-
+    InsertResult insert(Element item, std::ptrdiff_t position);
     // Replaces the element at `position` by an equal one and returns the old one.
-    Element update(Element item, std::ptrdiff_t position)
-    {
-        detail::precondition(position >= 0 && position < count() && elements_[position] == item);
-        return std::exchange(elements_[static_cast<std::size_t>(position)], std::move(item));
-    }
-
-    std::optional<Element> updateOrAppend(Element item)
-    {
-        const auto found = _find(item);
-        if (!found.index) {
-            _appendNew(std::move(item), found.bucket);
-            return std::nullopt;
-        }
-        return std::exchange(elements_[static_cast<std::size_t>(*found.index)], std::move(item));
-    }
-
-    UpdateResult updateOrInsert(Element item, std::ptrdiff_t position)
-    {
-        const auto found = _find(item);
-        if (!found.index) {
-            _insertNew(std::move(item), position, found.bucket);
-            return {std::nullopt, position};
-        }
-        return {std::exchange(elements_[static_cast<std::size_t>(*found.index)], std::move(item)), *found.index};
-    }
+    Element update(Element item, std::ptrdiff_t position);
+    // An equal element present is replaced and returned; otherwise the item is added.
+    std::optional<Element> updateOrAppend(Element item);
+    UpdateResult updateOrInsert(Element item, std::ptrdiff_t position);
 
     // Reordering and removal (defined in OrderedSetReordering.h). Keys move
     // together with a parallel span of values in the partitions, so that the
@@ -440,4 +398,5 @@ struct std::hash<OrderedCollections::OrderedSet<Element>> {
     }
 };
 
+#include "OrderedCollections/OrderedSet/OrderedSetInsertion.h"
 #include "OrderedCollections/OrderedSet/OrderedSetReordering.h"
