@@ -27,17 +27,26 @@ OrderedDictionary<Key, Value> OrderedDictionary<Key, Value>::withMinimumCapacity
 
 template <class Key, class Value>
 template <std::ranges::input_range Pairs>
-OrderedDictionary<Key, Value> OrderedDictionary<Key, Value>::uniqueKeysWithValues(Pairs&& pairs)
+OrderedDictionary<Key, Value> OrderedDictionary<Key, Value>::fromPairs(Pairs&& pairs, bool checked)
 {
     OrderedDictionary dictionary;
     if constexpr (std::ranges::sized_range<Pairs>)
         dictionary.reserveCapacity(static_cast<std::ptrdiff_t>(std::ranges::size(pairs)));
     for (auto&& pair : pairs) {
-        const auto [inserted, index] = dictionary.keys_._append(Key(keyOf(pair)));
-        InternalCollectionsUtilities::precondition(inserted);
+        if (checked)
+            InternalCollectionsUtilities::precondition(dictionary.keys_._append(Key(keyOf(pair))).inserted);
+        else
+            dictionary.keys_._appendNew(Key(keyOf(pair)));
         dictionary.values_.push_back(Value(valueOf(pair)));
     }
     return dictionary;
+}
+
+template <class Key, class Value>
+template <std::ranges::input_range Pairs>
+OrderedDictionary<Key, Value> OrderedDictionary<Key, Value>::uniqueKeysWithValues(Pairs&& pairs)
+{
+    return fromPairs(std::forward<Pairs>(pairs), true);
 }
 
 template <class Key, class Value>
@@ -52,14 +61,7 @@ template <class Key, class Value>
 template <std::ranges::input_range Pairs>
 OrderedDictionary<Key, Value> OrderedDictionary<Key, Value>::uncheckedUniqueKeysWithValues(Pairs&& pairs)
 {
-    OrderedDictionary dictionary;
-    if constexpr (std::ranges::sized_range<Pairs>)
-        dictionary.reserveCapacity(static_cast<std::ptrdiff_t>(std::ranges::size(pairs)));
-    for (auto&& pair : pairs) {
-        dictionary.keys_._appendNew(Key(keyOf(pair)));
-        dictionary.values_.push_back(Value(valueOf(pair)));
-    }
-    return dictionary;
+    return fromPairs(std::forward<Pairs>(pairs), false);
 }
 
 template <class Key, class Value>

@@ -341,6 +341,9 @@ private:
     template <class, class>
     friend class OrderedDictionary;
 
+    // The pairs in order; `checked` stops the program on a repeated key.
+    template <std::ranges::input_range Pairs>
+    static OrderedDictionary fromPairs(Pairs&& pairs, bool checked);
     // Puts the pair at order[i] at offset i, rebuilding the key set in one pass.
     void permute(const std::vector<std::ptrdiff_t>& order);
 
