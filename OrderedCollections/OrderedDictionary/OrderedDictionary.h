@@ -364,3 +364,11 @@ private:
 #include "OrderedCollections/OrderedDictionary/InPlaceAccess.h"
 #include "OrderedCollections/OrderedDictionary/Reordering.h"
 #include "OrderedCollections/OrderedDictionary/Transforms.h"
+
+template <class Key, class Value>
+struct std::hash<OrderedCollections::OrderedDictionary<Key, Value>> {
+    std::size_t operator()(const OrderedCollections::OrderedDictionary<Key, Value>& dictionary) const
+    {
+        return static_cast<std::size_t>(OrderedCollections::hashValue(dictionary));
+    }
+};
