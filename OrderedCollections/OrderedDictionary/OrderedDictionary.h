@@ -107,8 +107,10 @@ public:
     // The key's value, without copying it; null when absent.
     const Value* find(const Key& key) const
     {
-        const auto index = keys_._find(key).index;
-        return index ? &values_[static_cast<std::size_t>(*index)] : nullptr;
+        const auto found = keys_._find(key);
+        if (!found.index)
+            return nullptr;
+        return values_.data() + *found.index;
     }
     std::optional<Value> get(const Key& key) const
     {

@@ -37,8 +37,8 @@ struct OrderedSetOfIntegers : OrderedSet<std::int64_t> {
     void insert(const_iterator, std::int64_t key) { append(key); }
     const_iterator find(std::int64_t key) const
     {
-        const auto index = _find(key).index;
-        return index ? begin() + *index : end();
+        const auto found = _find(key);
+        return found.index ? begin() + *found.index : end();
     }
 };
 
