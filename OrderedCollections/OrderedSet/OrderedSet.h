@@ -32,6 +32,11 @@ class OrderedSetSlice;
 template <class Element>
 class OrderedSetUnorderedView;
 
+// A range whose elements the set can take and look up.
+template <class Range, class Element>
+concept ElementRange =
+    std::ranges::input_range<Range> && std::convertible_to<std::ranges::range_reference_t<Range>, Element>;
+
 template <class Element>
 class OrderedSet : public OffsetIndexing {
 public:
@@ -384,6 +389,55 @@ public:
     void removeFirst(std::ptrdiff_t k);
     void removeLast(std::ptrdiff_t k);
 
+    // Set algebra (defined in OrderedSetAlgebra.h and OrderedSetRelations.h).
+    // The operand is another ordered set, its unordered view or slice, a
+    // standard set, the keys of a standard map, or any range of elements, read
+    // once and only as far as the answer needs. Results keep this set's order,
+    // followed by the operand's new elements in its order.
+
+    // Removes an equal element and returns the stored one. (A positional
+    // `remove` exists, so an element overload would be ambiguous for integers.)
+    std::optional<Element> removeMember(const Element& item);
+    // `union` is a keyword.
+    template <ElementRange<Element> Other>
+    OrderedSet union_(Other&& other) const;
+    template <ElementRange<Element> Other>
+    OrderedSet appending(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void formUnion(Other&& other);
+    template <ElementRange<Element> Other>
+    OrderedSet intersection(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void formIntersection(Other&& other);
+    template <ElementRange<Element> Other>
+    OrderedSet subtracting(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void subtract(Other&& other);
+    template <ElementRange<Element> Other>
+    OrderedSet symmetricDifference(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void formSymmetricDifference(Other&& other);
+
+    template <ElementRange<Element> Other>
+    bool isSubset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isSuperset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isStrictSubset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isStrictSuperset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isDisjoint(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isEqualSet(Other&& other) const;
+
+    // The set seen as a plain set (defined in OrderedSetUnorderedView.h): a
+    // copy, or this set lent to `body` and moved back afterwards, also when
+    // the body throws.
+    UnorderedView unordered() const;
+    template <class Body>
+    decltype(auto) withUnordered(Body&& body);
+
     // The index's state, for tests (defined in OrderedSetTestingHooks.h).
 
     class UnstableInternals;
@@ -439,7 +493,11 @@ struct std::hash<OrderedCollections::OrderedSet<Element>> {
     }
 };
 
+#include "OrderedCollections/OrderedSet/OrderedSetAlgebra.h"
 #include "OrderedCollections/OrderedSet/OrderedSetInsertion.h"
+#include "OrderedCollections/OrderedSet/OrderedSetOperands.h"
+#include "OrderedCollections/OrderedSet/OrderedSetRelations.h"
 #include "OrderedCollections/OrderedSet/OrderedSetReordering.h"
 #include "OrderedCollections/OrderedSet/OrderedSetSlice.h"
 #include "OrderedCollections/OrderedSet/OrderedSetTestingHooks.h"
+#include "OrderedCollections/OrderedSet/OrderedSetUnorderedView.h"
