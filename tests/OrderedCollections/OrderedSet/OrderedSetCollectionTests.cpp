@@ -15,11 +15,6 @@ using OrderedCollections::OrderedSet;
 using OrderedCollectionsTests::expectEveryElementFound;
 using OrderedCollectionsTests::setOf;
 
-std::vector<int> elementsOf(const OrderedSet<int>& set)
-{
-    return set.elements();
-}
-
 TEST(OrderedSetCollection, PartitionsPutMatchingElementsLastAndKeepTheIndexInStep)
 {
     auto set = setOf(20, 1);
