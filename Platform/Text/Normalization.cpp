@@ -16,4 +16,15 @@ std::string nfc(std::string_view text) {
     return U_SUCCESS(status) ? result : std::string(text);
 }
 
+bool isNFC(std::string_view text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        return false;
+    const bool normalized
+        = normalizer->isNormalizedUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), status);
+    return U_SUCCESS(status) && normalized;
+}
+
 } // namespace Platform

@@ -13,6 +13,10 @@ namespace Platform {
 void forEachCodePoint(std::string_view text,
                       const std::function<void(std::optional<char32_t> codePoint, std::string_view bytes)>& visit);
 
+// The first code point of UTF-8 text; none when the text is empty or starts
+// with a malformed sequence.
+std::optional<char32_t> firstCodePoint(std::string_view text);
+
 // The code points of UTF-8 text, in order; each malformed sequence counts as
 // one U+FFFD.
 std::u32string unicodeScalars(std::string_view text);
