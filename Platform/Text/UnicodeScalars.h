@@ -13,6 +13,15 @@ namespace Platform {
 void forEachCodePoint(std::string_view text,
                       const std::function<void(std::optional<char32_t> codePoint, std::string_view bytes)>& visit);
 
+// Whether every byte is below 0x80, so that each byte is one character.
+inline bool isASCII(std::string_view text)
+{
+    for (char byte : text)
+        if (static_cast<unsigned char>(byte) >= 0x80)
+            return false;
+    return true;
+}
+
 // The first code point of UTF-8 text; none when the text is empty or starts
 // with a malformed sequence.
 std::optional<char32_t> firstCodePoint(std::string_view text);
