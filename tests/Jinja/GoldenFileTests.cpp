@@ -3,7 +3,9 @@
 // of its syntax tree, or the description of the error that compiling throws.
 
 #include "Jinja/JinjaError.h"
+#include "Jinja/Syntax/DebugText.h"
 #include "Jinja/Syntax/Lexer.h"
+#include "Jinja/Template.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +44,7 @@ std::string tokenDump(std::string_view source)
 std::string errorText(std::string_view source)
 {
     try {
-        Jinja::Lexer::tokenize(source);
+        const Jinja::Template compiled(source);
     } catch (const Jinja::JinjaError& error) {
         return std::string(error.what()) + "\n";
     }
@@ -87,6 +89,8 @@ TEST(GoldenFiles, EachSourceGivesItsExpectedOutput)
         std::string actual;
         if (golden.section == "tokens")
             actual = tokenDump(golden.source);
+        else if (golden.section == "tree")
+            actual = Jinja::debugText(Jinja::Template(golden.source).nodes());
         else if (golden.section == "error")
             actual = errorText(golden.source);
         else
