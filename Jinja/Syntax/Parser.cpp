@@ -33,21 +33,16 @@ ParserState::Kind ParserState::nextKind() const
     return current_ + 1 < tokens_.size() ? tokens_[current_ + 1].kind : Kind::eof;
 }
 
-bool ParserState::atAny(std::initializer_list<Kind> kinds) const
-{
-    return std::find(kinds.begin(), kinds.end(), current().kind) != kinds.end();
-}
-
 void ParserState::advance()
 {
     if (current_ < tokens_.size())
         ++current_;
 }
 
-const Token& ParserState::consume(Kind kind, const std::string& message)
+const Token& ParserState::consume(Kind kind, std::string_view message)
 {
     if (!at(kind) || kind == Kind::eof)
-        throw error(message + ". Got " + std::string(tokenKindNames.name(current().kind)) + " instead");
+        failAtCurrent(std::string(message) + ". Got ", " instead");
     const Token& token = current();
     advance();
     return token;
@@ -120,7 +115,8 @@ Node ParserState::parseNode()
 
 Statement ParserState::parseStatement()
 {
-    const Nesting nesting(*this);
+    Nesting nesting(*this);
+    nesting.deepen();
     const Token& keyword = current();
     const Kind kind = at(Kind::eof) ? Kind::eof : keyword.kind;
     switch (kind) {
@@ -143,11 +139,11 @@ Statement ParserState::parseStatement()
     }
 }
 
-NodeList ParserState::parseNodesUntil(std::initializer_list<Kind> endKinds)
+NodeList ParserState::parseNodesUntil(KindSet endKinds)
 {
     NodeList nodes;
     while (!at(Kind::eof)) {
-        if (at(Kind::openStatement) && std::find(endKinds.begin(), endKinds.end(), nextKind()) != endKinds.end())
+        if (at(Kind::openStatement) && endKinds.contains(nextKind()))
             break;
         append(nodes, parseNode());
     }
@@ -155,11 +151,12 @@ NodeList ParserState::parseNodesUntil(std::initializer_list<Kind> endKinds)
 }
 
 // "{% endname %}" after a body.
-void ParserState::consumeEndTag(Kind endKind, const std::string& name)
+void ParserState::consumeEndTag(Kind endKind, std::string_view name)
 {
-    consume(Kind::openStatement, "Expected '{%' for " + name + ".");
-    consume(endKind, "Expected '" + name + "'.");
-    consume(Kind::closeStatement, "Expected '%}' after " + name + ".");
+    const std::string text(name);
+    consume(Kind::openStatement, "Expected '{%' for " + text + ".");
+    consume(endKind, "Expected '" + text + "'.");
+    consume(Kind::closeStatement, "Expected '%}' after " + text + ".");
 }
 
 Statement ParserState::parseIfStatement()
@@ -173,7 +170,8 @@ Statement ParserState::parseIfStatement()
     NodeList alternate;
     if (at(Kind::elif)) {
         advance();
-        const Nesting nesting(*this);
+        Nesting nesting(*this);
+        nesting.deepen();
         alternate.emplace_back(parseIfStatement());
     } else if (at(Kind::else_)) {
         advance();
@@ -196,8 +194,8 @@ Statement ParserState::parseForStatement()
         variable.names.emplace_back(consumeIdentifier());
     }
     consume(Kind::in, "Expected 'in' in for loop.");
-    // The filter level, so that a trailing "if" is the loop's filter.
-    Expression iterable = parseFilter();
+    // Filters and tighter only, so that a trailing "if" is the loop's filter.
+    Expression iterable = parseBinary(filterLevel);
     OptionalExpression test;
     if (at(Kind::if_)) {
         advance();

@@ -1,6 +1,8 @@
-// The precedence chain, loosest to tightest: conditional, or, and, not,
-// comparisons and tests, + -, concatenation, filters, * / // %, **, prefix
-// signs, calls and subscripts, primaries.
+// Expressions, loosest to tightest: conditional; or; and; prefix not;
+// comparisons and tests; + -; concatenation; filters; * / // %; **; prefix
+// signs; calls, subscripts and members; primaries. All binary levels are
+// left-associative ("2 ** 3 ** 2" is "(2 ** 3) ** 2"), and a filter binds
+// tighter than + and ~ but looser than *.
 
 #include "Jinja/Syntax/ParserState.h"
 
@@ -8,15 +10,6 @@
 #include <charconv>
 
 namespace Jinja::detail {
-
-namespace {
-
-BinaryExpression binary(BinaryOp op, Expression left, Expression right)
-{
-    return BinaryExpression{op, std::move(left), std::move(right)};
-}
-
-} // namespace
 
 std::pair<ExpressionList, ExpressionEntries> ParserState::parseArguments()
 {
@@ -40,92 +33,146 @@ std::pair<ExpressionList, ExpressionEntries> ParserState::parseArguments()
 
 Expression ParserState::parseTernary()
 {
-    const Nesting nesting(*this);
-    Expression value = parseOr();
-    if (!at(Kind::if_))
-        return value;
+    Nesting nesting(*this);
+    nesting.deepen();
+    const int enclosingCap = levelCap_;
+    levelCap_ = INT_MAX;
+    Expression value = parseBinary(orLevel);
+    if (at(Kind::if_))
+        applyCondition(value);
+    levelCap_ = enclosingCap;
+    return value;
+}
+
+// At "if": the test, and the alternate after "else", itself a conditional.
+void ParserState::applyCondition(Expression& value)
+{
     advance();
-    Expression test = parseOr();
+    levelCap_ = INT_MAX;
+    Expression test = parseBinary(orLevel);
     OptionalExpression alternate;
     if (at(Kind::else_)) {
         advance();
         alternate = parseTernary();
     }
-    return TernaryExpression{std::move(value), std::move(test), std::move(alternate)};
+    value = TernaryExpression{std::move(value), std::move(test), std::move(alternate)};
 }
 
-Expression ParserState::parseOr()
+// The level of the operator at the current token, 0 for none. An operand
+// that starts right after another is concatenated: 'a' 'b' is 'a' ~ 'b'.
+int ParserState::operatorLevel() const
 {
-    Nesting nesting(*this);
-    Expression left = parseAnd();
-    while (at(Kind::or_)) {
-        advance();
-        nesting.deepen();
-        left = binary(BinaryOp::or_, std::move(left), parseAnd());
+    switch (current().kind) {
+    case Kind::or_: return orLevel;
+    case Kind::and_: return andLevel;
+    case Kind::equal:
+    case Kind::notEqual:
+    case Kind::less:
+    case Kind::lessEqual:
+    case Kind::greater:
+    case Kind::greaterEqual:
+    case Kind::in:
+    case Kind::not_:
+    case Kind::is: return comparisonLevel;
+    case Kind::plus:
+    case Kind::minus: return termLevel;
+    case Kind::concat:
+    case Kind::string:
+    case Kind::identifier:
+    case Kind::number:
+    case Kind::boolean:
+    case Kind::openParen:
+    case Kind::openBracket:
+    case Kind::openBrace: return concatLevel;
+    case Kind::pipe: return filterLevel;
+    case Kind::multiply:
+    case Kind::divide:
+    case Kind::floorDivide:
+    case Kind::modulo: return factorLevel;
+    case Kind::power: return exponentLevel;
+    default: return 0;
     }
-    return left;
 }
 
-Expression ParserState::parseAnd()
+// An operand, then every operator of at least `minimumLevel`, each applied to
+// what came before it.
+Expression ParserState::parseBinary(int minimumLevel)
 {
     Nesting nesting(*this);
-    Expression left = parseNot();
-    while (at(Kind::and_)) {
-        advance();
-        nesting.deepen();
-        left = binary(BinaryOp::and_, std::move(left), parseNot());
-    }
-    return left;
-}
-
-Expression ParserState::parseNot()
-{
-    if (!at(Kind::not_))
-        return parseComparison();
-    const Nesting nesting(*this);
-    advance();
-    return UnaryExpression{UnaryOp::not_, parseNot()};
-}
-
-Expression ParserState::parseComparison()
-{
-    Nesting nesting(*this);
-    Expression left = parseTerm();
+    Expression left = minimumLevel <= notLevel && at(Kind::not_) ? parseNotPrefix()
+                      : atAny({Kind::minus, Kind::plus})         ? parseSigned()
+                                                                 : parseAccess();
     while (true) {
-        std::optional<BinaryOp> op;
-        switch (current().kind) {
-        case Kind::equal: op = BinaryOp::equal; break;
-        case Kind::notEqual: op = BinaryOp::notEqual; break;
-        case Kind::less: op = BinaryOp::less; break;
-        case Kind::lessEqual: op = BinaryOp::lessEqual; break;
-        case Kind::greater: op = BinaryOp::greater; break;
-        case Kind::greaterEqual: op = BinaryOp::greaterEqual; break;
-        case Kind::in: op = BinaryOp::in; break;
-        case Kind::not_:
-            if (nextKind() == Kind::in) {
-                advance();
-                op = BinaryOp::notIn;
-                break;
-            }
-            // "x not is y" reads as "x is y"; any other "not" ends the comparison.
+        const int level = operatorLevel();
+        if (level < minimumLevel || level > levelCap_)
+            return left;
+        if (at(Kind::not_) && nextKind() != Kind::in) {
+            // "x not is y" reads as "x is y"; any other "not" ends the comparisons.
             advance();
-            if (!at(Kind::is))
-                return left;
-            [[fallthrough]];
-        case Kind::is: left = parseTestAfterIs(std::move(left), nesting); continue;
-        default: return left;
+            if (!at(Kind::is)) {
+                levelCap_ = notLevel;
+                continue;
+            }
         }
-        advance();
         nesting.deepen();
-        left = binary(*op, std::move(left), parseTerm());
+        applyBinary(left, level);
     }
 }
 
-// At "is": the test name, "not", and the arguments in parentheses or one bare operand.
-Expression ParserState::parseTestAfterIs(Expression operand, Nesting& nesting)
+// "not x": the operand is a comparison, or another "not".
+Expression ParserState::parseNotPrefix()
+{
+    Nesting nesting(*this);
+    nesting.deepen();
+    advance();
+    return UnaryExpression{UnaryOp::not_, at(Kind::not_) ? parseNotPrefix() : parseBinary(comparisonLevel)};
+}
+
+// The operator at the current token of `level` applied to `left`.
+void ParserState::applyBinary(Expression& left, int level)
+{
+    if (at(Kind::is))
+        return applyTest(left);
+    if (at(Kind::pipe))
+        return applyFilter(left);
+    BinaryOp op = BinaryOp::concat;
+    switch (current().kind) {
+    case Kind::or_: op = BinaryOp::or_; break;
+    case Kind::and_: op = BinaryOp::and_; break;
+    case Kind::equal: op = BinaryOp::equal; break;
+    case Kind::notEqual: op = BinaryOp::notEqual; break;
+    case Kind::less: op = BinaryOp::less; break;
+    case Kind::lessEqual: op = BinaryOp::lessEqual; break;
+    case Kind::greater: op = BinaryOp::greater; break;
+    case Kind::greaterEqual: op = BinaryOp::greaterEqual; break;
+    case Kind::in: op = BinaryOp::in; break;
+    case Kind::not_:
+        advance();
+        op = BinaryOp::notIn;
+        break;
+    case Kind::plus: op = BinaryOp::add; break;
+    case Kind::minus: op = BinaryOp::subtract; break;
+    case Kind::multiply: op = BinaryOp::multiply; break;
+    case Kind::divide: op = BinaryOp::divide; break;
+    case Kind::floorDivide: op = BinaryOp::floorDivide; break;
+    case Kind::modulo: op = BinaryOp::modulo; break;
+    case Kind::power: op = BinaryOp::power; break;
+    default: break;
+    }
+    // An operand written right after another is concatenated without a "~".
+    if (op != BinaryOp::concat || at(Kind::concat))
+        advance();
+    // Exponents take a signed operand only, so "2 ** -x" works and "**" chains to the left.
+    Expression right = level != exponentLevel             ? parseBinary(level + 1)
+                       : atAny({Kind::minus, Kind::plus}) ? parseSigned()
+                                                          : parseAccess();
+    left = BinaryExpression{op, std::move(left), std::move(right)};
+}
+
+// At "is": "not", the test name, and its arguments in parentheses or one bare operand.
+void ParserState::applyTest(Expression& operand)
 {
     advance();
-    nesting.deepen();
     bool negated = false;
     if (at(Kind::not_)) {
         advance();
@@ -138,7 +185,7 @@ Expression ParserState::parseTestAfterIs(Expression operand, Nesting& nesting)
     } else if (at(Kind::identifier)) {
         name = consumeIdentifier();
     } else {
-        throw error("Expected test name but found " + std::string(tokenKindNames.name(current().kind)) + ".");
+        failAtCurrent("Expected test name but found ", ".");
     }
     ExpressionList arguments;
     if (at(Kind::openParen)) {
@@ -146,100 +193,34 @@ Expression ParserState::parseTestAfterIs(Expression operand, Nesting& nesting)
         arguments = parseArguments().first;
         consume(Kind::closeParen, "Expected ')' after test arguments.");
     } else if (atAny({Kind::string, Kind::number, Kind::boolean, Kind::null, Kind::identifier})) {
-        arguments.push_back(parseConcat());
+        arguments.push_back(parseBinary(concatLevel));
     }
-    return TestExpression{std::move(operand), std::move(name), std::move(arguments), negated};
+    operand = TestExpression{std::move(operand), std::move(name), std::move(arguments), negated};
 }
 
-Expression ParserState::parseTerm()
+// At "|": the filter name and its arguments, if any.
+void ParserState::applyFilter(Expression& operand)
 {
-    Nesting nesting(*this);
-    Expression left = parseConcat();
-    while (atAny({Kind::plus, Kind::minus})) {
-        const BinaryOp op = at(Kind::plus) ? BinaryOp::add : BinaryOp::subtract;
+    advance();
+    String name = consumeIdentifier();
+    std::pair<ExpressionList, ExpressionEntries> arguments;
+    if (at(Kind::openParen)) {
         advance();
-        nesting.deepen();
-        left = binary(op, std::move(left), parseConcat());
+        arguments = parseArguments();
+        consume(Kind::closeParen, "Expected ')' after filter arguments.");
     }
-    return left;
+    operand =
+        FilterExpression{std::move(operand), std::move(name), std::move(arguments.first), std::move(arguments.second)};
 }
 
-// "~", and an operand written right after another: 'a' 'b' is 'a' ~ 'b'.
-Expression ParserState::parseConcat()
+// At "-" or "+": the signs nest to the right, over a postfix expression.
+Expression ParserState::parseSigned()
 {
     Nesting nesting(*this);
-    Expression left = parseFilter();
-    while (true) {
-        if (at(Kind::concat))
-            advance();
-        else if (!atAny({Kind::string, Kind::identifier, Kind::number, Kind::boolean, Kind::openParen,
-                         Kind::openBracket, Kind::openBrace}))
-            return left;
-        nesting.deepen();
-        left = binary(BinaryOp::concat, std::move(left), parseFilter());
-    }
-}
-
-Expression ParserState::parseFilter()
-{
-    Nesting nesting(*this);
-    Expression operand = parseFactor();
-    while (at(Kind::pipe)) {
-        advance();
-        nesting.deepen();
-        String name = consumeIdentifier();
-        std::pair<ExpressionList, ExpressionEntries> arguments;
-        if (at(Kind::openParen)) {
-            advance();
-            arguments = parseArguments();
-            consume(Kind::closeParen, "Expected ')' after filter arguments.");
-        }
-        operand = FilterExpression{std::move(operand), std::move(name), std::move(arguments.first),
-                                   std::move(arguments.second)};
-    }
-    return operand;
-}
-
-Expression ParserState::parseFactor()
-{
-    Nesting nesting(*this);
-    Expression left = parseExponent();
-    while (true) {
-        BinaryOp op;
-        switch (current().kind) {
-        case Kind::multiply: op = BinaryOp::multiply; break;
-        case Kind::divide: op = BinaryOp::divide; break;
-        case Kind::floorDivide: op = BinaryOp::floorDivide; break;
-        case Kind::modulo: op = BinaryOp::modulo; break;
-        default: return left;
-        }
-        advance();
-        nesting.deepen();
-        left = binary(op, std::move(left), parseExponent());
-    }
-}
-
-// Left-associative: 2 ** 3 ** 2 is (2 ** 3) ** 2.
-Expression ParserState::parseExponent()
-{
-    Nesting nesting(*this);
-    Expression left = parseUnary();
-    while (at(Kind::power)) {
-        advance();
-        nesting.deepen();
-        left = binary(BinaryOp::power, std::move(left), parseUnary());
-    }
-    return left;
-}
-
-Expression ParserState::parseUnary()
-{
-    if (!atAny({Kind::minus, Kind::plus}))
-        return parseAccess();
-    const Nesting nesting(*this);
+    nesting.deepen();
     const UnaryOp op = at(Kind::minus) ? UnaryOp::minus : UnaryOp::plus;
     advance();
-    return UnaryExpression{op, parseUnary()};
+    return UnaryExpression{op, atAny({Kind::minus, Kind::plus}) ? parseSigned() : parseAccess()};
 }
 
 Expression ParserState::parseAccess()
@@ -248,16 +229,11 @@ Expression ParserState::parseAccess()
     Expression object = parsePrimary();
     while (true) {
         if (at(Kind::openParen)) {
-            advance();
-            auto [arguments, keywordArguments] = parseArguments();
-            consume(Kind::closeParen, "Expected ')' after arguments.");
-            object = CallExpression{std::move(object), std::move(arguments), std::move(keywordArguments)};
+            applyCall(object);
         } else if (at(Kind::openBracket)) {
-            advance();
-            object = parseSubscript(std::move(object));
+            applySubscript(object);
         } else if (at(Kind::dot)) {
-            advance();
-            object = MemberExpression{std::move(object), Expression(Identifier{consumeIdentifier()}), false};
+            applyMember(object);
         } else {
             return object;
         }
@@ -265,9 +241,24 @@ Expression ParserState::parseAccess()
     }
 }
 
-// After "[": an index, or a slice with any of its three parts left out.
-Expression ParserState::parseSubscript(Expression object)
+void ParserState::applyCall(Expression& callee)
 {
+    advance();
+    auto [arguments, keywordArguments] = parseArguments();
+    consume(Kind::closeParen, "Expected ')' after arguments.");
+    callee = CallExpression{std::move(callee), std::move(arguments), std::move(keywordArguments)};
+}
+
+void ParserState::applyMember(Expression& object)
+{
+    advance();
+    object = MemberExpression{std::move(object), Expression(Identifier{consumeIdentifier()}), false};
+}
+
+// At "[": an index, or a slice with any of its three parts left out.
+void ParserState::applySubscript(Expression& object)
+{
+    advance();
     // A part that does not parse is absent; the tokens it read stay read.
     const auto optionalPart = [this]() -> OptionalExpression {
         try {
@@ -279,7 +270,6 @@ Expression ParserState::parseSubscript(Expression object)
         }
     };
     OptionalExpression start = optionalPart();
-    Expression result = NullLiteral{};
     if (at(Kind::colon)) {
         advance();
         OptionalExpression stop = optionalPart();
@@ -288,17 +278,28 @@ Expression ParserState::parseSubscript(Expression object)
             advance();
             step = parseTernary();
         }
-        result = SliceExpression{std::move(object), std::move(start), std::move(stop), std::move(step)};
+        object = SliceExpression{std::move(object), std::move(start), std::move(stop), std::move(step)};
     } else if (!start) {
         throw error("Invalid subscript");
     } else {
-        result = MemberExpression{std::move(object), std::move(*start), true};
+        object = MemberExpression{std::move(object), std::move(*start), true};
     }
     consume(Kind::closeBracket, "Expected ']' after index.");
-    return result;
 }
 
 Expression ParserState::parsePrimary()
+{
+    switch (current().kind) {
+    case Kind::openParen: advance(); return parseParenthesized();
+    case Kind::openBracket: advance(); return parseArrayLiteral();
+    case Kind::openBrace: advance(); return parseObjectLiteral();
+    case Kind::multiply: return parseSplat();
+    default: return parseLiteral();
+    }
+}
+
+// A literal or a name.
+Expression ParserState::parseLiteral()
 {
     const Token& token = current();
     switch (token.kind) {
@@ -306,6 +307,7 @@ Expression ParserState::parsePrimary()
     case Kind::number: advance(); return parseNumber(token);
     case Kind::boolean: advance(); return BooleanLiteral{token.value == "true" || token.value == "True"};
     case Kind::null: advance(); return NullLiteral{};
+    // Keywords that can also name a variable where an operand is expected.
     case Kind::identifier:
     case Kind::and_:
     case Kind::or_:
@@ -318,16 +320,17 @@ Expression ParserState::parsePrimary()
     case Kind::set:
     case Kind::break_:
     case Kind::continue_: advance(); return Identifier{token.value};
-    case Kind::openParen: advance(); return parseParenthesized();
-    case Kind::openBracket: advance(); return parseArrayLiteral();
-    case Kind::openBrace: advance(); return parseObjectLiteral();
-    case Kind::multiply: {
-        advance();
-        const Nesting nesting(*this);
-        return UnaryExpression{UnaryOp::splat, parsePrimary()};
+    default: failAtCurrent("Unexpected token for primary expression: ");
     }
-    default: throw error("Unexpected token for primary expression: " + std::string(tokenKindNames.name(token.kind)));
-    }
+}
+
+// At "*": a primary only, so postfixes written after it apply to the whole splat.
+Expression ParserState::parseSplat()
+{
+    advance();
+    Nesting nesting(*this);
+    nesting.deepen();
+    return UnaryExpression{UnaryOp::splat, parsePrimary()};
 }
 
 // Decimal digits 0-9 only, with one point for a floating-point number. A
@@ -366,6 +369,12 @@ Expression ParserState::parseParenthesized()
         consume(Kind::closeParen, "Expected ')' after expression.");
         return first;
     }
+    return parseTupleRest(std::move(first));
+}
+
+// After "(first,": the further elements, a trailing comma allowed.
+Expression ParserState::parseTupleRest(Expression first)
+{
     advance();
     ExpressionList elements;
     elements.push_back(std::move(first));
@@ -403,8 +412,7 @@ Expression ParserState::parseObjectLiteral()
         else if (at(Kind::string))
             key = consume(Kind::string, "Expected string literal for object key.").value;
         else
-            throw error("Expected string literal or identifier for object key. Got " +
-                        std::string(tokenKindNames.name(current().kind)) + " instead");
+            failAtCurrent("Expected string literal or identifier for object key. Got ", " instead");
         consume(Kind::colon, "Expected ':' after object key.");
         entries.assign(std::move(key), parseTernary());
         if (!at(Kind::comma))
@@ -413,6 +421,12 @@ Expression ParserState::parseObjectLiteral()
     }
     consume(Kind::closeBrace, "Expected '}' after object literal.");
     return ObjectLiteral{std::move(entries)};
+}
+
+// Kept out of line, so that the parsing steps' frames hold no message text.
+void ParserState::failAtCurrent(const std::string& prefix, const std::string& suffix) const
+{
+    throw error(prefix + std::string(tokenKindNames.name(current().kind)) + suffix);
 }
 
 } // namespace Jinja::detail

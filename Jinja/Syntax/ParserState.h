@@ -7,6 +7,8 @@
 #include "Jinja/Syntax/Node.h"
 #include "Jinja/Syntax/Token.h"
 
+#include <climits>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -23,11 +25,40 @@ public:
 private:
     using Kind = Token::Kind;
 
+    // Token kinds as bits, the set made when compiling: a set written at a
+    // call takes no room on the stack of a recursive step.
+    class KindSet {
+    public:
+        consteval KindSet(std::initializer_list<Kind> kinds)
+        {
+            for (Kind kind : kinds)
+                bits_ |= std::uint64_t{1} << static_cast<int>(kind);
+        }
+        constexpr bool contains(Kind kind) const { return (bits_ >> static_cast<int>(kind)) & 1; }
+
+    private:
+        std::uint64_t bits_ = 0;
+    };
+
+    // Precedence levels, loosest first; an operator's operands bind tighter.
+    enum Level : int {
+        orLevel = 1,
+        andLevel,
+        notLevel,
+        comparisonLevel,
+        termLevel,
+        concatLevel,
+        filterLevel,
+        factorLevel,
+        exponentLevel,
+    };
+
     // Counts the levels of the tree being built: each nested expression, each
-    // operand added to a chain and each statement adds one while it lasts.
+    // operand added to a chain and each statement adds one, until the step
+    // that added it returns.
     class Nesting {
     public:
-        explicit Nesting(ParserState& parser) : parser_(parser) { deepen(); }
+        explicit Nesting(ParserState& parser) : parser_(parser) {}
         ~Nesting() { parser_.depth_ -= levels_; }
         Nesting(const Nesting&) = delete;
         Nesting& operator=(const Nesting&) = delete;
@@ -42,9 +73,9 @@ private:
     const Token& current() const;
     Kind nextKind() const;
     bool at(Kind kind) const { return current().kind == kind; }
-    bool atAny(std::initializer_list<Kind> kinds) const;
+    bool atAny(KindSet kinds) const { return kinds.contains(current().kind); }
     void advance();
-    const Token& consume(Kind kind, const std::string& message);
+    const Token& consume(Kind kind, std::string_view message);
     std::string consumeIdentifier();
     JinjaError error(std::string message) const;
 
@@ -52,8 +83,8 @@ private:
     void append(NodeList& nodes, Node node) const;
     Node parseNode();
     Statement parseStatement();
-    NodeList parseNodesUntil(std::initializer_list<Kind> endKinds);
-    void consumeEndTag(Kind endKind, const std::string& name);
+    NodeList parseNodesUntil(KindSet endKinds);
+    void consumeEndTag(Kind endKind, std::string_view name);
     Statement parseIfStatement();
     Statement parseForStatement();
     Statement parseSetStatement();
@@ -63,33 +94,41 @@ private:
     Statement parseGenerationStatement();
     Expression parseExpressionSequence();
 
-    // Expressions, loosest to tightest
+    // Expressions. Binary operators are parsed by precedence climbing, so that
+    // each level of brackets costs a few stack frames, not one per level.
     std::pair<ExpressionList, ExpressionEntries> parseArguments();
     Expression parseTernary();
-    Expression parseOr();
-    Expression parseAnd();
-    Expression parseNot();
-    Expression parseComparison();
-    Expression parseTestAfterIs(Expression operand, Nesting& nesting);
-    Expression parseTerm();
-    Expression parseConcat();
-    Expression parseFilter();
-    Expression parseFactor();
-    Expression parseExponent();
-    Expression parseUnary();
+    void applyCondition(Expression& value);
+    Expression parseBinary(int minimumLevel);
+    int operatorLevel() const;
+    Expression parseNotPrefix();
+    void applyBinary(Expression& left, int level);
+    void applyTest(Expression& operand);
+    void applyFilter(Expression& operand);
+    Expression parseSigned();
     Expression parseAccess();
-    Expression parseSubscript(Expression object);
+    void applyCall(Expression& callee);
+    void applyMember(Expression& object);
+    void applySubscript(Expression& object);
     Expression parsePrimary();
+    Expression parseLiteral();
+    Expression parseSplat();
     Expression parseNumber(const Token& token) const;
     Expression parseParenthesized();
+    Expression parseTupleRest(Expression first);
     Expression parseArrayLiteral();
     Expression parseObjectLiteral();
+    [[noreturn]] void failAtCurrent(const std::string& prefix, const std::string& suffix = "") const;
 
     const std::vector<Token>& tokens_;
     std::size_t current_ = 0;
     int depth_ = 0;
     // Set when the depth limit was hit, so that no recovery swallows it.
     bool tooDeep_ = false;
+    // The loosest level that may still take an operator: a "not" that neither
+    // starts "not in" nor precedes "is" ends the comparisons up to the nearest
+    // enclosing conditional expression.
+    int levelCap_ = INT_MAX;
 };
 
 } // namespace Jinja::detail

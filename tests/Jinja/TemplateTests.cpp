@@ -1,0 +1,50 @@
+#include "Jinja/Syntax/DebugText.h"
+#include "Jinja/Template.h"
+
+#include <gtest/gtest.h>
+
+using Jinja::Template;
+
+namespace {
+
+std::string dump(std::string_view text, Template::Options options = {})
+{
+    return Jinja::debugText(Template(text, options).nodes());
+}
+
+} // namespace
+
+TEST(Template, TrimBlocksDropsTheLineFeedAfterBlockAndCommentTagsOnly)
+{
+    const std::string text = "{% if x %}\nA{# c #}\nB{{ y }}\nC{% endif %}\r\n";
+    EXPECT_EQ(
+        dump(text),
+        "if x\n  text \"\\nA\"\n  comment \" c \"\n  text \"\\nB\"\n  print y\n  text \"\\nC\"\ntext \"\\r\\n\"\n");
+    EXPECT_EQ(dump(text, {.trimBlocks = true}),
+              "if x\n  text \"A\"\n  comment \" c \"\n  text \"B\"\n  print y\n  text \"\\nC\"\ntext \"\\r\\n\"\n");
+}
+
+TEST(Template, LstripBlocksRemovesIndentationBeforeBlockTagsAndKeepsLineTerminators)
+{
+    const Template::Options lstrip{.lstripBlocks = true};
+    EXPECT_EQ(dump("  {% if x %}\n  {{ x }}\n a {% endif %}", lstrip),
+              "if x\n  text \"\\n  \"\n  print x\n  text \"\\n a \"\n");
+    // CRLF and the other line terminators stay as written.
+    EXPECT_EQ(dump("a\r\n \t{# c #}\r\n\u2028  {% set x = 1 %}\u2028", lstrip),
+              "text \"a\\r\\n\"\ncomment \" c \"\ntext \"\\r\\n\u2028\"\nset x = 1\ntext \"\u2028\"\n");
+    EXPECT_EQ(dump("  {% if x %}{% endif %}"), "text \"  \"\nif x\n");
+}
+
+TEST(Template, EqualTemplatesHaveEqualTreesAndHashes)
+{
+    const std::hash<Template> hash;
+    const Template spaced("{{ a + b }}{% if x %}{{ {'\u00E9': 1} }}{% endif %}");
+    const Template tight("{{a+b}}{%if x%}{{{'e\u0301':1}}}{%endif%}");
+    EXPECT_EQ(spaced, tight);
+    EXPECT_EQ(hash(spaced), hash(tight));
+    for (const char* other : {"{{ a - b }}{% if x %}{{ {'\u00E9': 1} }}{% endif %}",
+                              "{{ a + b }}{% if x %}{{ {'e': 1} }}{% endif %}", "{{ a + b }}"}) {
+        EXPECT_NE(spaced, Template(other)) << other;
+        EXPECT_NE(hash(spaced), hash(Template(other))) << other;
+    }
+}
