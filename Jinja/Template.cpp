@@ -23,5 +23,5 @@ Template::Template(std::string_view text, Options options)
 
 std::size_t std::hash<Jinja::Template>::operator()(const Jinja::Template& compiled) const
 {
-    return Jinja::hashValue(compiled.nodes(), 0);
+    return static_cast<std::size_t>(Jinja::seededHash(compiled.nodes(), 0));
 }

@@ -42,7 +42,7 @@ std::string joined(const ExpressionList& expressions)
     return text;
 }
 
-std::string argumentsText(const ExpressionList& arguments, const ExpressionEntries& keywordArguments)
+std::string argumentsText(const ExpressionList& arguments, const ExpressionDictionary& keywordArguments)
 {
     std::string text = joined(arguments);
     for (const auto& [name, value] : keywordArguments)
@@ -121,7 +121,8 @@ std::string caseText(const SliceExpression& slice)
     const auto part = [](const OptionalExpression& expression) {
         return expression ? debugText(**expression) : std::string();
     };
-    return debugText(*slice.object) + "[" + part(slice.start) + ":" + part(slice.stop) + ":" + part(slice.step) + "]";
+    return debugText(*slice.object) + "[" + part(slice.start) + ":" + part(slice.stop) +
+           (slice.step ? ":" + part(slice.step) : "") + "]";
 }
 std::string caseText(const FilterExpression& filter)
 {

@@ -3,10 +3,10 @@
 // The expressions of a template's syntax tree: one case struct per kind of
 // expression, children in shared immutable storage. Equality is structural.
 
-#include "Jinja/Syntax/NamedExpressions.h"
 #include "Jinja/Syntax/Operators.h"
 #include "Jinja/Syntax/Shared.h"
 #include "Jinja/Text/String.h"
+#include "OrderedCollections/OrderedDictionary/OrderedDictionary.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,8 +19,11 @@ struct Expression;
 
 using ExpressionList = std::vector<Expression>;
 using OptionalExpression = std::optional<Shared<Expression>>;
-// Object literal entries and keyword arguments, in the order written.
-using ExpressionEntries = NamedExpressions<Expression>;
+// Expressions by name in the order the names were first written; writing a
+// name again replaces its expression in place. Object literals, macro
+// defaults and keyword arguments: binding reports the first offending keyword
+// argument as written.
+using ExpressionDictionary = OrderedCollections::OrderedDictionary<String, Expression>;
 
 struct StringLiteral {
     String value;
@@ -59,7 +62,7 @@ struct TupleLiteral {
 
 // A repeated key keeps its first position and takes the last value.
 struct ObjectLiteral {
-    ExpressionEntries entries;
+    ExpressionDictionary entries;
     bool operator==(const ObjectLiteral&) const = default;
 };
 
@@ -92,7 +95,7 @@ struct TernaryExpression {
 struct CallExpression {
     Shared<Expression> callee;
     ExpressionList arguments;
-    ExpressionEntries keywordArguments;
+    ExpressionDictionary keywordArguments;
     bool operator==(const CallExpression&) const = default;
 };
 
@@ -116,7 +119,7 @@ struct FilterExpression {
     Shared<Expression> operand;
     String name;
     ExpressionList arguments;
-    ExpressionEntries keywordArguments;
+    ExpressionDictionary keywordArguments;
     bool operator==(const FilterExpression&) const = default;
 };
 
@@ -140,5 +143,8 @@ struct Expression {
     Case value;
     bool operator==(const Expression&) const = default;
 };
+
+// Structurally equal expressions hash equally under one seed.
+std::int64_t seededHash(const Expression& expression, std::int64_t seed);
 
 } // namespace Jinja

@@ -55,7 +55,7 @@ struct MacroStatement {
     String name;
     std::vector<String> parameters;
     // The parameters that have a default, in the order written.
-    ExpressionEntries defaults;
+    ExpressionDictionary defaults;
     NodeList body;
     bool operator==(const MacroStatement&) const = default;
 };

@@ -88,66 +88,72 @@ void ParserState::append(NodeList& nodes, Node node) const
     nodes.push_back(std::move(node));
 }
 
+// Statements nest through their bodies, so each step below keeps few values
+// of its own: the parts of a statement go straight into its case struct.
 Node ParserState::parseNode()
 {
     switch (current().kind) {
-    case Kind::text: {
-        Node node(TextNode{current().value});
-        advance();
-        return node;
-    }
-    case Kind::openExpression: {
-        consume(Kind::openExpression, "Expected '{{'.");
-        Expression expression = parseTernary();
-        consume(Kind::closeExpression, "Expected '}}' after expression.");
-        return expression;
-    }
+    case Kind::text:
+    case Kind::comment: return parseTextOrComment();
+    case Kind::openExpression: return parseOutput();
     case Kind::openStatement: consume(Kind::openStatement, "Expected '{%'."); return parseStatement();
-    case Kind::comment: {
-        Node node(CommentNode{current().value});
-        advance();
-        return node;
-    }
     case Kind::eof: return TextNode{};
-    default: throw error("Unexpected token type: " + std::string(tokenKindNames.name(current().kind)));
+    default: failAtCurrent("Unexpected token type: ");
     }
+}
+
+Node ParserState::parseTextOrComment()
+{
+    String text = current().value;
+    const bool comment = at(Kind::comment);
+    advance();
+    if (comment)
+        return CommentNode{std::move(text)};
+    return TextNode{std::move(text)};
+}
+
+Node ParserState::parseOutput()
+{
+    consume(Kind::openExpression, "Expected '{{'.");
+    Node node = parseTernary();
+    consume(Kind::closeExpression, "Expected '}}' after expression.");
+    return node;
 }
 
 Statement ParserState::parseStatement()
 {
     Nesting nesting(*this);
     nesting.deepen();
-    const Token& keyword = current();
-    const Kind kind = at(Kind::eof) ? Kind::eof : keyword.kind;
+    const Kind kind = current().kind;
+    if (kind != Kind::eof)
+        advance();
     switch (kind) {
-    case Kind::if_: advance(); return parseIfStatement();
-    case Kind::for_: advance(); return parseForStatement();
-    case Kind::set: advance(); return parseSetStatement();
-    case Kind::macro: advance(); return parseMacroStatement();
-    case Kind::break_:
-        advance();
-        consume(Kind::closeStatement, "Expected '%}' after break.");
-        return BreakStatement{};
-    case Kind::continue_:
-        advance();
-        consume(Kind::closeStatement, "Expected '%}' after continue.");
-        return ContinueStatement{};
-    case Kind::call: advance(); return parseCallStatement();
-    case Kind::filter: advance(); return parseFilterStatement();
-    case Kind::generation: advance(); return parseGenerationStatement();
-    default: throw error("Unknown statement: " + (kind == Kind::eof ? std::string() : keyword.value));
+    case Kind::if_: return parseIfStatement();
+    case Kind::for_: return parseForStatement();
+    case Kind::set: return parseSetStatement();
+    case Kind::macro: return parseMacroStatement();
+    case Kind::break_: consume(Kind::closeStatement, "Expected '%}' after break."); return BreakStatement{};
+    case Kind::continue_: consume(Kind::closeStatement, "Expected '%}' after continue."); return ContinueStatement{};
+    case Kind::call: return parseCallStatement();
+    case Kind::filter: return parseFilterStatement();
+    case Kind::generation: return parseGenerationStatement();
+    default: failUnknownStatement(kind);
     }
 }
 
-NodeList ParserState::parseNodesUntil(KindSet endKinds)
+// The keyword was consumed already; eof has no text.
+void ParserState::failUnknownStatement(Kind kind) const
 {
-    NodeList nodes;
+    throw error("Unknown statement: " + (kind == Kind::eof ? std::string() : tokens_[current_ - 1].value));
+}
+
+void ParserState::parseBody(NodeList& nodes, KindSet endKinds)
+{
     while (!at(Kind::eof)) {
         if (at(Kind::openStatement) && endKinds.contains(nextKind()))
-            break;
+            return;
         append(nodes, parseNode());
     }
-    return nodes;
 }
 
 // "{% endname %}" after a body.
@@ -161,13 +167,19 @@ void ParserState::consumeEndTag(Kind endKind, std::string_view name)
 
 Statement ParserState::parseIfStatement()
 {
-    Expression test = parseTernary();
+    IfStatement statement{parseTernary(), {}, {}};
     consume(Kind::closeStatement, "Expected '%}' after if condition.");
-    NodeList body = parseNodesUntil({Kind::elif, Kind::else_, Kind::endif});
+    parseBody(statement.body, {Kind::elif, Kind::else_, Kind::endif});
+    parseIfEnd(statement.alternate);
+    return statement;
+}
+
+// After the body: an elif chain as one nested if, an else body, or the end tag.
+void ParserState::parseIfEnd(NodeList& alternate)
+{
     if (!at(Kind::openStatement))
         throw error("Unclosed if statement");
     advance();
-    NodeList alternate;
     if (at(Kind::elif)) {
         advance();
         Nesting nesting(*this);
@@ -176,16 +188,35 @@ Statement ParserState::parseIfStatement()
     } else if (at(Kind::else_)) {
         advance();
         consume(Kind::closeStatement, "Expected '%}' after else.");
-        alternate = parseNodesUntil({Kind::endif});
+        parseBody(alternate, {Kind::endif});
         consumeEndTag(Kind::endif, "endif");
     } else {
         consume(Kind::endif, "Expected 'endif'.");
         consume(Kind::closeStatement, "Expected '%}' after endif.");
     }
-    return IfStatement{std::move(test), std::move(body), std::move(alternate)};
 }
 
 Statement ParserState::parseForStatement()
+{
+    ForStatement loop = parseForHead();
+    parseBody(loop.body, {Kind::else_, Kind::endfor});
+    if (!at(Kind::openStatement))
+        throw error("Unclosed for loop");
+    advance();
+    if (at(Kind::else_)) {
+        advance();
+        consume(Kind::closeStatement, "Expected '%}' after else.");
+        parseBody(loop.elseBody, {Kind::endfor});
+        consumeEndTag(Kind::endfor, "endfor");
+    } else {
+        consume(Kind::endfor, "Expected 'endfor'.");
+        consume(Kind::closeStatement, "Expected '%}' after endfor.");
+    }
+    return loop;
+}
+
+// "x in items if test" or "a, b in items" up to the "%}".
+ForStatement ParserState::parseForHead()
 {
     LoopVariable variable;
     variable.names.emplace_back(consumeIdentifier());
@@ -195,57 +226,49 @@ Statement ParserState::parseForStatement()
     }
     consume(Kind::in, "Expected 'in' in for loop.");
     // Filters and tighter only, so that a trailing "if" is the loop's filter.
-    Expression iterable = parseBinary(filterLevel);
-    OptionalExpression test;
+    ForStatement loop{std::move(variable), parseBinary(filterLevel), {}, {}, std::nullopt};
     if (at(Kind::if_)) {
         advance();
-        test = parseTernary();
+        loop.test = parseTernary();
     }
     consume(Kind::closeStatement, "Expected '%}' after for loop.");
-    NodeList body = parseNodesUntil({Kind::else_, Kind::endfor});
-    if (!at(Kind::openStatement))
-        throw error("Unclosed for loop");
-    advance();
-    NodeList elseBody;
-    if (at(Kind::else_)) {
-        advance();
-        consume(Kind::closeStatement, "Expected '%}' after else.");
-        elseBody = parseNodesUntil({Kind::endfor});
-        consumeEndTag(Kind::endfor, "endfor");
-    } else {
-        consume(Kind::endfor, "Expected 'endfor'.");
-        consume(Kind::closeStatement, "Expected '%}' after endfor.");
-    }
-    return ForStatement{std::move(variable), std::move(iterable), std::move(body), std::move(elseBody),
-                        std::move(test)};
+    return loop;
 }
 
 Statement ParserState::parseSetStatement()
 {
-    Expression target = parseExpressionSequence();
+    SetStatement set{parseExpressionSequence(), std::nullopt, {}};
     if (at(Kind::equals)) {
         advance();
-        Expression value = parseExpressionSequence();
+        set.value = parseExpressionSequence();
         consume(Kind::closeStatement, "Expected '%}' after set statement.");
-        return SetStatement{std::move(target), std::move(value), {}};
+        return set;
     }
     consume(Kind::closeStatement, "Expected '%}' after set statement.");
-    NodeList body = parseNodesUntil({Kind::endset});
+    parseBody(set.body, {Kind::endset});
     consumeEndTag(Kind::endset, "endset");
-    return SetStatement{std::move(target), std::nullopt, std::move(body)};
+    return set;
 }
 
 Statement ParserState::parseMacroStatement()
 {
-    String name = consumeIdentifier();
+    MacroStatement macro = parseMacroHead();
+    parseBody(macro.body, {Kind::endmacro});
+    consumeEndTag(Kind::endmacro, "endmacro");
+    return macro;
+}
+
+// "name(a, b=1, c)" up to the "%}". A parameter without a default may follow
+// one with a default; a repeated name is listed twice and keeps its last default.
+MacroStatement ParserState::parseMacroHead()
+{
+    MacroStatement macro{consumeIdentifier(), {}, {}, {}};
     consume(Kind::openParen, "Expected '(' after macro name.");
-    std::vector<String> parameters;
-    ExpressionEntries defaults;
     while (!at(Kind::closeParen)) {
-        parameters.emplace_back(consumeIdentifier());
+        macro.parameters.emplace_back(consumeIdentifier());
         if (at(Kind::equals)) {
             advance();
-            defaults.assign(parameters.back(), parseTernary());
+            macro.defaults.updateValue(parseTernary(), macro.parameters.back());
         }
         if (!at(Kind::comma))
             break;
@@ -253,9 +276,7 @@ Statement ParserState::parseMacroStatement()
     }
     consume(Kind::closeParen, "Expected ')' after macro parameters.");
     consume(Kind::closeStatement, "Expected '%}' after macro definition.");
-    NodeList body = parseNodesUntil({Kind::endmacro});
-    consumeEndTag(Kind::endmacro, "endmacro");
-    return MacroStatement{std::move(name), std::move(parameters), std::move(defaults), std::move(body)};
+    return macro;
 }
 
 Statement ParserState::parseCallStatement()
@@ -266,28 +287,29 @@ Statement ParserState::parseCallStatement()
         callerArguments = parseArguments().first;
         consume(Kind::closeParen, "Expected ')' after caller arguments.");
     }
-    Expression callable = parseTernary();
+    CallStatement call{parseTernary(), std::move(callerArguments), {}};
     consume(Kind::closeStatement, "Expected '%}' after call statement.");
-    NodeList body = parseNodesUntil({Kind::endcall});
+    parseBody(call.body, {Kind::endcall});
     consumeEndTag(Kind::endcall, "endcall");
-    return CallStatement{std::move(callable), std::move(callerArguments), std::move(body)};
+    return call;
 }
 
 Statement ParserState::parseFilterStatement()
 {
-    Expression filter = parseTernary();
+    FilterStatement filter{parseTernary(), {}};
     consume(Kind::closeStatement, "Expected '%}' after filter statement.");
-    NodeList body = parseNodesUntil({Kind::endfilter});
+    parseBody(filter.body, {Kind::endfilter});
     consumeEndTag(Kind::endfilter, "endfilter");
-    return FilterStatement{std::move(filter), std::move(body)};
+    return filter;
 }
 
 Statement ParserState::parseGenerationStatement()
 {
+    GenerationStatement generation;
     consume(Kind::closeStatement, "Expected '%}' after generation statement.");
-    NodeList body = parseNodesUntil({Kind::endgeneration});
+    parseBody(generation.body, {Kind::endgeneration});
     consumeEndTag(Kind::endgeneration, "endgeneration");
-    return GenerationStatement{std::move(body)};
+    return generation;
 }
 
 // "a, b" on either side of a set: one expression alone, more as a tuple.

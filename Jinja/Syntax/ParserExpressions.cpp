@@ -11,9 +11,9 @@
 
 namespace Jinja::detail {
 
-std::pair<ExpressionList, ExpressionEntries> ParserState::parseArguments()
+std::pair<ExpressionList, ExpressionDictionary> ParserState::parseArguments()
 {
-    std::pair<ExpressionList, ExpressionEntries> arguments;
+    std::pair<ExpressionList, ExpressionDictionary> arguments;
     if (at(Kind::closeParen))
         return arguments;
     while (true) {
@@ -21,7 +21,7 @@ std::pair<ExpressionList, ExpressionEntries> ParserState::parseArguments()
             String name = current().value;
             advance();
             advance();
-            arguments.second.assign(std::move(name), parseTernary());
+            arguments.second.updateValue(parseTernary(), name);
         } else {
             arguments.first.push_back(parseTernary());
         }
@@ -203,7 +203,7 @@ void ParserState::applyFilter(Expression& operand)
 {
     advance();
     String name = consumeIdentifier();
-    std::pair<ExpressionList, ExpressionEntries> arguments;
+    std::pair<ExpressionList, ExpressionDictionary> arguments;
     if (at(Kind::openParen)) {
         advance();
         arguments = parseArguments();
@@ -404,7 +404,7 @@ Expression ParserState::parseArrayLiteral()
 // Keys are names or string literals, taken as written; a name is not looked up.
 Expression ParserState::parseObjectLiteral()
 {
-    ExpressionEntries entries;
+    ExpressionDictionary entries;
     while (!at(Kind::closeBrace)) {
         String key;
         if (at(Kind::identifier))
@@ -414,7 +414,7 @@ Expression ParserState::parseObjectLiteral()
         else
             failAtCurrent("Expected string literal or identifier for object key. Got ", " instead");
         consume(Kind::colon, "Expected ':' after object key.");
-        entries.assign(std::move(key), parseTernary());
+        entries.updateValue(parseTernary(), key);
         if (!at(Kind::comma))
             break;
         advance();

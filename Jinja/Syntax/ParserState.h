@@ -82,13 +82,20 @@ private:
     // Nodes and statements
     void append(NodeList& nodes, Node node) const;
     Node parseNode();
+    Node parseTextOrComment();
+    Node parseOutput();
     Statement parseStatement();
-    NodeList parseNodesUntil(KindSet endKinds);
+    [[noreturn]] void failUnknownStatement(Kind kind) const;
+    // Appends nodes until eof, or a "{%" whose keyword is in `endKinds`, which stays unread.
+    void parseBody(NodeList& nodes, KindSet endKinds);
     void consumeEndTag(Kind endKind, std::string_view name);
     Statement parseIfStatement();
+    void parseIfEnd(NodeList& alternate);
     Statement parseForStatement();
+    ForStatement parseForHead();
     Statement parseSetStatement();
     Statement parseMacroStatement();
+    MacroStatement parseMacroHead();
     Statement parseCallStatement();
     Statement parseFilterStatement();
     Statement parseGenerationStatement();
@@ -96,7 +103,7 @@ private:
 
     // Expressions. Binary operators are parsed by precedence climbing, so that
     // each level of brackets costs a few stack frames, not one per level.
-    std::pair<ExpressionList, ExpressionEntries> parseArguments();
+    std::pair<ExpressionList, ExpressionDictionary> parseArguments();
     Expression parseTernary();
     void applyCondition(Expression& value);
     Expression parseBinary(int minimumLevel);

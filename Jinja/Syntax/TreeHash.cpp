@@ -1,26 +1,30 @@
 #include "Jinja/Syntax/TreeHash.h"
 
-#include "Platform/HashCombine.h"
+#include "OrderedCollections/HashTable/SeededHash.h"
 
+#include <bit>
 #include <type_traits>
 
 namespace Jinja {
 
 namespace {
 
-// Feeds each part of a tree into one running seed, in order.
+// Feeds each part of a tree, in order, into one hasher.
 class TreeHasher {
 public:
-    explicit TreeHasher(std::size_t seed) : seed_(seed) {}
+    explicit TreeHasher(std::int64_t seed) : hasher_(seed) {}
 
-    std::size_t result() const { return seed_; }
+    std::int64_t result() const { return hasher_.finalize(); }
 
-    template <class T>
-    void feed(const T& value)
+    template <std::integral T>
+    void feed(T value)
     {
-        Platform::hashCombine(seed_, value);
+        hasher_.combine(value);
     }
-    void feed(const String& text) { seed_ = text.hash(seed_); }
+    void feed(std::string_view text) { hasher_.combine(text); }
+    void feed(const String& text) { hasher_.combine(text); }
+    // Zero and negative zero are equal, so they hash alike.
+    void feed(double value) { feed(std::bit_cast<std::uint64_t>(value == 0 ? 0.0 : value)); }
     void feed(UnaryOp op) { feed(unaryOpTexts.name(op)); }
     void feed(BinaryOp op) { feed(binaryOpTexts.name(op)); }
     void feed(const Shared<Expression>& expression) { feed(*expression); }
@@ -37,7 +41,7 @@ public:
         for (const T& element : list)
             feed(element);
     }
-    void feed(const ExpressionEntries& entries)
+    void feed(const ExpressionDictionary& entries)
     {
         feed(entries.size());
         for (const auto& [name, expression] : entries) {
@@ -72,8 +76,7 @@ public:
 
 private:
     void feedCase(const StringLiteral& literal) { feed(literal.value); }
-    // Zero and negative zero are equal, so they hash alike.
-    void feedCase(const NumberLiteral& literal) { feed(literal.value == 0 ? 0.0 : literal.value); }
+    void feedCase(const NumberLiteral& literal) { feed(literal.value); }
     void feedCase(const IntegerLiteral& literal) { feed(literal.value); }
     void feedCase(const BooleanLiteral& literal) { feed(literal.value); }
     void feedCase(const NullLiteral&) {}
@@ -177,23 +180,34 @@ private:
     }
     void feedCase(const GenerationStatement& generation) { feed(generation.body); }
 
-    std::size_t seed_;
+    OrderedCollections::Hasher hasher_;
 };
 
-} // namespace
-
-std::size_t hashValue(const Expression& expression, std::size_t seed)
+template <class T>
+std::int64_t hashOf(const T& tree, std::int64_t seed)
 {
     TreeHasher hasher(seed);
-    hasher.feed(expression);
+    hasher.feed(tree);
     return hasher.result();
 }
 
-std::size_t hashValue(const NodeList& nodes, std::size_t seed)
+} // namespace
+
+std::int64_t seededHash(const Expression& expression, std::int64_t seed)
 {
-    TreeHasher hasher(seed);
-    hasher.feed(nodes);
-    return hasher.result();
+    return hashOf(expression, seed);
+}
+std::int64_t seededHash(const Statement& statement, std::int64_t seed)
+{
+    return hashOf(statement, seed);
+}
+std::int64_t seededHash(const Node& node, std::int64_t seed)
+{
+    return hashOf(node, seed);
+}
+std::int64_t seededHash(const NodeList& nodes, std::int64_t seed)
+{
+    return hashOf(nodes, seed);
 }
 
 } // namespace Jinja

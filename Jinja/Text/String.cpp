@@ -1,6 +1,6 @@
 #include "Jinja/Text/String.h"
 
-#include "Platform/HashCombine.h"
+#include "OrderedCollections/HashTable/SeededHash.h"
 #include "Platform/Text/Normalization.h"
 #include "Platform/Text/UnicodeScalars.h"
 
@@ -35,10 +35,11 @@ std::strong_ordering operator<=>(const String& first, const String& second)
     return composedForm(first.text_, first.composed_).compare(composedForm(second.text_, second.composed_)) <=> 0;
 }
 
-std::size_t String::hash(std::size_t seed) const
+std::int64_t seededHash(const String& text, std::int64_t seed)
 {
-    Platform::hashCombine(seed, composed_ ? std::string_view(text_) : std::string_view(Platform::nfc(text_)));
-    return seed;
+    if (text.composed_)
+        return OrderedCollections::seededHash(std::string_view(text.text_), seed);
+    return OrderedCollections::seededHash(Platform::nfc(text.text_), seed);
 }
 
 } // namespace Jinja

@@ -7,6 +7,7 @@
 
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,8 +28,8 @@ public:
     // By the code points of the NFC forms, which is their UTF-8 byte order.
     friend std::strong_ordering operator<=>(const String& first, const String& second);
 
-    // Equal texts hash equally for the same seed.
-    std::size_t hash(std::size_t seed = 0) const;
+    // Equal texts hash equally under one seed.
+    friend std::int64_t seededHash(const String& text, std::int64_t seed);
 
 private:
     std::string text_;
@@ -39,5 +40,5 @@ private:
 
 template <>
 struct std::hash<Jinja::String> {
-    std::size_t operator()(const Jinja::String& text) const { return text.hash(); }
+    std::size_t operator()(const Jinja::String& text) const { return static_cast<std::size_t>(seededHash(text, 0)); }
 };

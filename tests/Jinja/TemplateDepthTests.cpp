@@ -70,6 +70,8 @@ TEST(TemplateDepth, DeepNestingFailsCleanlyOnASmallStack)
         "{{ " + repeated("1 if x else ", 300) + "1 }}",
         repeated("{% if x %}", 300) + repeated("{% endif %}", 300),
         "{% if a %}" + repeated("{% elif b %}", 300) + "{% endif %}",
+        repeated("{% for x in y %}", 300) + repeated("{% endfor %}", 300),
+        repeated("{% macro m(a=(1)) %}", 300) + repeated("{% endmacro %}", 300),
     };
     onSmallStack([&] {
         for (const std::string& text : cases)
