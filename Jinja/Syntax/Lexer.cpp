@@ -6,8 +6,9 @@
 #include "Platform/Text/CharacterProperties.h"
 #include "Platform/Text/UnicodeScalars.h"
 
+#include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 
 namespace Jinja::Lexer {
 
@@ -15,9 +16,11 @@ namespace {
 
 using Kind = Token::Kind;
 
-const std::unordered_map<std::string_view, Kind>& keywords()
+// The keywords; any other word is an identifier. Words are short, so a scan of
+// the table's entries of the same length is quicker than hashing.
+std::optional<Kind> keyword(std::string_view word)
 {
-    static const std::unordered_map<std::string_view, Kind> table{
+    static constexpr std::pair<std::string_view, Kind> table[] = {
         {"if", Kind::if_},
         {"else", Kind::else_},
         {"elif", Kind::elif},
@@ -49,18 +52,33 @@ const std::unordered_map<std::string_view, Kind>& keywords()
         {"None", Kind::null},
         {"is", Kind::is},
     };
-    return table;
+    for (const auto& [text, kind] : table)
+        if (text.size() == word.size() && text[0] == word[0] && text == word)
+            return kind;
+    return std::nullopt;
 }
 
-const std::unordered_map<std::string_view, Kind>& operators()
+// The operators: "+" "-" "*" "/" "//" "**" "%" "~" "==" "!=" "<" "<=" ">"
+// ">=" "=" "|", each read from its one or two characters, longest first.
+std::optional<std::pair<Kind, std::size_t>> operatorAt(std::string_view first, std::string_view second)
 {
-    static const std::unordered_map<std::string_view, Kind> table{
-        {"+", Kind::plus},         {"-", Kind::minus},         {"*", Kind::multiply}, {"/", Kind::divide},
-        {"//", Kind::floorDivide}, {"**", Kind::power},        {"%", Kind::modulo},   {"~", Kind::concat},
-        {"==", Kind::equal},       {"!=", Kind::notEqual},     {"<", Kind::less},     {"<=", Kind::lessEqual},
-        {">", Kind::greater},      {">=", Kind::greaterEqual}, {"=", Kind::equals},   {"|", Kind::pipe},
-    };
-    return table;
+    if (first.size() != 1)
+        return std::nullopt;
+    const char next = second.size() == 1 ? second[0] : '\0';
+    switch (first[0]) {
+    case '+': return std::pair{Kind::plus, 1};
+    case '-': return std::pair{Kind::minus, 1};
+    case '*': return next == '*' ? std::pair{Kind::power, 2} : std::pair{Kind::multiply, 1};
+    case '/': return next == '/' ? std::pair{Kind::floorDivide, 2} : std::pair{Kind::divide, 1};
+    case '%': return std::pair{Kind::modulo, 1};
+    case '~': return std::pair{Kind::concat, 1};
+    case '=': return next == '=' ? std::pair{Kind::equal, 2} : std::pair{Kind::equals, 1};
+    case '!': return next == '=' ? std::optional(std::pair{Kind::notEqual, 2}) : std::nullopt;
+    case '<': return next == '=' ? std::pair{Kind::lessEqual, 2} : std::pair{Kind::less, 1};
+    case '>': return next == '=' ? std::pair{Kind::greaterEqual, 2} : std::pair{Kind::greater, 1};
+    case '|': return std::pair{Kind::pipe, 1};
+    default: return std::nullopt;
+    }
 }
 
 std::optional<Kind> punctuation(std::string_view character)
@@ -92,7 +110,8 @@ char32_t leadingCodePoint(std::string_view character)
 
 bool isWhiteSpace(std::string_view character)
 {
-    return Platform::isWhiteSpace(leadingCodePoint(character));
+    const char32_t c = leadingCodePoint(character);
+    return c < 0x80 ? c == ' ' || (c >= '\t' && c <= '\r') : Platform::isWhiteSpace(c);
 }
 
 bool isNumeric(std::string_view character)
@@ -190,16 +209,11 @@ private:
             ++position_;
             return make(*kind, start, position_);
         }
-        for (std::size_t length : {2, 1}) {
-            if (start + length > characters_.size())
-                continue;
-            const auto found = operators().find(characters_.slice(start, start + length));
-            if (found != operators().end()) {
-                position_ += length;
-                return make(found->second, start, position_);
-            }
+        if (const auto op = operatorAt(character, characters_[start + 1])) {
+            position_ += op->second;
+            return make(op->first, start, position_);
         }
-        if (character == "'" || character == "\"")
+        if (characters_.is(start, '\'') || characters_.is(start, '"'))
             return extractString(character[0]);
         if (isNumeric(character))
             return extractNumber();
@@ -214,15 +228,27 @@ private:
     Token extractText(std::int64_t depth)
     {
         const std::size_t start = position_;
-        for (; position_ < characters_.size(); ++position_) {
-            if (characters_.is(position_, '{') &&
-                (characters_.is(position_ + 1, '{') || characters_.is(position_ + 1, '%') ||
-                 characters_.is(position_ + 1, '#')))
-                break;
-            if (pairAt(position_, '%', '}') || (depth == 0 && pairAt(position_, '}', '}')))
-                break;
+        if (characters_.bytewise()) {
+            // Only "{", "%" and "}" can begin a stop; the bytes between need no look.
+            const std::string_view text = characters_.text();
+            for (; (position_ = text.find_first_of("{%}", position_)) != std::string_view::npos; ++position_)
+                if (stopsText(depth))
+                    break;
+            position_ = std::min(position_, text.size());
+            return make(Kind::text, start, position_);
         }
+        for (; position_ < characters_.size(); ++position_)
+            if (stopsText(depth))
+                break;
         return make(Kind::text, start, position_);
+    }
+
+    bool stopsText(std::int64_t depth) const
+    {
+        return (characters_.is(position_, '{') &&
+                (characters_.is(position_ + 1, '{') || characters_.is(position_ + 1, '%') ||
+                 characters_.is(position_ + 1, '#'))) ||
+               pairAt(position_, '%', '}') || (depth == 0 && pairAt(position_, '}', '}'));
     }
 
     Token extractComment()
@@ -244,32 +270,35 @@ private:
         for (std::size_t at = start + 1;; ++at) {
             if (at >= characters_.size())
                 throw lexerError("Unclosed string at position ", start);
-            const std::string_view character = characters_[at];
-            if (character.size() == 1 && character[0] == quote) {
+            if (characters_.is(at, quote)) {
                 position_ = at + 1;
                 return Token{Kind::string, std::move(value), static_cast<std::int64_t>(start)};
             }
-            if (character != "\\") {
-                value += character;
+            if (!characters_.is(at, '\\')) {
+                value += characters_[at];
                 continue;
             }
             if (++at >= characters_.size())
                 throw lexerError("Unclosed string at position ", start);
             const std::string_view escaped = characters_[at];
-            if (escaped == "n")
-                value += '\n';
-            else if (escaped == "t")
-                value += '\t';
-            else if (escaped == "r")
-                value += '\r';
-            else if (escaped == "b")
-                value += '\b';
-            else if (escaped == "f")
-                value += '\f';
-            else if (escaped == "v")
-                value += '\v';
+            if (escaped.size() == 1)
+                value += unescaped(escaped[0]);
             else
                 value += escaped;
+        }
+    }
+
+    // The character a backslash and `c` stand for: c itself, except for these.
+    static char unescaped(char c)
+    {
+        switch (c) {
+        case 'n': return '\n';
+        case 't': return '\t';
+        case 'r': return '\r';
+        case 'b': return '\b';
+        case 'f': return '\f';
+        case 'v': return '\v';
+        default: return c;
         }
     }
 
@@ -293,8 +322,8 @@ private:
         for (++position_; position_ < characters_.size() && isWordCharacter(characters_[position_], false);)
             ++position_;
         Token token = make(Kind::identifier, start, position_);
-        if (const auto keyword = keywords().find(token.value); keyword != keywords().end())
-            token.kind = keyword->second;
+        if (const std::optional<Kind> kind = keyword(token.value))
+            token.kind = *kind;
         return token;
     }
 

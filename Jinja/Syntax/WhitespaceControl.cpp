@@ -17,97 +17,124 @@ std::size_t codePointLength(std::string_view text, std::size_t offset)
     return static_cast<std::size_t>(next) - offset;
 }
 
+// The start of the code point that ends at `offset`, not before `floor`.
+std::size_t previousCodePoint(std::string_view text, std::size_t offset, std::size_t floor)
+{
+    auto previous = static_cast<int32_t>(offset);
+    UChar32 c = 0;
+    U8_PREV(reinterpret_cast<const uint8_t*>(text.data()), static_cast<int32_t>(floor), previous, c);
+    return static_cast<std::size_t>(previous);
+}
+
+bool isWhiteSpaceAt(std::string_view text, std::size_t offset)
+{
+    const auto byte = static_cast<unsigned char>(text[offset]);
+    if (byte < 0x80)
+        return byte == ' ' || (byte >= '\t' && byte <= '\r');
+    auto next = static_cast<int32_t>(offset);
+    UChar32 c = 0;
+    U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), next, static_cast<int32_t>(text.size()), c);
+    return c >= 0 && Platform::isWhiteSpace(static_cast<char32_t>(c));
+}
+
 // The offset of the first code point at or after `offset` that is not white space.
 std::size_t skipWhiteSpace(std::string_view text, std::size_t offset)
 {
-    while (offset < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[offset]);
-        if (byte < 0x80) {
-            if (byte != ' ' && (byte < '\t' || byte > '\r'))
-                break;
-            ++offset;
-            continue;
-        }
-        auto next = static_cast<int32_t>(offset);
-        UChar32 c = 0;
-        U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), next, static_cast<int32_t>(text.size()), c);
-        if (c < 0 || !Platform::isWhiteSpace(static_cast<char32_t>(c)))
-            break;
-        offset = static_cast<std::size_t>(next);
-    }
+    while (offset < text.size() && isWhiteSpaceAt(text, offset))
+        offset += codePointLength(text, offset);
     return offset;
 }
 
 // "-%}" or "-}}" followed by any white space becomes the plain closer.
-std::string trimAfterCloser(std::string_view text, std::string_view closer)
+std::string trimAfterCloser(std::string text, std::string_view closer)
 {
+    if (text.find(closer) == std::string::npos)
+        return text;
+    const std::string_view view(text);
     std::string result;
     result.reserve(text.size());
     std::size_t offset = 0;
     for (std::size_t found = text.find(closer); found != std::string_view::npos; found = text.find(closer, offset)) {
-        result.append(text.substr(offset, found - offset)).append(closer.substr(1));
+        result.append(view.substr(offset, found - offset)).append(closer.substr(1));
         offset = skipWhiteSpace(text, found + closer.size());
     }
-    result.append(text.substr(offset));
+    result.append(view.substr(offset));
     return result;
 }
 
 // A literal "{", white space and "{%-" (or "{{-") keep one space between the
 // brace and the opener, so that the two do not run together.
-std::string separateBraceFromOpener(std::string_view text, std::string_view opener)
+std::string separateBraceFromOpener(std::string text, std::string_view opener)
 {
+    if (text.find(opener) == std::string::npos)
+        return text;
+    const std::string_view view(text);
     std::string result;
     result.reserve(text.size());
     std::size_t offset = 0;
     for (std::size_t brace = text.find('{'); brace != std::string_view::npos; brace = text.find('{', offset)) {
         const std::size_t end = skipWhiteSpace(text, brace + 1);
-        if (end > brace + 1 && text.substr(end, opener.size()) == opener) {
-            result.append(text.substr(offset, brace - offset)).append("{ ").append(opener.substr(0, 2));
+        if (end > brace + 1 && view.substr(end, opener.size()) == opener) {
+            result.append(view.substr(offset, brace - offset)).append("{ ").append(opener.substr(0, 2));
             offset = end + opener.size();
         } else {
-            result.append(text.substr(offset, end - offset));
+            result.append(view.substr(offset, end - offset));
             offset = end;
         }
     }
-    result.append(text.substr(offset));
+    result.append(view.substr(offset));
     return result;
 }
 
 // White space at the very start of the text before "{%-" (or "{{-") goes entirely.
-std::string trimStartBeforeOpener(std::string_view text, std::string_view opener)
+std::string trimStartBeforeOpener(std::string text, std::string_view opener)
 {
     const std::size_t end = skipWhiteSpace(text, 0);
-    if (text.substr(end, opener.size()) != opener)
-        return std::string(text);
-    return std::string(opener.substr(0, 2)).append(text.substr(end + opener.size()));
+    if (std::string_view(text).substr(end, opener.size()) != opener)
+        return text;
+    return std::string(opener.substr(0, 2)).append(std::string_view(text).substr(end + opener.size()));
 }
 
 // Any character other than "{", then white space and "{%-" (or "{{-"): the
-// character stays, the white space goes.
-std::string trimBeforeOpener(std::string_view text, std::string_view opener)
+// character stays, the white space goes. Each match ends at an opener, so the
+// scan goes from opener to opener and looks back over the white space before
+// it for the leftmost place where a match can start.
+std::string trimBeforeOpener(std::string text, std::string_view opener)
 {
-    if (text.find(opener) == std::string_view::npos)
-        return std::string(text);
+    std::size_t opening = text.find(opener, 1);
+    if (opening == std::string::npos)
+        return text;
+    const std::string_view view(text);
     std::string result;
     result.reserve(text.size());
     std::size_t offset = 0;
-    while (offset < text.size()) {
-        if (text[offset] == '{') {
-            result.push_back('{');
-            ++offset;
+    for (; opening != std::string::npos; opening = text.find(opener, offset + 1)) {
+        std::size_t runStart = opening;
+        while (runStart > offset) {
+            const std::size_t previous = previousCodePoint(view, runStart, offset);
+            if (!isWhiteSpaceAt(view, previous))
+                break;
+            runStart = previous;
+        }
+        // The captured character: the one before the white space, unless that
+        // is a "{" or the scan's start, where the first white-space character is.
+        std::size_t start = runStart;
+        if (runStart > offset) {
+            start = previousCodePoint(view, runStart, offset);
+            if (view[start] == '{')
+                start = runStart;
+        }
+        if (start == opening) {
+            result.append(view.substr(offset, opening + 1 - offset));
+            offset = opening + 1;
             continue;
         }
-        const std::size_t length = codePointLength(text, offset);
-        const std::size_t end = skipWhiteSpace(text, offset + length);
-        if (text.substr(end, opener.size()) == opener) {
-            result.append(text.substr(offset, length)).append(opener.substr(0, 2));
-            offset = end + opener.size();
-        } else {
-            // Every start inside the skipped white space ends at the same place, so fails too.
-            result.append(text.substr(offset, end - offset));
-            offset = end;
-        }
+        result.append(view.substr(offset, start - offset))
+            .append(view.substr(start, codePointLength(view, start)))
+            .append(opener.substr(0, 2));
+        offset = opening + opener.size();
     }
+    result.append(view.substr(offset));
     return result;
 }
 
@@ -115,13 +142,13 @@ std::string trimBeforeOpener(std::string_view text, std::string_view opener)
 
 std::string applyWhitespaceControl(std::string_view text)
 {
-    std::string result = trimAfterCloser(text, "-%}");
-    result = trimAfterCloser(result, "-}}");
+    std::string result = trimAfterCloser(std::string(text), "-%}");
+    result = trimAfterCloser(std::move(result), "-}}");
     for (std::string_view opener : {std::string_view("{%-"), std::string_view("{{-")}) {
-        result = separateBraceFromOpener(result, opener);
+        result = separateBraceFromOpener(std::move(result), opener);
         // Before the general rule, which would keep the first white-space character.
-        result = trimStartBeforeOpener(result, opener);
-        result = trimBeforeOpener(result, opener);
+        result = trimStartBeforeOpener(std::move(result), opener);
+        result = trimBeforeOpener(std::move(result), opener);
     }
     return result;
 }
