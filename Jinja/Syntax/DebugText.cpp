@@ -23,13 +23,14 @@ std::string quoted(const String& text)
     return result + "\"";
 }
 
-// The shortest text that reads back as the same number, always with a point.
+// The shortest text without an exponent that reads back as the same number,
+// always with a point, as a template writes it.
 std::string numberText(double value)
 {
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    char buffer[400];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     std::string text(buffer, end);
-    if (text.find_first_of(".en") == std::string::npos)
+    if (text.find('.') == std::string::npos)
         text += ".0";
     return text;
 }

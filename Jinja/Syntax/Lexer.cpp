@@ -339,4 +339,9 @@ std::vector<Token> tokenize(std::string_view text)
     return Walk(rewritten).run();
 }
 
+std::vector<Token> tokenizeVerbatim(std::string_view text)
+{
+    return Walk(text).run();
+}
+
 } // namespace Jinja::Lexer

@@ -15,4 +15,8 @@ namespace Jinja::Lexer {
 // read, with the character position in the rewritten text.
 std::vector<Token> tokenize(std::string_view text);
 
+// The tokens of text taken as it is, without the whitespace-control rewrites:
+// for text that a program wrote, whose "-" next to a delimiter means itself.
+std::vector<Token> tokenizeVerbatim(std::string_view text);
+
 } // namespace Jinja::Lexer

@@ -1,6 +1,7 @@
 // Runs every file under Inputs/: a template source, then a line "=== tokens",
 // "=== tree" or "=== error", then what the source gives: its tokens, the dump
-// of its syntax tree, or the description of the error that compiling throws.
+// of its syntax tree (which must read back as the same tree), or the
+// description of the error that compiling throws.
 
 #include "Jinja/JinjaError.h"
 #include "Jinja/Syntax/DebugText.h"
@@ -38,6 +39,15 @@ std::string tokenDump(std::string_view source)
     for (const Jinja::Token& token : Jinja::Lexer::tokenize(source))
         dump += std::string(Jinja::tokenKindNames.name(token.kind)) + " \"" + escaped(token.value) + "\" " +
                 std::to_string(token.position) + "\n";
+    return dump;
+}
+
+// The dump, which must also read back as the same tree.
+std::string treeDump(std::string_view source)
+{
+    const Jinja::Template compiled(source);
+    const std::string dump = Jinja::debugText(compiled.nodes());
+    EXPECT_EQ(Jinja::nodesFromDebugText(dump), compiled.nodes()) << dump;
     return dump;
 }
 
@@ -90,7 +100,7 @@ TEST(GoldenFiles, EachSourceGivesItsExpectedOutput)
         if (golden.section == "tokens")
             actual = tokenDump(golden.source);
         else if (golden.section == "tree")
-            actual = Jinja::debugText(Jinja::Template(golden.source).nodes());
+            actual = treeDump(golden.source);
         else if (golden.section == "error")
             actual = errorText(golden.source);
         else

@@ -27,6 +27,9 @@ TEST(WhitespaceControl, DashFormsSwallowWhiteSpaceOnTheirSide)
         {"a {#- c -#} b", "a {#- c -#} b"},
         // Each dash is used once: the second opener has no character before it left.
         {"a{%-{%-", "a{%{%-"},
+        // After one opener, the next match may start with a white-space character.
+        {"a{%-  {%-", "a{% {%"},
+        {"a{%- b \n{%-", "a{% b{%"},
         // Zero width space is not white space.
         {"a\u200B{{- x }}", "a\u200B{{ x }}"},
         {"no tags at all  ", "no tags at all  "},

@@ -9,7 +9,7 @@ TEST(String, CanonicallyEquivalentTextsAreEqualHashAlikeAndOrderByTheirComposedF
     const String composed("caf\u00E9");
     const String decomposed("cafe\u0301");
     EXPECT_EQ(composed, decomposed);
-    EXPECT_EQ(std::hash<String> {}(composed), std::hash<String> {}(decomposed));
+    EXPECT_EQ(std::hash<String>{}(composed), std::hash<String>{}(decomposed));
     EXPECT_EQ(seededHash(composed, 42), seededHash(decomposed, 42));
     EXPECT_EQ(composed <=> decomposed, std::strong_ordering::equal);
     EXPECT_EQ(decomposed.utf8(), "cafe\u0301"); // kept as written
