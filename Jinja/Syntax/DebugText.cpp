@@ -7,6 +7,7 @@ namespace Jinja {
 
 namespace {
 
+// A string literal as a template writes it, so that the dump reads back.
 std::string quoted(const String& text)
 {
     std::string result = "\"";

@@ -156,9 +156,9 @@ void ParserState::parseBody(NodeList& nodes, KindSet endKinds)
     }
 }
 
-// "{% endname %}" after a body.
-void ParserState::consumeEndTag(Kind endKind, std::string_view name)
+void ParserState::parseBlockBody(NodeList& body, Kind endKind, std::string_view name)
 {
+    parseBody(body, KindSet(endKind));
     const std::string text(name);
     consume(Kind::openStatement, "Expected '{%' for " + text + ".");
     consume(endKind, "Expected '" + text + "'.");
@@ -188,8 +188,7 @@ void ParserState::parseIfEnd(NodeList& alternate)
     } else if (at(Kind::else_)) {
         advance();
         consume(Kind::closeStatement, "Expected '%}' after else.");
-        parseBody(alternate, {Kind::endif});
-        consumeEndTag(Kind::endif, "endif");
+        parseBlockBody(alternate, Kind::endif, "endif");
     } else {
         consume(Kind::endif, "Expected 'endif'.");
         consume(Kind::closeStatement, "Expected '%}' after endif.");
@@ -206,8 +205,7 @@ Statement ParserState::parseForStatement()
     if (at(Kind::else_)) {
         advance();
         consume(Kind::closeStatement, "Expected '%}' after else.");
-        parseBody(loop.elseBody, {Kind::endfor});
-        consumeEndTag(Kind::endfor, "endfor");
+        parseBlockBody(loop.elseBody, Kind::endfor, "endfor");
     } else {
         consume(Kind::endfor, "Expected 'endfor'.");
         consume(Kind::closeStatement, "Expected '%}' after endfor.");
@@ -245,16 +243,14 @@ Statement ParserState::parseSetStatement()
         return set;
     }
     consume(Kind::closeStatement, "Expected '%}' after set statement.");
-    parseBody(set.body, {Kind::endset});
-    consumeEndTag(Kind::endset, "endset");
+    parseBlockBody(set.body, Kind::endset, "endset");
     return set;
 }
 
 Statement ParserState::parseMacroStatement()
 {
     MacroStatement macro = parseMacroHead();
-    parseBody(macro.body, {Kind::endmacro});
-    consumeEndTag(Kind::endmacro, "endmacro");
+    parseBlockBody(macro.body, Kind::endmacro, "endmacro");
     return macro;
 }
 
@@ -289,8 +285,7 @@ Statement ParserState::parseCallStatement()
     }
     CallStatement call{parseTernary(), std::move(callerArguments), {}};
     consume(Kind::closeStatement, "Expected '%}' after call statement.");
-    parseBody(call.body, {Kind::endcall});
-    consumeEndTag(Kind::endcall, "endcall");
+    parseBlockBody(call.body, Kind::endcall, "endcall");
     return call;
 }
 
@@ -298,8 +293,7 @@ Statement ParserState::parseFilterStatement()
 {
     FilterStatement filter{parseTernary(), {}};
     consume(Kind::closeStatement, "Expected '%}' after filter statement.");
-    parseBody(filter.body, {Kind::endfilter});
-    consumeEndTag(Kind::endfilter, "endfilter");
+    parseBlockBody(filter.body, Kind::endfilter, "endfilter");
     return filter;
 }
 
@@ -307,8 +301,7 @@ Statement ParserState::parseGenerationStatement()
 {
     GenerationStatement generation;
     consume(Kind::closeStatement, "Expected '%}' after generation statement.");
-    parseBody(generation.body, {Kind::endgeneration});
-    consumeEndTag(Kind::endgeneration, "endgeneration");
+    parseBlockBody(generation.body, Kind::endgeneration, "endgeneration");
     return generation;
 }
 

@@ -34,6 +34,7 @@ private:
             for (Kind kind : kinds)
                 bits_ |= std::uint64_t{1} << static_cast<int>(kind);
         }
+        constexpr explicit KindSet(Kind kind) : bits_(std::uint64_t{1} << static_cast<int>(kind)) {}
         constexpr bool contains(Kind kind) const { return (bits_ >> static_cast<int>(kind)) & 1; }
 
     private:
@@ -88,7 +89,8 @@ private:
     [[noreturn]] void failUnknownStatement(Kind kind) const;
     // Appends nodes until eof, or a "{%" whose keyword is in `endKinds`, which stays unread.
     void parseBody(NodeList& nodes, KindSet endKinds);
-    void consumeEndTag(Kind endKind, std::string_view name);
+    // The body of a block up to its end tag "{% endname %}", which it consumes.
+    void parseBlockBody(NodeList& body, Kind endKind, std::string_view name);
     Statement parseIfStatement();
     void parseIfEnd(NodeList& alternate);
     Statement parseForStatement();

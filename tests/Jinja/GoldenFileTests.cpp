@@ -17,28 +17,12 @@
 
 namespace {
 
-std::string escaped(std::string_view text)
-{
-    std::string result;
-    for (char c : text) {
-        switch (c) {
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        case '\t': result += "\\t"; break;
-        case '"': result += "\\\""; break;
-        case '\\': result += "\\\\"; break;
-        default: result += c;
-        }
-    }
-    return result;
-}
-
 std::string tokenDump(std::string_view source)
 {
     std::string dump;
     for (const Jinja::Token& token : Jinja::Lexer::tokenize(source))
-        dump += std::string(Jinja::tokenKindNames.name(token.kind)) + " \"" + escaped(token.value) + "\" " +
-                std::to_string(token.position) + "\n";
+        dump += std::string(Jinja::tokenKindNames.name(token.kind)) + " " +
+                Jinja::debugText(Jinja::StringLiteral{token.value}) + " " + std::to_string(token.position) + "\n";
     return dump;
 }
 
