@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace Jinja::Lexer {
@@ -52,33 +53,42 @@ std::optional<Kind> keyword(std::string_view word)
         {"None", Kind::null},
         {"is", Kind::is},
     };
-    for (const auto& [text, kind] : table)
-        if (text.size() == word.size() && text[0] == word[0] && text == word)
+    for (const auto& [text, kind] : table) {
+        if (text.size() != word.size() || text[0] != word[0])
+            continue;
+        // A loop of its own: a library compare would call out for these few bytes.
+        std::size_t index = 1;
+        while (index < text.size() && text[index] == word[index])
+            ++index;
+        if (index == text.size())
             return kind;
+    }
     return std::nullopt;
 }
 
-// The operators: "+" "-" "*" "/" "//" "**" "%" "~" "==" "!=" "<" "<=" ">"
-// ">=" "=" "|", each read from its one or two characters, longest first.
+// The operator that starts with the characters `first` and `second` (the
+// longer one when both fit), with its length in characters.
 std::optional<std::pair<Kind, std::size_t>> operatorAt(std::string_view first, std::string_view second)
 {
+    static constexpr std::pair<std::string_view, Kind> operators[] = {
+        {"+", Kind::plus},         {"-", Kind::minus},         {"*", Kind::multiply}, {"/", Kind::divide},
+        {"//", Kind::floorDivide}, {"**", Kind::power},        {"%", Kind::modulo},   {"~", Kind::concat},
+        {"==", Kind::equal},       {"!=", Kind::notEqual},     {"<", Kind::less},     {"<=", Kind::lessEqual},
+        {">", Kind::greater},      {">=", Kind::greaterEqual}, {"=", Kind::equals},   {"|", Kind::pipe},
+    };
     if (first.size() != 1)
         return std::nullopt;
     const char next = second.size() == 1 ? second[0] : '\0';
-    switch (first[0]) {
-    case '+': return std::pair{Kind::plus, 1};
-    case '-': return std::pair{Kind::minus, 1};
-    case '*': return next == '*' ? std::pair{Kind::power, 2} : std::pair{Kind::multiply, 1};
-    case '/': return next == '/' ? std::pair{Kind::floorDivide, 2} : std::pair{Kind::divide, 1};
-    case '%': return std::pair{Kind::modulo, 1};
-    case '~': return std::pair{Kind::concat, 1};
-    case '=': return next == '=' ? std::pair{Kind::equal, 2} : std::pair{Kind::equals, 1};
-    case '!': return next == '=' ? std::optional(std::pair{Kind::notEqual, 2}) : std::nullopt;
-    case '<': return next == '=' ? std::pair{Kind::lessEqual, 2} : std::pair{Kind::less, 1};
-    case '>': return next == '=' ? std::pair{Kind::greaterEqual, 2} : std::pair{Kind::greater, 1};
-    case '|': return std::pair{Kind::pipe, 1};
-    default: return std::nullopt;
+    std::optional<std::pair<Kind, std::size_t>> found;
+    for (const auto& [text, kind] : operators) {
+        if (text[0] != first[0])
+            continue;
+        if (text.size() == 2 && text[1] == next)
+            return std::pair{kind, std::size_t{2}};
+        if (text.size() == 1)
+            found = std::pair{kind, std::size_t{1}};
     }
+    return found;
 }
 
 std::optional<Kind> punctuation(std::string_view character)
@@ -134,10 +144,13 @@ JinjaError lexerError(std::string message, std::size_t position)
     return JinjaError(JinjaError::Kind::lexer, std::move(message), static_cast<std::int64_t>(position));
 }
 
-// One walk over the rewritten text, a character at a time.
+// One walk over the rewritten text, a character at a time: over
+// ByteCharacters or Characters, so that the byte-per-character walk of most
+// templates has no segmentation to look up.
+template <class Text>
 class Walk {
 public:
-    explicit Walk(std::string_view text) : characters_(text) {}
+    explicit Walk(const Text& characters) : characters_(characters) {}
 
     std::vector<Token> run()
     {
@@ -228,9 +241,9 @@ private:
     Token extractText(std::int64_t depth)
     {
         const std::size_t start = position_;
-        if (characters_.bytewise()) {
+        if constexpr (std::is_same_v<Text, ByteCharacters>) {
             // Only "{", "%" and "}" can begin a stop; the bytes between need no look.
-            const std::string_view text = characters_.text();
+            const std::string_view text = characters_.slice(0, characters_.size());
             for (; (position_ = text.find_first_of("{%}", position_)) != std::string_view::npos; ++position_)
                 if (stopsText(depth))
                     break;
@@ -327,7 +340,7 @@ private:
         return token;
     }
 
-    Characters characters_;
+    const Text& characters_;
     std::size_t position_ = 0;
 };
 
@@ -335,13 +348,14 @@ private:
 
 std::vector<Token> tokenize(std::string_view text)
 {
-    const std::string rewritten = applyWhitespaceControl(text);
-    return Walk(rewritten).run();
+    return tokenizeVerbatim(applyWhitespaceControl(text));
 }
 
 std::vector<Token> tokenizeVerbatim(std::string_view text)
 {
-    return Walk(text).run();
+    if (ByteCharacters::fits(text))
+        return Walk<ByteCharacters>(ByteCharacters(text)).run();
+    return Walk<Characters>(Characters(text)).run();
 }
 
 } // namespace Jinja::Lexer

@@ -51,8 +51,7 @@ const Token& ParserState::consume(Kind kind, std::string_view message)
 // The parser never asks for a particular name, so none can be required here.
 std::string ParserState::consumeIdentifier()
 {
-    if (!atAny({Kind::identifier, Kind::if_, Kind::for_, Kind::in, Kind::and_, Kind::or_, Kind::not_, Kind::is,
-                Kind::else_, Kind::set, Kind::break_, Kind::continue_}))
+    if (!atAny(allowedAsIdentifier))
         throw error("Expected identifier but found " + std::string(tokenKindNames.name(current().kind)) + ".");
     std::string name = current().value;
     advance();

@@ -62,6 +62,8 @@ void ParserState::applyCondition(Expression& value)
 // that starts right after another is concatenated: 'a' 'b' is 'a' ~ 'b'.
 int ParserState::operatorLevel() const
 {
+    if (atAny(primaryExpressionStarters))
+        return concatLevel;
     switch (current().kind) {
     case Kind::or_: return orLevel;
     case Kind::and_: return andLevel;
@@ -76,14 +78,7 @@ int ParserState::operatorLevel() const
     case Kind::is: return comparisonLevel;
     case Kind::plus:
     case Kind::minus: return termLevel;
-    case Kind::concat:
-    case Kind::string:
-    case Kind::identifier:
-    case Kind::number:
-    case Kind::boolean:
-    case Kind::openParen:
-    case Kind::openBracket:
-    case Kind::openBrace: return concatLevel;
+    case Kind::concat: return concatLevel;
     case Kind::pipe: return filterLevel;
     case Kind::multiply:
     case Kind::divide:

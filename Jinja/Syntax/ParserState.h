@@ -16,6 +16,34 @@
 
 namespace Jinja::detail {
 
+// Token kinds as bits, the set made when compiling: a set written at a
+// call takes no room on the stack of a recursive step.
+class KindSet {
+public:
+    consteval KindSet(std::initializer_list<Token::Kind> kinds)
+    {
+        for (Token::Kind kind : kinds)
+            bits_ |= std::uint64_t{1} << static_cast<int>(kind);
+    }
+    constexpr explicit KindSet(Token::Kind kind) : bits_(std::uint64_t{1} << static_cast<int>(kind)) {}
+    constexpr bool contains(Token::Kind kind) const { return (bits_ >> static_cast<int>(kind)) & 1; }
+
+private:
+    std::uint64_t bits_ = 0;
+};
+
+// Kinds accepted where a name is required: after "." and "|", as loop
+// variables, macro names and parameters.
+inline constexpr KindSet allowedAsIdentifier{Token::Kind::identifier, Token::Kind::if_,    Token::Kind::for_,
+                                             Token::Kind::in,         Token::Kind::and_,   Token::Kind::or_,
+                                             Token::Kind::not_,       Token::Kind::is,     Token::Kind::else_,
+                                             Token::Kind::set,        Token::Kind::break_, Token::Kind::continue_};
+// Kinds that start an operand, so that one written right after another
+// operand is concatenated to it.
+inline constexpr KindSet primaryExpressionStarters{
+    Token::Kind::string,    Token::Kind::identifier,  Token::Kind::number,   Token::Kind::boolean,
+    Token::Kind::openParen, Token::Kind::openBracket, Token::Kind::openBrace};
+
 class ParserState {
 public:
     explicit ParserState(const std::vector<Token>& tokens) : tokens_(tokens) {}
@@ -24,22 +52,6 @@ public:
 
 private:
     using Kind = Token::Kind;
-
-    // Token kinds as bits, the set made when compiling: a set written at a
-    // call takes no room on the stack of a recursive step.
-    class KindSet {
-    public:
-        consteval KindSet(std::initializer_list<Kind> kinds)
-        {
-            for (Kind kind : kinds)
-                bits_ |= std::uint64_t{1} << static_cast<int>(kind);
-        }
-        constexpr explicit KindSet(Kind kind) : bits_(std::uint64_t{1} << static_cast<int>(kind)) {}
-        constexpr bool contains(Kind kind) const { return (bits_ >> static_cast<int>(kind)) & 1; }
-
-    private:
-        std::uint64_t bits_ = 0;
-    };
 
     // Precedence levels, loosest first; an operator's operands bind tighter.
     enum Level : int {

@@ -4,9 +4,24 @@
 
 #include <unicode/utf8.h>
 
+#include <algorithm>
+
 namespace Jinja {
 
 namespace {
+
+// The first place at or after `from` where `marker` ("-%}", "-}}", "{%-" or
+// "{{-") starts. The dash is the rarest of its bytes in templates, so the
+// search looks for dashes.
+std::size_t findMarker(std::string_view text, std::string_view marker, std::size_t from)
+{
+    const std::size_t dash = marker.find('-');
+    for (std::size_t at = text.find('-', from + dash); at != std::string_view::npos; at = text.find('-', at + 1))
+        if (at >= dash && text.size() - (at - dash) >= marker.size() &&
+            std::equal(marker.begin(), marker.end(), text.begin() + static_cast<std::ptrdiff_t>(at - dash)))
+            return at - dash;
+    return std::string_view::npos;
+}
 
 // The byte length of the code point at `offset`; a malformed byte counts alone.
 std::size_t codePointLength(std::string_view text, std::size_t offset)
@@ -48,13 +63,14 @@ std::size_t skipWhiteSpace(std::string_view text, std::size_t offset)
 // "-%}" or "-}}" followed by any white space becomes the plain closer.
 std::string trimAfterCloser(std::string text, std::string_view closer)
 {
-    if (text.find(closer) == std::string::npos)
+    if (findMarker(text, closer, 0) == std::string::npos)
         return text;
     const std::string_view view(text);
     std::string result;
     result.reserve(text.size());
     std::size_t offset = 0;
-    for (std::size_t found = text.find(closer); found != std::string_view::npos; found = text.find(closer, offset)) {
+    for (std::size_t found = findMarker(view, closer, 0); found != std::string_view::npos;
+         found = findMarker(view, closer, offset)) {
         result.append(view.substr(offset, found - offset)).append(closer.substr(1));
         offset = skipWhiteSpace(text, found + closer.size());
     }
@@ -63,24 +79,29 @@ std::string trimAfterCloser(std::string text, std::string_view closer)
 }
 
 // A literal "{", white space and "{%-" (or "{{-") keep one space between the
-// brace and the opener, so that the two do not run together.
+// brace and the opener, so that the two do not run together. Each match ends
+// at an opener, so the scan goes from opener to opener and looks back.
 std::string separateBraceFromOpener(std::string text, std::string_view opener)
 {
-    if (text.find(opener) == std::string::npos)
+    std::size_t opening = findMarker(text, opener, 0);
+    if (opening == std::string::npos)
         return text;
     const std::string_view view(text);
     std::string result;
     result.reserve(text.size());
     std::size_t offset = 0;
-    for (std::size_t brace = text.find('{'); brace != std::string_view::npos; brace = text.find('{', offset)) {
-        const std::size_t end = skipWhiteSpace(text, brace + 1);
-        if (end > brace + 1 && view.substr(end, opener.size()) == opener) {
-            result.append(view.substr(offset, brace - offset)).append("{ ").append(opener.substr(0, 2));
-            offset = end + opener.size();
-        } else {
-            result.append(view.substr(offset, end - offset));
-            offset = end;
+    for (; opening != std::string::npos; opening = findMarker(view, opener, opening + 1)) {
+        std::size_t runStart = opening;
+        while (runStart > offset) {
+            const std::size_t previous = previousCodePoint(view, runStart, offset);
+            if (!isWhiteSpaceAt(view, previous))
+                break;
+            runStart = previous;
         }
+        if (runStart == opening || runStart == offset || view[runStart - 1] != '{')
+            continue;
+        result.append(view.substr(offset, runStart - offset)).append(" ").append(opener.substr(0, 2));
+        offset = opening + opener.size();
     }
     result.append(view.substr(offset));
     return result;
@@ -101,14 +122,14 @@ std::string trimStartBeforeOpener(std::string text, std::string_view opener)
 // it for the leftmost place where a match can start.
 std::string trimBeforeOpener(std::string text, std::string_view opener)
 {
-    std::size_t opening = text.find(opener, 1);
+    std::size_t opening = findMarker(text, opener, 1);
     if (opening == std::string::npos)
         return text;
     const std::string_view view(text);
     std::string result;
     result.reserve(text.size());
     std::size_t offset = 0;
-    for (; opening != std::string::npos; opening = text.find(opener, offset + 1)) {
+    for (; opening != std::string::npos; opening = findMarker(view, opener, offset + 1)) {
         std::size_t runStart = opening;
         while (runStart > offset) {
             const std::size_t previous = previousCodePoint(view, runStart, offset);

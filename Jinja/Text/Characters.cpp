@@ -7,13 +7,16 @@
 
 namespace Jinja {
 
+bool ByteCharacters::fits(std::string_view text)
+{
+    return Platform::isASCII(text) && text.find("\r\n") == std::string_view::npos;
+}
+
 Characters::Characters(std::string_view text) : text_(text)
 {
     if (text.size() >= UINT32_MAX)
         throw std::length_error("Text too long to cut into characters");
     if (Platform::isASCII(text)) {
-        if (text.find("\r\n") == std::string_view::npos)
-            return;
         boundaries_.reserve(text.size() + 1);
         for (std::size_t offset = 0; offset < text.size(); ++offset)
             if (offset == 0 || text[offset - 1] != '\r' || text[offset] != '\n')
