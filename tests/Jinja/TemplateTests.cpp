@@ -53,11 +53,13 @@ TEST(Template, EqualTemplatesHaveEqualTreesAndHashes)
 TEST(Template, CompileErrorsCarryTheKindAndPositionBesideTheDescription)
 {
     const struct {
-        const char* text;
+        std::string text;
         Jinja::JinjaError::Kind kind;
         std::int64_t position;
     } cases[] = {
         {"{{ a!b }}", Jinja::JinjaError::Kind::lexer, 4},
+        // Beyond the range of a double.
+        {"{{ " + std::string(400, '9') + ".5 }}", Jinja::JinjaError::Kind::parser, 3},
         {"\r\n{{ x[] }}", Jinja::JinjaError::Kind::parser, 6},
         {"{% for x in a + b %}", Jinja::JinjaError::Kind::parser, 14},
         {"{{ 9223372036854775808 }}", Jinja::JinjaError::Kind::parser, 3},
