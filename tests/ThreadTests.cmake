@@ -32,6 +32,8 @@ set(QEL_THREAD_TEST_FILES
   Platform/ML/Ops/FullAttentionTests.cpp
   Platform/Net/HTTPSessionTests.cpp
   Platform/Notifications/DistributedNotificationObserverTests.cpp
+  Jinja/TemplateDepthTests.cpp
+  Jinja/TemplateThreadTests.cpp
   Platform/Text/RegexTests.cpp
   Platform/UserDefaults/UserDefaultsTests.cpp
   QelCore/CApiTests.cpp

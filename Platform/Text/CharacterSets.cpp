@@ -1,5 +1,6 @@
 #include "Platform/Text/CharacterSets.h"
 
+#include "Platform/Text/CharacterProperties.h"
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <unicode/uchar.h>
@@ -13,7 +14,7 @@ bool contains(CharacterSet set, char32_t codePoint) {
     case CharacterSet::whitespaces:
         return c == U'\t' || u_charType(c) == U_SPACE_SEPARATOR;
     case CharacterSet::whitespacesAndNewlines:
-        return u_isUWhiteSpace(c);
+        return isWhiteSpace(codePoint);
     case CharacterSet::punctuation:
         return u_ispunct(c);
     case CharacterSet::uppercaseLetters:

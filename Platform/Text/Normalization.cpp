@@ -44,4 +44,15 @@ std::string nfkd(std::string_view text)
     return normalized(text, &icu::Normalizer2::getNFKDInstance);
 }
 
+bool isNFC(std::string_view text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        return false;
+    const bool normalized =
+        normalizer->isNormalizedUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), status);
+    return U_SUCCESS(status) && normalized;
+}
+
 } // namespace Platform

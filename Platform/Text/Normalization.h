@@ -16,4 +16,9 @@ std::string nfkc(std::string_view text);
 // Form KD: compatibility decomposition.
 std::string nfkd(std::string_view text);
 
+// Whether the text is already in NFC, so that callers may compare its bytes
+// without normalising it. The quick check answers most texts from a table;
+// only characters that may combine with their neighbours are looked at closer.
+bool isNFC(std::string_view text);
+
 } // namespace Platform

@@ -1,4 +1,5 @@
 #include "Platform/Text/CaseMapping.h"
+#include "Platform/Text/CharacterProperties.h"
 #include "Platform/Text/CharacterSets.h"
 #include "Platform/Text/Graphemes.h"
 #include "Platform/Text/LanguageRecognizer.h"
@@ -245,4 +246,49 @@ TEST(Graphemes, NextBoundaryEndsTheCharacterHoldingAnOffset)
     EXPECT_EQ(nextGraphemeBoundary(text, 13), 14u);
     EXPECT_EQ(nextGraphemeBoundary(text, 14), 14u);
     EXPECT_EQ(nextGraphemeBoundary("", 0), 0u);
+}
+
+TEST(CharacterProperties, ClassifyCodePoints)
+{
+    const struct {
+        char32_t codePoint;
+        bool whiteSpace, alphabetic, numeric;
+    } cases[] = {
+        {U' ', true, false, false},   {U'\n', true, false, false},   {0x2028, true, false, false},
+        {0x3000, true, false, false}, {0x200B, false, false, false}, // zero width space is not white space
+        {U'a', false, true, false},   {0x4E2D, false, true, false},  {0x0345, false, true, false},
+        {U'_', false, false, false},  {U'7', false, false, true},    {0x0663, false, false, true}, // Arabic-Indic 3
+        {0x00BD, false, false, true}, {0x2167, false, true, true},   {0x4E09, false, true, true},  // 三
+        {U'!', false, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isWhiteSpace(c.codePoint), c.whiteSpace) << std::hex << static_cast<unsigned>(c.codePoint);
+        EXPECT_EQ(isAlphabetic(c.codePoint), c.alphabetic) << std::hex << static_cast<unsigned>(c.codePoint);
+        EXPECT_EQ(hasNumericType(c.codePoint), c.numeric) << std::hex << static_cast<unsigned>(c.codePoint);
+    }
+    EXPECT_EQ(firstCodePoint("\u00E9x"), U'\u00E9');
+    EXPECT_EQ(firstCodePoint(""), std::nullopt);
+    EXPECT_EQ(firstCodePoint("\xFFa"), std::nullopt);
+}
+
+TEST(Normalization, TellsComposedTextApart)
+{
+    EXPECT_TRUE(isNFC(""));
+    EXPECT_TRUE(isNFC("plain ASCII"));
+    EXPECT_TRUE(isNFC("caf\u00E9 \u4E2D"));
+    EXPECT_FALSE(isNFC("cafe\u0301"));
+    EXPECT_FALSE(isNFC("\u212B")); // the Angstrom sign composes to Å
+}
+
+TEST(UnicodeScalars, IsASCIIFindsAHighByteAnywhere)
+{
+    for (std::size_t length = 0; length <= 20; ++length) {
+        const std::string plain(length, 'a');
+        EXPECT_TRUE(isASCII(plain)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string text = plain;
+            text[at] = '\x80';
+            EXPECT_FALSE(isASCII(text)) << length << " " << at;
+        }
+    }
 }
