@@ -2,8 +2,8 @@
 
 #include "App/AppIdentity.h"
 #include "Platform/Audio/MicrophoneAccess.h"
-#include "Platform/Concurrency/MainThread.h"
 #include "Platform/Concurrency/WorkerPool.h"
+#include "Platform/EventLoop/MainThread.h"
 
 namespace QEL::Permissions {
 
