@@ -38,9 +38,9 @@ std::optional<Tokenizers::BPETokenizer> gpt2Model()
     for (std::string line; std::getline(file, line);)
         if (!line.empty() && !line.starts_with("#version"))
             merges.emplace_back(line);
-    const Hub::Config model(Hub::Config::KeyValuePairs {{"merges", Hub::Config(std::move(merges))},
-                                                        {"vocab", Hub::Config(Hub::Config::Dictionary {})}});
-    return Tokenizers::BPETokenizer(Hub::Config(), Hub::Config(Hub::Config::KeyValuePairs {{"model", model}}), {});
+    const Hub::Config model(Hub::Config::KeyValuePairs{{"merges", Hub::Config(std::move(merges))},
+                                                       {"vocab", Hub::Config(Hub::Config::Dictionary{})}});
+    return Tokenizers::BPETokenizer(Hub::Config(), Hub::Config(Hub::Config::KeyValuePairs{{"model", model}}), {});
 }
 
 void mergeOneLongPreToken(benchmark::State& state)
@@ -60,7 +60,7 @@ BENCHMARK(mergeOneLongPreToken)->Arg(1 << 10)->Arg(10 << 10)->Arg(100 << 10)->Un
 void preTokenize(benchmark::State& state, const char* configJSONType)
 {
     const std::unique_ptr<Tokenizers::PreTokenizer> preTokenizer = Tokenizers::PreTokenizerFactory::fromConfig(
-        Hub::Config(Hub::Config::KeyValuePairs {{"type", configJSONType}, {"replacement", "\u2581"}}));
+        Hub::Config(Hub::Config::KeyValuePairs{{"type", configJSONType}, {"replacement", "\u2581"}}));
     const std::string text = QelBench::englishText(100 << 10);
     for (auto _ : state)
         benchmark::DoNotOptimize((*preTokenizer)(text, {Tokenizers::PreTokenizerOption::firstSection}));
