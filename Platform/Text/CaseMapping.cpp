@@ -1,13 +1,12 @@
 #include "Platform/Text/CaseMapping.h"
 
 #include "Platform/Text/Normalization.h"
+#include "Platform/Text/UnicodeScalars.h"
 
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
-
-#include <algorithm>
 
 namespace Platform {
 
@@ -84,7 +83,7 @@ std::string caseFoldingKey(std::string_view text)
 {
     // Most texts are plain ASCII, which folds to its lower case and is
     // composed already.
-    if (std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    if (isASCII(text)) {
         std::string key(text);
         for (char& c : key)
             if (c >= 'A' && c <= 'Z')

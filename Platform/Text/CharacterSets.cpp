@@ -1,5 +1,6 @@
 #include "Platform/Text/CharacterSets.h"
 
+#include "Platform/Text/CharacterProperties.h"
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <unicode/uchar.h>
@@ -12,8 +13,12 @@ bool contains(CharacterSet set, char32_t codePoint)
     const auto c = static_cast<UChar32>(codePoint);
     switch (set) {
     case CharacterSet::whitespaces: return c == U'\t' || u_charType(c) == U_SPACE_SEPARATOR;
-    case CharacterSet::whitespacesAndNewlines: return u_isUWhiteSpace(c);
+    case CharacterSet::whitespacesAndNewlines: return isWhiteSpace(codePoint);
     case CharacterSet::punctuation: return u_ispunct(c);
+    case CharacterSet::uppercaseLetters: return (U_GET_GC_MASK(c) & (U_GC_LU_MASK | U_GC_LT_MASK)) != 0;
+    case CharacterSet::other: return (U_GET_GC_MASK(c) & U_GC_C_MASK) != 0;
+    case CharacterSet::alphanumerics: return (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
+    case CharacterSet::nonspacingMarks: return u_charType(c) == U_NON_SPACING_MARK;
     }
     return false;
 }

@@ -17,6 +17,24 @@ struct Regex::Compiled {
 
 namespace {
 
+// The groups of the match the matcher has just found.
+RegexMatch currentMatch(icu::RegexMatcher& matcher, std::size_t groupCount)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    RegexMatch match;
+    match.groups.reserve(groupCount + 1);
+    for (std::size_t group = 0; group <= groupCount; ++group) {
+        int64_t begin = matcher.start64(static_cast<int32_t>(group), status);
+        int64_t end = matcher.end64(static_cast<int32_t>(group), status);
+        if (begin < 0 || U_FAILURE(status))
+            match.groups.emplace_back(std::nullopt);
+        else
+            match.groups.emplace_back(
+                RegexMatch::Range{static_cast<std::size_t>(begin), static_cast<std::size_t>(end)});
+    }
+    return match;
+}
+
 // Runs `onMatch` for every non-overlapping match, left to right.
 template <typename OnMatch>
 void forEachMatch(const icu::RegexPattern& pattern, std::size_t groupCount, std::string_view text, OnMatch&& onMatch)
@@ -28,17 +46,7 @@ void forEachMatch(const icu::RegexPattern& pattern, std::size_t groupCount, std:
     detail::UTF8Text input(text);
     matcher->reset(input.get());
     while (matcher->find(status) && U_SUCCESS(status)) {
-        RegexMatch match;
-        match.groups.reserve(groupCount + 1);
-        for (std::size_t group = 0; group <= groupCount; ++group) {
-            int64_t begin = matcher->start64(static_cast<int32_t>(group), status);
-            int64_t end = matcher->end64(static_cast<int32_t>(group), status);
-            if (begin < 0 || U_FAILURE(status))
-                match.groups.emplace_back(std::nullopt);
-            else
-                match.groups.emplace_back(
-                    RegexMatch::Range{static_cast<std::size_t>(begin), static_cast<std::size_t>(end)});
-        }
+        RegexMatch match = currentMatch(*matcher, groupCount);
         if (!onMatch(match))
             return;
     }
@@ -50,6 +58,53 @@ bool isDigit(char c)
 }
 
 } // namespace
+
+// Each search runs on the rest of the text as a text of its own, so that
+// nothing before the offset takes part (the matcher's region lets look-behind
+// see past its start).
+struct RegexSearch::State {
+    std::string_view text;
+    UText* rest = nullptr;
+    std::unique_ptr<icu::RegexMatcher> matcher;
+    std::size_t groupCount;
+
+    State(const icu::RegexPattern& pattern, std::string_view searched, std::size_t groups)
+        : text(searched), groupCount(groups)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        matcher.reset(pattern.matcher(icu::UnicodeString(), status));
+        if (U_FAILURE(status))
+            throw RegexError("cannot create a matcher");
+    }
+    ~State() { utext_close(rest); }
+};
+
+RegexSearch::RegexSearch(const Regex& regex, std::string_view text)
+    : regex_(regex), state_(std::make_unique<State>(*regex.compiled_->icuPattern, text, regex.groupCount()))
+{
+}
+
+RegexSearch::~RegexSearch() = default;
+
+std::optional<RegexMatch> RegexSearch::firstMatch(std::size_t from)
+{
+    State& state = *state_;
+    if (from > state.text.size())
+        return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    state.rest =
+        utext_openUTF8(state.rest, state.text.data() + from, static_cast<int64_t>(state.text.size() - from), &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    state.matcher->reset(state.rest);
+    if (!state.matcher->find(status) || U_FAILURE(status))
+        return std::nullopt;
+    RegexMatch match = currentMatch(*state.matcher, state.groupCount);
+    for (std::optional<RegexMatch::Range>& group : match.groups)
+        if (group)
+            *group = {group->begin + from, group->end + from};
+    return match;
+}
 
 std::string_view RegexMatch::group(std::string_view text, std::size_t index) const
 {
