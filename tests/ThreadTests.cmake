@@ -19,6 +19,10 @@ set(QEL_THREAD_TEST_FILES
   App/Utils/FileLoggerTests.cpp
   Hub/Api/FileMetadataRequestTests.cpp
   Hub/Api/HubRequestsTests.cpp
+  Hub/Api/WhoamiTests.cpp
+  Hub/Download/DownloaderTests.cpp
+  Hub/Download/HubFileDownloaderTests.cpp
+  Hub/Download/SnapshotTests.cpp
   Hub/Offline/NetworkMonitorTests.cpp
   Platform/Audio/RecordingStreamTests.cpp
   Platform/Clipboard/ClipboardLoanTests.cpp
@@ -30,6 +34,7 @@ set(QEL_THREAD_TEST_FILES
   Platform/Input/SyntheticKeyboardTests.cpp
   Platform/ML/Ops/FullAttentionTests.cpp
   Platform/Net/HTTPSessionTests.cpp
+  Platform/Net/HTTPStreamTests.cpp
   Platform/Notifications/DistributedNotificationObserverTests.cpp
   Platform/Text/RegexTests.cpp
   Platform/UserDefaults/UserDefaultsTests.cpp
