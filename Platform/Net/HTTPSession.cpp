@@ -81,6 +81,15 @@ void configureTransfer(CURL* handle, const std::string& url, char* errorText, lo
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds);
 }
 
+// As a browser would, except that a redirect loop ends and no address (given
+// or redirected to) reaches a local file or another protocol.
+void followRedirects(CURL* handle)
+{
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, HTTPSession::maxRedirects);
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+}
+
 HTTPResponse finishedResponse(CURL* handle, const std::string& url)
 {
     HTTPResponse response;
@@ -153,6 +162,19 @@ struct HTTPSession::Connections {
         return std::unique_ptr<CURL, CurlCleanup>(curl_easy_init());
     }
 
+    // A lent handle set up for the request on the shared connections.
+    std::unique_ptr<CURL, CurlCleanup> startTransfer(const HTTPRequest& request, char* errorText,
+                                                     curl_slist* headerLines)
+    {
+        auto handle = borrowHandle();
+        if (!handle)
+            throw NetworkError("Cannot start a transfer for " + request.url);
+        configureTransfer(handle.get(), request.url, errorText, static_cast<long>(request.idleTimeout.count()));
+        curl_easy_setopt(handle.get(), CURLOPT_SHARE, share);
+        curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headerLines);
+        return handle;
+    }
+
     // Forgets the transfer's options, which point into the finished call.
     void giveBack(std::unique_ptr<CURL, CurlCleanup> handle)
     {
@@ -186,11 +208,7 @@ HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem
         throw NetworkError("Cannot start a transfer for " + url);
     char errorText[CURL_ERROR_SIZE] = {};
     configureTransfer(handle.get(), url, errorText, 60);
-    curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
-    // A redirect loop ends, and no address (given or redirected to) reaches a
-    // local file or another protocol.
-    curl_easy_setopt(handle.get(), CURLOPT_MAXREDIRS, maxRedirects);
-    curl_easy_setopt(handle.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    followRedirects(handle.get());
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, writeToFile);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, file.get());
 
@@ -298,17 +316,12 @@ HTTPResponse HTTPSession::send(const HTTPRequest& request) const
 {
     const auto headerList = headerLines(request);
 
-    auto handle = connections_->borrowHandle();
-    if (!handle)
-        throw NetworkError("Cannot start a transfer for " + request.url);
     char errorText[CURL_ERROR_SIZE] = {};
-    configureTransfer(handle.get(), request.url, errorText, static_cast<long>(request.idleTimeout.count()));
-    curl_easy_setopt(handle.get(), CURLOPT_SHARE, connections_->share);
+    auto handle = connections_->startTransfer(request, errorText, headerList.get());
     if (request.method == "HEAD")
         curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L);
     else if (request.method != "GET")
         curl_easy_setopt(handle.get(), CURLOPT_CUSTOMREQUEST, request.method.c_str());
-    curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headerList.get());
     std::string body;
     HTTPHeaders headers;
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, appendToString);
@@ -333,16 +346,9 @@ HTTPResponse HTTPSession::stream(const HTTPRequest& request, const HTTPBodyRecei
                                  std::stop_token stop) const
 {
     const auto headerList = headerLines(request);
-    auto handle = connections_->borrowHandle();
-    if (!handle)
-        throw NetworkError("Cannot start a transfer for " + request.url);
     char errorText[CURL_ERROR_SIZE] = {};
-    configureTransfer(handle.get(), request.url, errorText, static_cast<long>(request.idleTimeout.count()));
-    curl_easy_setopt(handle.get(), CURLOPT_SHARE, connections_->share);
-    curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_MAXREDIRS, maxRedirects);
-    curl_easy_setopt(handle.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headerList.get());
+    auto handle = connections_->startTransfer(request, errorText, headerList.get());
+    followRedirects(handle.get());
     StreamState state{.receiver = receiver, .url = request.url, .handle = handle.get(), .stop = std::move(stop)};
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, StreamState::write);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, &state);

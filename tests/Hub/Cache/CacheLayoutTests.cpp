@@ -10,25 +10,16 @@
 
 using namespace Hub;
 using TestSupport::TemporaryFolder;
-
-namespace {
-
-void write(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-} // namespace
+using TestSupport::writeFile;
 
 TEST(CacheLayoutTest, ListsVisibleFilesAtAnyDepthButNothingHidden)
 {
     TemporaryFolder folder;
-    write(folder / "config.json", "{}");
-    write(folder / "model/weights.bin", "w");
-    write(folder / ".hidden", "h");
-    write(folder / "model/.partial", "p");
-    write(folder / ".cache/modelhub/download/config.json.metadata", "m");
+    writeFile(folder / "config.json", "{}");
+    writeFile(folder / "model/weights.bin", "w");
+    writeFile(folder / ".hidden", "h");
+    writeFile(folder / "model/.partial", "p");
+    writeFile(folder / ".cache/modelhub/download/config.json.metadata", "m");
     std::filesystem::create_directories(folder / "empty");
     EXPECT_THAT(getFileUrls(folder.path()),
                 testing::UnorderedElementsAre(folder / "config.json", folder / "model/weights.bin"));
@@ -43,8 +34,8 @@ TEST(CacheLayoutTest, PlacesRepositoriesByKindAndReadsTheirJSONFiles)
     EXPECT_EQ(client.localRepoLocation(dataset), folder / "datasets/owner/data");
     EXPECT_EQ(client.localRepoLocation({"owner/model"}), folder / "models/owner/model");
 
-    write(folder / "datasets/owner/data/sub/config.json", R"({"hidden_size": 8})");
+    writeFile(folder / "datasets/owner/data/sub/config.json", R"({"hidden_size": 8})");
     EXPECT_EQ(client.configuration("sub/config.json", dataset)["hiddenSize"].integer(), 8);
-    write(folder / "datasets/owner/data/broken.json", "{");
+    writeFile(folder / "datasets/owner/data/broken.json", "{");
     EXPECT_THROW(client.configuration("broken.json", dataset), HubClientError);
 }

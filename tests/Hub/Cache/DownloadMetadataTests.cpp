@@ -12,14 +12,9 @@
 
 using namespace Hub;
 using TestSupport::TemporaryFolder;
+using TestSupport::writeFile;
 
 namespace {
-
-void write(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 struct RecordCase {
     std::string text;
@@ -46,7 +41,7 @@ TEST(DownloadMetadataTest, ReadsThreeTrimmedLinesAndDropsWhatItCannotTrust)
     TemporaryFolder folder;
     const auto path = folder / "sub/f.bin.metadata";
     for (const RecordCase& record : cases) {
-        write(path, record.text);
+        writeFile(path, record.text);
         EXPECT_EQ(HubApi::readDownloadMetadata(path), record.expected) << record.text;
         EXPECT_EQ(std::filesystem::exists(path), record.expected.has_value()) << record.text;
     }
@@ -57,7 +52,7 @@ TEST(DownloadMetadataTest, LogsWhyARecordIsRemoved)
 {
     TemporaryFolder folder;
     const auto path = folder / "f.bin.metadata";
-    write(path, "abc\netag");
+    writeFile(path, "abc\netag");
     TestSupport::LogCapture log;
     EXPECT_EQ(HubApi::readDownloadMetadata(path), std::nullopt);
     EXPECT_THAT(log.lines, testing::ElementsAre("Invalid metadata file file://" + path.string() +
@@ -65,7 +60,7 @@ TEST(DownloadMetadataTest, LogsWhyARecordIsRemoved)
                                                 "Removing it from disk and continuing."));
 
     // A folder in the record's place can be neither read nor removed.
-    write(folder / "g.bin.metadata/inside", "x");
+    writeFile(folder / "g.bin.metadata/inside", "x");
     try {
         HubApi::readDownloadMetadata(folder / "g.bin.metadata");
         FAIL() << "no error";
@@ -91,7 +86,7 @@ TEST(DownloadMetadataTest, WritesARecordThatReadsBackWithItsFolder)
     const std::string text = Platform::readFile(path);
     EXPECT_THAT(text, testing::MatchesRegex("c0ffee\netag\n[0-9]+\\.[0-9]+\n"));
 
-    write(folder / "blocked", "a file where the folder should be");
+    writeFile(folder / "blocked", "a file where the folder should be");
     EXPECT_THROW(HubApi::writeDownloadMetadata("c", "e", folder / "blocked/f.metadata"), EnvironmentError);
 }
 
@@ -116,8 +111,8 @@ TEST(DownloadMetadataTest, RecognisesOnlyWellFormedHashes)
 TEST(DownloadMetadataTest, HashesFilesAndNamesAMissingOne)
 {
     TemporaryFolder folder;
-    write(folder / "empty", "");
-    write(folder / "large", std::string(3 * 1'048'576 + 5, 'x'));
+    writeFile(folder / "empty", "");
+    writeFile(folder / "large", std::string(3 * 1'048'576 + 5, 'x'));
     EXPECT_EQ(HubApi::computeFileHash(folder / "empty"),
               "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(HubApi::computeFileHash(folder / "large"),

@@ -9,19 +9,11 @@
 #include "Support/LoopbackHTTPServer.h"
 #include "Support/TestEnvironment.h"
 
-#include <fstream>
-
 namespace TestSupport {
 
 inline std::string sha256Hex(std::string_view text)
 {
     return Platform::hexString(Platform::SHA256::digest(text));
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 class HubFileFixture {
