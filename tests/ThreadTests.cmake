@@ -22,6 +22,7 @@ set(QEL_THREAD_TEST_FILES
   Hub/Api/WhoamiTests.cpp
   Hub/Download/DownloaderTests.cpp
   Hub/Download/HubFileDownloaderTests.cpp
+  Hub/Download/PartialFileTests.cpp
   Hub/Download/SnapshotTests.cpp
   Hub/Offline/NetworkMonitorTests.cpp
   Platform/Audio/RecordingStreamTests.cpp

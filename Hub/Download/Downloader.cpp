@@ -86,7 +86,8 @@ void Downloader::cancel()
 void Downloader::run(std::stop_token stop, const Transfer& transfer)
 {
     try {
-        PartialFile file(incompleteDestination_, transfer.expectedSHA256.has_value());
+        PartialFile file(incompleteDestination_, transfer.expectedSHA256.has_value(),
+                         static_cast<size_t>(std::max<std::int64_t>(chunkSize_, 0)));
         // A partial file that does not end where the file does is started
         // afresh, once: a server that ignored a range, or content that changed
         // under the same name, leaves nothing to resume.
@@ -124,8 +125,6 @@ void Downloader::run(std::stop_token stop, const Transfer& transfer)
 
 Downloader::Outcome Downloader::fetch(std::stop_token stop, const Transfer& transfer, PartialFile& file)
 {
-    std::string buffer;
-    buffer.reserve(static_cast<size_t>(std::max<std::int64_t>(chunkSize_, 0)) + 16'384);
     int remainingRetries = transfer.numRetries;
     for (;;) {
         Platform::HTTPRequest request{
@@ -133,16 +132,11 @@ Downloader::Outcome Downloader::fetch(std::stop_token stop, const Transfer& tran
         const std::int64_t resumeSize = file.size();
         if (resumeSize > 0)
             request.headers.emplace_back("Range", "bytes=" + std::to_string(resumeSize) + "-");
-        buffer.clear();
         bool begun = false;
         bool rangeRefused = false;
         auto lastReport = std::chrono::steady_clock::now();
         std::int64_t lastReportedSize = resumeSize;
 
-        const auto writeBuffer = [&] {
-            file.append(buffer);
-            buffer.clear();
-        };
         Platform::HTTPBodyReceiver receiver{
             .begin =
                 [&](const Platform::HTTPResponse& head) {
@@ -163,10 +157,10 @@ Downloader::Outcome Downloader::fetch(std::stop_token stop, const Transfer& tran
                 },
             .receive =
                 [&](std::string_view bytes) {
-                    buffer.append(bytes);
-                    if (static_cast<std::int64_t>(buffer.size()) < chunkSize_ || buffer.empty())
+                    file.gather(bytes);
+                    if (static_cast<std::int64_t>(file.pending()) < chunkSize_ || file.pending() == 0)
                         return;
-                    writeBuffer();
+                    file.writeBatch();
                     remainingRetries = retriesAfterBatch;
                     if (!transfer.expectedSize)
                         return;
@@ -193,14 +187,16 @@ Downloader::Outcome Downloader::fetch(std::stop_token stop, const Transfer& tran
             // broke off is asked for again from what is on disk.
             if (!begun || remainingRetries <= 0)
                 throw;
+            // What was gathered but not written is asked for again.
+            file.discardBatch();
             waitBeforeRetry(stop);
             --remainingRetries;
             continue;
         }
         if (rangeRefused)
             return Outcome::rangeRefused;
-        if (!buffer.empty())
-            writeBuffer();
+        if (file.pending() > 0)
+            file.writeBatch();
         return Outcome::finished;
     }
 }

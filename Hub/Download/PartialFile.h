@@ -1,13 +1,16 @@
 #pragma once
 
-// The file a download appends to, resumed from whatever it already holds.
-// When asked it keeps a SHA-256 of its whole content as bytes are written, so
-// a finished download is verified without reading it a second time.
+// The file a download appends to, resumed from whatever it already holds. The
+// bytes that arrive are gathered into batches and written a batch at a time.
+// When asked it keeps a SHA-256 of the whole content, computed on a thread of
+// its own while the bytes of a batch arrive, so a finished download is
+// verified without reading it again and almost without waiting.
 
 #include "Platform/Crypto/SHA256.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,30 +20,41 @@ namespace Hub {
 class PartialFile {
 public:
     // Opens the existing file at `path` for appending; with `hashed`, first
-    // reads what it holds into the digest. Throws std::system_error.
-    PartialFile(std::filesystem::path path, bool hashed);
+    // reads what it holds into the digest. A batch of about `batchSize` bytes is
+    // gathered without moving in memory. Throws std::system_error.
+    PartialFile(std::filesystem::path path, bool hashed, std::size_t batchSize);
     ~PartialFile();
     PartialFile(const PartialFile&) = delete;
     PartialFile& operator=(const PartialFile&) = delete;
 
+    // The bytes on disk, and the ones gathered but not yet written.
     std::int64_t size() const { return size_; }
+    std::size_t pending() const { return batch_.size(); }
 
-    // Throws std::system_error; what was written before a failure stays.
-    void append(std::string_view bytes);
+    void gather(std::string_view bytes);
+    // Writes the gathered bytes. Throws std::system_error; what was written
+    // before a failure stays.
+    void writeBatch();
+    // Forgets the gathered bytes, and their share of the digest.
+    void discardBatch();
     // Empties the file, and the digest with it.
     void truncate();
     // Flushes and closes the file. Throws std::system_error.
     void close();
 
-    // The digest of the whole content as 64 lower-case hexadecimal digits; none
-    // unless hashed.
+    // The digest of the whole content written as 64 lower-case hexadecimal
+    // digits; none unless hashed.
     std::optional<std::string> finishHash();
 
 private:
+    struct Hasher;
+
     std::filesystem::path path_;
     int descriptor_ = -1;
     std::int64_t size_ = 0;
-    std::optional<Platform::SHA256> hash_;
+    std::string batch_;
+    std::size_t publishedSize_ = 0; // the part of the batch handed to the hasher
+    std::unique_ptr<Hasher> hasher_;
 };
 
 } // namespace Hub

@@ -24,6 +24,18 @@ SHA256::SHA256() : context_(std::make_unique<Context>())
     context_->start();
 }
 
+SHA256::SHA256(const SHA256& other) : context_(std::make_unique<Context>())
+{
+    *this = other;
+}
+
+SHA256& SHA256::operator=(const SHA256& other)
+{
+    if (this != &other && EVP_MD_CTX_copy_ex(context_->evp.get(), other.context_->evp.get()) != 1)
+        throw std::runtime_error("Cannot copy a SHA-256 digest");
+    return *this;
+}
+
 SHA256::~SHA256() = default;
 SHA256::SHA256(SHA256&&) noexcept = default;
 SHA256& SHA256::operator=(SHA256&&) noexcept = default;

@@ -17,6 +17,9 @@ public:
 
     SHA256();
     ~SHA256();
+    // A copy goes on from the same point as the original.
+    SHA256(const SHA256& other);
+    SHA256& operator=(const SHA256& other);
     SHA256(SHA256&&) noexcept;
     SHA256& operator=(SHA256&&) noexcept;
 

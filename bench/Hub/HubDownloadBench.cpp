@@ -217,7 +217,7 @@ void BM_SessionDownload(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * transferSize);
     state.counters["rssGrowthMiB"] = growth;
 }
-BENCHMARK(BM_SessionDownload)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SessionDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 // Argument 1: with a SHA-256 etag, hashed while writing.
 void BM_DownloaderTransfer(benchmark::State& state)
@@ -246,7 +246,7 @@ void BM_DownloaderTransfer(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * transferSize);
     state.counters["rssGrowthMiB"] = growth;
 }
-BENCHMARK(BM_DownloaderTransfer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_DownloaderTransfer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 // A transfer cut at 500 MB, then the resumed one: the offset it asks from.
 void BM_DownloaderResumesAfterACut(benchmark::State& state)
