@@ -3,8 +3,8 @@
 #include "App/AppIdentity.h"
 #include "Platform/Audio/AudioSources.h"
 #include "Platform/Audio/SoundServerConnection.h"
-#include "Platform/Concurrency/MainThread.h"
 #include "Platform/Concurrency/WorkerPool.h"
+#include "Platform/EventLoop/MainThread.h"
 
 namespace QEL::Permissions {
 

@@ -13,12 +13,14 @@ namespace Platform {
 namespace {
 
 // Creating a break iterator loads rule data, so each thread keeps one.
-icu::BreakIterator& characterIterator() {
+icu::BreakIterator& characterIterator()
+{
     thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
         UErrorCode status = U_ZERO_ERROR;
         std::unique_ptr<icu::BreakIterator> created(
             icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-        if (U_FAILURE(status)) throw std::runtime_error("grapheme break rules are unavailable");
+        if (U_FAILURE(status))
+            throw std::runtime_error("grapheme break rules are unavailable");
         return created;
     }();
     return *iterator;
@@ -27,34 +29,42 @@ icu::BreakIterator& characterIterator() {
 // Calls `onBoundary` with each boundary after the start, in order, until it
 // returns false. Boundaries are offsets in the text's own code units.
 template <typename OnBoundary>
-void forEachBoundary(UText* input, OnBoundary&& onBoundary) {
+void forEachBoundary(UText* input, OnBoundary&& onBoundary)
+{
     icu::BreakIterator& iterator = characterIterator();
     UErrorCode status = U_ZERO_ERROR;
     iterator.setText(input, status);
-    if (U_FAILURE(status)) return;
+    if (U_FAILURE(status))
+        return;
     for (int32_t boundary = iterator.next(); boundary != icu::BreakIterator::DONE; boundary = iterator.next())
-        if (!onBoundary(static_cast<std::size_t>(boundary))) break;
+        if (!onBoundary(static_cast<std::size_t>(boundary)))
+            break;
     // The iterator must not keep pointing at text that is about to go away.
     static const icu::UnicodeString nothing;
     iterator.setText(nothing);
 }
 
 template <typename OnBoundary>
-void forEachBoundary(std::string_view text, OnBoundary&& onBoundary) {
-    if (text.empty()) return;
+void forEachBoundary(std::string_view text, OnBoundary&& onBoundary)
+{
+    if (text.empty())
+        return;
     detail::UTF8Text input(text);
     forEachBoundary(input.get(), std::forward<OnBoundary>(onBoundary));
 }
 
 } // namespace
 
-std::vector<std::size_t> graphemeLengths(std::u16string_view text) {
+std::vector<std::size_t> graphemeLengths(std::u16string_view text)
+{
     std::vector<std::size_t> lengths;
-    if (text.empty()) return lengths;
+    if (text.empty())
+        return lengths;
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UText, decltype(&utext_close)> input(
         utext_openUChars(nullptr, text.data(), static_cast<int64_t>(text.size()), &status), &utext_close);
-    if (U_FAILURE(status)) throw std::runtime_error("UTF-16 text cannot be segmented");
+    if (U_FAILURE(status))
+        throw std::runtime_error("UTF-16 text cannot be segmented");
     std::size_t start = 0;
     forEachBoundary(input.get(), [&](std::size_t boundary) {
         lengths.push_back(boundary - start);
@@ -64,7 +74,8 @@ std::vector<std::size_t> graphemeLengths(std::u16string_view text) {
     return lengths;
 }
 
-std::vector<std::string_view> graphemeClusters(std::string_view text) {
+std::vector<std::string_view> graphemeClusters(std::string_view text)
+{
     std::vector<std::string_view> clusters;
     std::size_t start = 0;
     forEachBoundary(text, [&](std::size_t boundary) {
@@ -75,7 +86,8 @@ std::vector<std::string_view> graphemeClusters(std::string_view text) {
     return clusters;
 }
 
-std::size_t graphemeCount(std::string_view text) {
+std::size_t graphemeCount(std::string_view text)
+{
     std::size_t count = 0;
     forEachBoundary(text, [&](std::size_t) {
         ++count;
@@ -84,36 +96,48 @@ std::size_t graphemeCount(std::string_view text) {
     return count;
 }
 
-std::string_view graphemePrefix(std::string_view text, std::size_t count) {
-    if (count == 0) return text.substr(0, 0);
+std::string_view graphemePrefix(std::string_view text, std::size_t count)
+{
+    if (count == 0)
+        return text.substr(0, 0);
     std::size_t end = text.size();
     std::size_t seen = 0;
     forEachBoundary(text, [&](std::size_t boundary) {
-        if (++seen < count) return true;
+        if (++seen < count)
+            return true;
         end = boundary;
         return false;
     });
     return text.substr(0, end);
 }
 
-std::string graphemePrefix(std::string_view text, std::size_t count, std::string_view ellipsis) {
+std::string graphemePrefix(std::string_view text, std::size_t count, std::string_view ellipsis)
+{
     const std::string_view prefix = graphemePrefix(text, count);
     std::string result(prefix);
-    if (prefix.size() < text.size()) result += ellipsis;
+    if (prefix.size() < text.size())
+        result += ellipsis;
     return result;
 }
 
-std::string_view dropLastGraphemes(std::string_view text, std::size_t count) {
-    if (count == 0) return text;
+std::string_view dropLastGraphemes(std::string_view text, std::size_t count)
+{
+    if (count == 0)
+        return text;
     std::vector<std::string_view> clusters = graphemeClusters(text);
-    if (clusters.size() <= count) return text.substr(0, 0);
+    if (clusters.size() <= count)
+        return text.substr(0, 0);
     std::string_view kept = clusters[clusters.size() - count - 1];
     return text.substr(0, static_cast<std::size_t>(kept.data() + kept.size() - text.data()));
 }
 
-std::string_view firstGrapheme(std::string_view text) { return graphemePrefix(text, 1); }
+std::string_view firstGrapheme(std::string_view text)
+{
+    return graphemePrefix(text, 1);
+}
 
-std::string_view lastGrapheme(std::string_view text) {
+std::string_view lastGrapheme(std::string_view text)
+{
     std::string_view rest = dropLastGraphemes(text, 1);
     return text.substr(rest.size());
 }

@@ -19,11 +19,12 @@ namespace {
 
 // Runs `onMatch` for every non-overlapping match, left to right.
 template <typename OnMatch>
-void forEachMatch(const icu::RegexPattern& pattern, std::size_t groupCount,
-                  std::string_view text, OnMatch&& onMatch) {
+void forEachMatch(const icu::RegexPattern& pattern, std::size_t groupCount, std::string_view text, OnMatch&& onMatch)
+{
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::RegexMatcher> matcher(pattern.matcher(icu::UnicodeString(), status));
-    if (U_FAILURE(status)) throw RegexError("cannot create a matcher");
+    if (U_FAILURE(status))
+        throw RegexError("cannot create a matcher");
     detail::UTF8Text input(text);
     matcher->reset(input.get());
     while (matcher->find(status) && U_SUCCESS(status)) {
@@ -35,43 +36,54 @@ void forEachMatch(const icu::RegexPattern& pattern, std::size_t groupCount,
             if (begin < 0 || U_FAILURE(status))
                 match.groups.emplace_back(std::nullopt);
             else
-                match.groups.emplace_back(RegexMatch::Range{static_cast<std::size_t>(begin),
-                                                            static_cast<std::size_t>(end)});
+                match.groups.emplace_back(
+                    RegexMatch::Range{static_cast<std::size_t>(begin), static_cast<std::size_t>(end)});
         }
-        if (!onMatch(match)) return;
+        if (!onMatch(match))
+            return;
     }
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
-std::string_view RegexMatch::group(std::string_view text, std::size_t index) const {
-    if (index >= groups.size() || !groups[index]) return {};
+std::string_view RegexMatch::group(std::string_view text, std::size_t index) const
+{
+    if (index >= groups.size() || !groups[index])
+        return {};
     const Range& r = *groups[index];
     return text.substr(r.begin, r.end - r.begin);
 }
 
-Regex::Regex(std::string_view pattern, Options options) {
+Regex::Regex(std::string_view pattern, Options options)
+{
     auto compiled = std::make_shared<Compiled>();
     compiled->pattern = std::string(pattern);
     uint32_t flags = 0;
-    if (options.caseInsensitive) flags |= UREGEX_CASE_INSENSITIVE;
-    if (options.literal) flags |= UREGEX_LITERAL;
+    if (options.caseInsensitive)
+        flags |= UREGEX_CASE_INSENSITIVE;
+    if (options.literal)
+        flags |= UREGEX_LITERAL;
     UParseError parseError{};
     UErrorCode status = U_ZERO_ERROR;
     compiled->icuPattern.reset(icu::RegexPattern::compile(
-        icu::UnicodeString::fromUTF8(icu::StringPiece(pattern.data(), static_cast<int32_t>(pattern.size()))),
-        flags, parseError, status));
+        icu::UnicodeString::fromUTF8(icu::StringPiece(pattern.data(), static_cast<int32_t>(pattern.size()))), flags,
+        parseError, status));
     if (U_FAILURE(status))
         throw RegexError("invalid regular expression \"" + compiled->pattern + "\": " + u_errorName(status));
     std::unique_ptr<icu::RegexMatcher> probe(compiled->icuPattern->matcher(icu::UnicodeString(), status));
-    if (U_FAILURE(status)) throw RegexError("cannot create a matcher for \"" + compiled->pattern + "\"");
+    if (U_FAILURE(status))
+        throw RegexError("cannot create a matcher for \"" + compiled->pattern + "\"");
     compiled->groupCount = static_cast<std::size_t>(probe->groupCount());
     compiled_ = std::move(compiled);
 }
 
-std::optional<Regex> Regex::cached(std::string_view pattern, Options options) {
+std::optional<Regex> Regex::cached(std::string_view pattern, Options options)
+{
     static std::mutex mutex;
     static std::unordered_map<std::string, std::optional<Regex>> table;
 
@@ -81,7 +93,8 @@ std::optional<Regex> Regex::cached(std::string_view pattern, Options options) {
     key += pattern;
 
     std::lock_guard lock(mutex);
-    if (auto found = table.find(key); found != table.end()) return found->second;
+    if (auto found = table.find(key); found != table.end())
+        return found->second;
     std::optional<Regex> regex;
     try {
         regex.emplace(pattern, options);
@@ -92,13 +105,23 @@ std::optional<Regex> Regex::cached(std::string_view pattern, Options options) {
     return regex;
 }
 
-const std::string& Regex::pattern() const { return compiled_->pattern; }
+const std::string& Regex::pattern() const
+{
+    return compiled_->pattern;
+}
 
-std::size_t Regex::groupCount() const { return compiled_->groupCount; }
+std::size_t Regex::groupCount() const
+{
+    return compiled_->groupCount;
+}
 
-bool Regex::isMatch(std::string_view text) const { return firstMatch(text).has_value(); }
+bool Regex::isMatch(std::string_view text) const
+{
+    return firstMatch(text).has_value();
+}
 
-std::optional<RegexMatch> Regex::firstMatch(std::string_view text) const {
+std::optional<RegexMatch> Regex::firstMatch(std::string_view text) const
+{
     std::optional<RegexMatch> first;
     forEachMatch(*compiled_->icuPattern, compiled_->groupCount, text, [&](RegexMatch& match) {
         first = std::move(match);
@@ -107,7 +130,8 @@ std::optional<RegexMatch> Regex::firstMatch(std::string_view text) const {
     return first;
 }
 
-std::vector<RegexMatch> Regex::matches(std::string_view text) const {
+std::vector<RegexMatch> Regex::matches(std::string_view text) const
+{
     std::vector<RegexMatch> all;
     forEachMatch(*compiled_->icuPattern, compiled_->groupCount, text, [&](RegexMatch& match) {
         all.push_back(std::move(match));
@@ -117,7 +141,8 @@ std::vector<RegexMatch> Regex::matches(std::string_view text) const {
 }
 
 std::string Regex::replaceAll(std::string_view text,
-                              const std::function<std::string(const RegexMatch&)>& replacement) const {
+                              const std::function<std::string(const RegexMatch&)>& replacement) const
+{
     std::string result;
     std::size_t copied = 0;
     forEachMatch(*compiled_->icuPattern, compiled_->groupCount, text, [&](const RegexMatch& match) {
@@ -130,14 +155,14 @@ std::string Regex::replaceAll(std::string_view text,
     return result;
 }
 
-std::string Regex::replaceAll(std::string_view text, std::string_view replacementTemplate) const {
-    return replaceAll(text, [&](const RegexMatch& match) {
-        return expandTemplate(text, match, replacementTemplate);
-    });
+std::string Regex::replaceAll(std::string_view text, std::string_view replacementTemplate) const
+{
+    return replaceAll(text, [&](const RegexMatch& match) { return expandTemplate(text, match, replacementTemplate); });
 }
 
 std::string Regex::expandTemplate(std::string_view text, const RegexMatch& match,
-                                  std::string_view replacementTemplate) const {
+                                  std::string_view replacementTemplate) const
+{
     std::string out;
     const std::string_view& t = replacementTemplate;
     for (std::size_t i = 0; i < t.size(); ++i) {
@@ -148,7 +173,8 @@ std::string Regex::expandTemplate(std::string_view text, const RegexMatch& match
             std::size_t group = static_cast<std::size_t>(t[++i] - '0');
             while (i + 1 < t.size() && isDigit(t[i + 1])) {
                 std::size_t longer = group * 10 + static_cast<std::size_t>(t[i + 1] - '0');
-                if (longer > compiled_->groupCount) break;
+                if (longer > compiled_->groupCount)
+                    break;
                 group = longer;
                 ++i;
             }

@@ -1,4 +1,4 @@
-#include "Platform/Notifications/DistributedNotificationObserver.h"
+#include "Platform/EventLoop/DistributedNotificationObserver.h"
 
 #include "Support/CoreApplication.h"
 #include "Support/DesktopTest.h"

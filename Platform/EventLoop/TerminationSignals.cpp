@@ -1,4 +1,4 @@
-#include "Platform/Process/TerminationSignals.h"
+#include "Platform/EventLoop/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

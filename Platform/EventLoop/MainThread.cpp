@@ -1,4 +1,4 @@
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 
 #include <QCoreApplication>
 #include <QPointer>
