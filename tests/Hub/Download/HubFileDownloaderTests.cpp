@@ -6,6 +6,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace Hub;
 using TestSupport::sha256Hex;
 using TestSupport::writeFile;
@@ -125,10 +128,18 @@ TEST_F(HubFileDownloaderTest, ContinuesAnInterruptedDownloadAndKeepsItWhenCancel
 
     const std::string slow(100 * 1024, 's');
     serveFile("slow.bin", slow, "etag3", {.drip = std::chrono::milliseconds(20)});
+    // Cancelled from another thread once the transfer is under way, as a user
+    // would.
     std::stop_source stop;
-    EXPECT_THROW(fileDownloader("slow.bin")
-                     .download([&](double, std::optional<double>) { stop.request_stop(); }, stop.get_token()),
-                 Platform::TransferCancelled);
+    std::atomic<bool> underWay{false};
+    std::jthread canceller([&](std::stop_token own) {
+        while (!underWay && !own.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stop.request_stop();
+    });
+    EXPECT_THROW(
+        fileDownloader("slow.bin").download([&](double, std::optional<double>) { underWay = true; }, stop.get_token()),
+        Platform::TransferCancelled);
     EXPECT_TRUE(std::filesystem::exists(metadataFolder() / "slow.bin.etag3.incomplete"));
     EXPECT_FALSE(std::filesystem::exists(metadataFolder() / "slow.bin.metadata"));
 }

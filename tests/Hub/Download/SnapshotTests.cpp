@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace Hub;
 using TestSupport::sha256Hex;
 using TestSupport::writeFile;
@@ -96,9 +99,15 @@ TEST_F(SnapshotTest, CancellingEndsWithTheCancellationError)
     serveFile("a.bin", std::string(100 * 1024, 'a'), "ea", {.drip = std::chrono::milliseconds(20)});
     serveFile("b.bin", "bbbb", "eb");
     std::stop_source stop;
+    std::atomic<bool> underWay{false};
+    std::jthread canceller([&](std::stop_token own) {
+        while (!underWay && !own.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stop.request_stop();
+    });
     EXPECT_THROW(client().snapshot(
                      Repo{repoId}, "main", std::vector<std::string>{},
-                     [&](const Platform::Progress&) { stop.request_stop(); }, stop.get_token()),
+                     [&](const Platform::Progress&) { underWay = true; }, stop.get_token()),
                  Platform::TransferCancelled);
     EXPECT_FALSE(std::filesystem::exists(repoFolder() / "b.bin"));
 }
