@@ -4,11 +4,13 @@
 #include "bench/BenchModels.h"
 
 #include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
 #include "Platform/ML/Whisper/WhisperDecoder.h"
 #include "Platform/ML/Whisper/WhisperEncoder.h"
 #include "QelCore/Decoding/WhisperTokens.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -54,8 +56,10 @@ public:
         const size_t layerSize = static_cast<size_t>(count) * hp.nTextState;
         for (int l = 0; l < hp.nTextLayer; ++l) {
             const size_t to = (static_cast<size_t>(l) * hp.nTextCtx + first) * hp.nTextState;
-            std::copy_n(newKeys_.data() + l * layerSize, layerSize, keys_.data() + to);
-            std::copy_n(newValues_.data() + l * layerSize, layerSize, values_.data() + to);
+            narrowToHalfFloats(newKeys_.data() + l * layerSize, layerSize,
+                               reinterpret_cast<std::byte*>(keys_.data() + to));
+            narrowToHalfFloats(newValues_.data() + l * layerSize, layerSize,
+                               reinterpret_cast<std::byte*>(values_.data() + to));
         }
         benchmark::DoNotOptimize(std::max_element(logits_.begin(), logits_.end()));
     }
@@ -65,7 +69,8 @@ private:
     WhisperDecoder decoder_;
     CrossAttentionCache cross_;
     std::vector<int> tokens_;
-    std::vector<float> keys_, values_, newKeys_, newValues_, logits_;
+    std::vector<Float16> keys_, values_;
+    std::vector<float> newKeys_, newValues_, logits_;
 };
 
 // One window's first 64 tokens, one step each with its logits over the whole

@@ -22,14 +22,31 @@ std::shared_ptr<CrossAttentionStore::Entry> CrossAttentionStore::entryFor(std::u
         entries_.splice(entries_.begin(), entries_, it);
         return entries_.front();
     }
-    // An older version of the array can never be asked for again.
-    entries_.remove_if([&](const auto& entry) { return entry->identifier == identifier; });
     auto entry = std::make_shared<Entry>();
     entry->identifier = identifier;
     entry->version = version;
-    entries_.push_front(entry);
-    if (entries_.size() > capacity_)
+    // An older version of the array can never be asked for again, nor can
+    // the one used longest ago once the store is full. The memory of either
+    // goes to the new entry when nobody reads it any more: fresh memory costs
+    // a page fault per page on its first write, most of a window's
+    // cross-attention time.
+    const auto release = [&](std::shared_ptr<Entry>& old) {
+        if (old.use_count() == 1 && entry->cache.keys.empty())
+            entry->cache = std::move(old->cache);
+        old.reset();
+    };
+    for (auto it = entries_.begin(); it != entries_.end();)
+        if ((*it)->identifier == identifier) {
+            release(*it);
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    if (!entries_.empty() && entries_.size() >= capacity_) {
+        release(entries_.back());
         entries_.pop_back();
+    }
+    entries_.push_front(entry);
     return entry;
 }
 

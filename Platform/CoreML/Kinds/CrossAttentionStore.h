@@ -17,7 +17,7 @@ namespace Platform::CoreML {
 // version), every step and every thread that decodes against it shares one
 // computation. Writing the array raises its version, so the next step
 // computes afresh. Holds at most `capacity` arrays' worth, dropping the one
-// used longest ago.
+// used longest ago; a dropped entry's memory is reused for the next.
 class CrossAttentionStore {
 public:
     using Cache = Platform::ML::CrossAttentionCache;
