@@ -61,17 +61,24 @@ int runModelLoad(const std::filesystem::path& path)
     return 0;
 }
 
-long figureOfFreshProcess(const char* flag, const std::filesystem::path& path)
+std::vector<long> figuresOfFreshProcess(const char* flag, const std::filesystem::path& path)
 {
     const auto self = std::filesystem::read_symlink("/proc/self/exe");
     std::string command;
     for (const std::string& part : {self.string(), std::string(flag), path.string()})
         command.append(command.empty() ? "'" : " '").append(part).append("'");
     std::unique_ptr<FILE, int (*)(FILE*)> child(popen(command.c_str(), "r"), pclose);
-    long figure = 0;
-    if (!child || std::fscanf(child.get(), "%ld", &figure) != 1)
+    std::vector<long> figures;
+    for (long figure = 0; child && std::fscanf(child.get(), "%ld", &figure) == 1;)
+        figures.push_back(figure);
+    if (figures.empty())
         throw std::runtime_error(std::string("The benchmark's child process (") + flag + ") failed");
-    return figure;
+    return figures;
+}
+
+long figureOfFreshProcess(const char* flag, const std::filesystem::path& path)
+{
+    return figuresOfFreshProcess(flag, path).front();
 }
 
 double peakMemoryMiB(const char* flag, const std::filesystem::path& model)

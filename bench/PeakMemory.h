@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace QelBench {
 
@@ -42,8 +43,19 @@ inline constexpr const char* kFoldersWindowFlag = "--qel-folders-window";
 // peak resident memory in KiB; the child's whole work.
 int runFoldersWindow(const std::filesystem::path& folders);
 
+// The flag that makes it load a ggml model as a child process and transcribe
+// one window twice, printing the microseconds of each call.
+inline constexpr const char* kFirstCallFlag = "--qel-first-call";
+
+// Loads the model and prints the times of its first and second transcription;
+// the child's whole work.
+int runFirstCall(const std::filesystem::path& model);
+
 // Runs this executable with the flag and the path in a fresh process and
-// returns the number it prints.
+// returns the numbers it prints (at least one).
+std::vector<long> figuresOfFreshProcess(const char* flag, const std::filesystem::path& path);
+
+// The first of them.
 long figureOfFreshProcess(const char* flag, const std::filesystem::path& path);
 
 // Runs this executable with the flag (kOneWindowFlag, kModelLoadFlag or

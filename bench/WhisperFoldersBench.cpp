@@ -28,6 +28,7 @@ using QelTools::outputArray;
 using QelTools::predictArray;
 
 constexpr int kTokens = 64;
+constexpr int kWindowTokens = 224;
 
 // The folders of the model file of `size` with matrices of `type`, converted
 // once per process into the temporary folder and removed at exit.
@@ -75,15 +76,19 @@ MLMultiArray audioWindow(const MLModel& mel)
 // its key and value into the caller's cache.
 class FolderRun {
 public:
-    FolderRun(const MLModel& decoder, MLMultiArray audio) : decoding_(decoder, std::move(audio))
+    FolderRun(const MLModel& decoder, MLMultiArray audio) : decoding_(decoder, audio), audio_(std::move(audio))
     {
         const auto vocabulary =
             decoder.modelDescription().outputDescriptionsByName.at("logits").multiArrayConstraint->shape[2];
         const auto special = QelCore::SpecialTokens::forVocabularySize(static_cast<int>(vocabulary));
         tokens_ = {special.startOfTranscript, special.firstLanguage, special.transcribe, special.noTimestamps};
-        for (int i = 0; tokens_.size() < kTokens; ++i)
+        for (int i = 0; tokens_.size() < kWindowTokens; ++i)
             tokens_.push_back(1000 + 37 * i);
     }
+
+    // The encoder output written again, as by the next window's encoder: the
+    // next step computes its cross-attention afresh.
+    void newWindow() { benchmark::DoNotOptimize(audio_.mutableBytes()); }
 
     void run(int steps)
     {
@@ -96,6 +101,7 @@ public:
 
 private:
     QelTools::FolderDecoding decoding_;
+    MLMultiArray audio_; // shares its elements with the decoding's
     std::vector<int> tokens_;
 };
 
@@ -152,10 +158,33 @@ void BM_FolderDecodedToken(benchmark::State& state)
     setComputeThreads(threadsArgument(state));
     const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
     FolderRun decoding(*decoder, predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds"));
-    decoding.run(1); // the window's cross-attention, once
+    decoding.run(kTokens); // the window's cross-attention, and memory touched once
     for (auto _ : state)
         decoding.run(kTokens);
     state.counters["per_token"] = benchmark::Counter(static_cast<double>(state.iterations()) * kTokens,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    setComputeThreads(0);
+}
+
+// A whole window through the decoder folder, beside BM_DecodedWindow: the
+// cross-attention of a newly written encoder output, then 224 tokens.
+void BM_FolderDecodedWindow(benchmark::State& state)
+{
+    const auto size = sizeArgument(state);
+    const auto mel = load(size, QelTools::kMelSpectrogramFolder);
+    const auto encoder = load(size, QelTools::kAudioEncoderFolder);
+    const auto decoder = load(size, QelTools::kTextDecoderFolder);
+    setComputeThreads(threadsArgument(state));
+    const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
+    FolderRun decoding(*decoder, predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds"));
+    const auto window = [&] {
+        decoding.newWindow();
+        decoding.run(kWindowTokens);
+    };
+    window();
+    for (auto _ : state)
+        window();
+    state.counters["per_token"] = benchmark::Counter(static_cast<double>(state.iterations()) * kWindowTokens,
                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     setComputeThreads(0);
 }
@@ -179,6 +208,7 @@ BENCHMARK(BM_MelWindow)->Apply(sizesAndThreads);
 BENCHMARK(BM_FolderMel)->Apply(sizesAndThreads);
 BENCHMARK(BM_FolderEncoder)->Apply(sizesAndThreads);
 BENCHMARK(BM_FolderDecodedToken)->Apply(sizesAndThreads);
+BENCHMARK(BM_FolderDecodedWindow)->Apply(sizesAndThreads);
 BENCHMARK(BM_FolderSetLoad)
     ->ArgsProduct({{static_cast<int>(ModelSize::Tiny), static_cast<int>(ModelSize::Base)}, {0, 1}})
     ->ArgNames({"base", "floats"})
