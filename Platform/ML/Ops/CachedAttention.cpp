@@ -24,10 +24,6 @@ constexpr long kParallelWork = 1L << 17;
 // Positions per chunk of a single row's attention. Fixed, so that the sums
 // come out the same whatever the number of threads.
 constexpr int kChunkPositions = 64;
-// Positions of halves widened at a time: a few rows that stay in the first
-// level of cache while they are read.
-constexpr int kWidenPositions = 16;
-
 const std::byte* halfBytes(const void* data, long offset)
 {
     return static_cast<const std::byte*>(data) + 2 * offset;
@@ -62,30 +58,6 @@ KeyValueSpan headOf(const KeyValueSpan& span, long column, int headWidth, int co
     if (count == 1)
         return {keys.data(), values.data(), headWidth, 1, count};
     return {keys.data(), values.data(), 1, count, count};
-}
-
-// Calls kernel(rows, rowStride, first, last) on positions [begin, end) of one
-// side (keys or values) of a position-major span, rows[0] being position
-// `first`: in one piece over floats, a few positions at a time over halves.
-template <typename Kernel>
-void forRowsAsFloats(const KeyValueSpan& span, const void* data, int width, int begin, int end, Kernel kernel)
-{
-    const long ps = span.positionStride;
-    if (!span.halves) {
-        kernel(static_cast<const float*>(data) + begin * ps, ps, begin, end);
-        return;
-    }
-    thread_local std::vector<float> rows;
-    rows.resize(std::max(rows.size(), static_cast<size_t>(kWidenPositions) * width));
-    for (int first = begin; first < end; first += kWidenPositions) {
-        const int last = std::min(end, first + kWidenPositions);
-        if (ps == width)
-            widenHalfFloats(halfBytes(data, first * ps), static_cast<size_t>(last - first) * width, rows.data());
-        else
-            for (int j = first; j < last; ++j)
-                widenHalfFloats(halfBytes(data, j * ps), width, rows.data() + static_cast<long>(j - first) * width);
-        kernel(rows.data(), static_cast<long>(width), first, last);
-    }
 }
 
 // scores[r][j] = scale · Σ_d queries[r][d] · key(j, d) for r < rows, j < count.
@@ -209,12 +181,14 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& spa
     const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
     float* scores = scores_.data();
     Platform::parallelFor(chunks, 1, threads, [&](long begin, long end) {
-        forRowsAsFloats(span, span.keys, width_, static_cast<int>(begin) * kChunkPositions,
-                        std::min(count, static_cast<int>(end) * kChunkPositions),
-                        [&](const float* keys, long stride, int first, int last) {
-                            scoreAllHeads(query, keys, stride, 0, last - first, heads_, headWidth_, scale,
-                                          scores + first, count);
-                        });
+        const int first = static_cast<int>(begin) * kChunkPositions;
+        const int last = std::min(count, static_cast<int>(end) * kChunkPositions);
+        if (span.halves)
+            scoreAllHeads(query, static_cast<const Float16*>(span.keys), span.positionStride, first, last, heads_,
+                          headWidth_, scale, scores, count);
+        else
+            scoreAllHeads(query, static_cast<const float*>(span.keys), span.positionStride, first, last, heads_,
+                          headWidth_, scale, scores, count);
     });
     for (int h = 0; h < heads_; ++h)
         softmax(scores + static_cast<long>(h) * count, count);
@@ -226,12 +200,14 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& spa
         for (long chunk = begin; chunk < end; ++chunk) {
             float* partial = partials_.data() + chunk * width_;
             std::fill(partial, partial + width_, 0.0f);
-            forRowsAsFloats(span, span.values, width_, static_cast<int>(chunk) * kChunkPositions,
-                            std::min(count, static_cast<int>(chunk + 1) * kChunkPositions),
-                            [&](const float* values, long stride, int first, int last) {
-                                weighAllHeads(scores + first, count, values, stride, 0, last - first, heads_,
-                                              headWidth_, partial);
-                            });
+            const int first = static_cast<int>(chunk) * kChunkPositions;
+            const int last = std::min(count, static_cast<int>(chunk + 1) * kChunkPositions);
+            if (span.halves)
+                weighAllHeads(scores, count, static_cast<const Float16*>(span.values), span.positionStride, first, last,
+                              heads_, headWidth_, partial);
+            else
+                weighAllHeads(scores, count, static_cast<const float*>(span.values), span.positionStride, first, last,
+                              heads_, headWidth_, partial);
         }
     });
     std::copy_n(partials_.data(), width_, out);

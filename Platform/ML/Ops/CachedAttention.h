@@ -23,9 +23,10 @@ struct KeyValueSpan {
 // the width. Several rows run as heads × blocks of rows side by side on
 // computeThreads() threads; a single row over position-major keys and values
 // reads them start to end in chunks side by side, all heads at once. Halves
-// are widened a few positions at a time as they are read, so a cache of
-// halves costs half the memory traffic and gives the numbers of its values
-// widened beforehand. Holds the scratch of one caller.
+// are widened as they are read (in registers, or a head at a time for the
+// matrix routines), so a cache of halves costs half the memory traffic and
+// gives the numbers of its values widened beforehand. Holds the scratch of one
+// caller.
 class CachedAttention {
 public:
     // No row will see more than `maxKeys` keys in all.
