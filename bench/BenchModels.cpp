@@ -147,6 +147,12 @@ double decoderBytesPerStep(const Platform::ML::WhisperModel& model, int position
     return total + keysAndValues * (hp.nAudioCtx + position);
 }
 
+void countTokens(benchmark::State& state, int tokens)
+{
+    state.counters["per_token"] = benchmark::Counter(static_cast<double>(state.iterations()) * tokens,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 double encoderFlops(const Platform::ML::WhisperHyperParameters& hp)
 {
     const double positions = hp.nAudioCtx;

@@ -99,9 +99,7 @@ void BM_DecodedToken(benchmark::State& state)
     for (int position = 0; position < kTokens; ++position)
         bytes += decoderBytesPerStep(model, position);
     const auto iterations = static_cast<double>(state.iterations());
-    // Seconds per token; the table shows milliseconds with an "m" suffix.
-    state.counters["per_token"] =
-        benchmark::Counter(iterations * kTokens, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countTokens(state, kTokens);
     state.counters["MB_per_token"] = bytes / kTokens / 1e6;
     state.counters["GBps"] = benchmark::Counter(bytes * iterations / 1e9, benchmark::Counter::kIsRate);
     setComputeThreads(0);
@@ -122,8 +120,7 @@ void BM_DecodedWindow(benchmark::State& state)
     window();
     for (auto _ : state)
         window();
-    state.counters["per_token"] = benchmark::Counter(static_cast<double>(state.iterations()) * kWindowTokens,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countTokens(state, kWindowTokens);
     setComputeThreads(0);
 }
 

@@ -4,9 +4,6 @@
 #include "bench/BenchModels.h"
 #include "bench/PeakMemory.h"
 
-#include "QelCore/Decoding/WhisperTranscriber.h"
-#include "QelCore/Ggml/GgmlWhisperLoader.h"
-
 #include <chrono>
 #include <cstdio>
 
@@ -43,17 +40,10 @@ BENCHMARK(BM_FirstTranscription)
 
 int runFirstCall(const std::filesystem::path& path)
 {
-    using namespace QelCore;
-    const auto model = loadGgmlWhisperModel(path);
-    const WhisperVocabulary vocabulary(model.vocabulary);
-    WhisperTranscriber transcriber(model, vocabulary);
-    DecodingSettings settings;
-    settings.language = 0;
-    settings.maxTokensPerWindow = 16;
-    const auto audio = benchAudio();
+    WindowTranscription transcription(path);
     for (int call = 0; call < 2; ++call) {
         const auto start = std::chrono::steady_clock::now();
-        transcriber.transcribe(audio.data(), static_cast<long>(audio.size()), settings);
+        transcription.run();
         const auto elapsed = std::chrono::steady_clock::now() - start;
         std::printf("%lld\n",
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()));

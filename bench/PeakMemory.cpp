@@ -38,18 +38,33 @@ long residentHighWaterKiB() { return processStatusKiB("VmHWM:"); }
 
 } // namespace
 
+struct WindowTranscription::State {
+    explicit State(const std::filesystem::path& path)
+        : model(QelCore::loadGgmlWhisperModel(path)), vocabulary(model.vocabulary), transcriber(model, vocabulary)
+    {
+        settings.language = 0;
+        settings.maxTokensPerWindow = 16;
+    }
+
+    Platform::ML::WhisperModel model;
+    QelCore::WhisperVocabulary vocabulary;
+    QelCore::WhisperTranscriber transcriber;
+    QelCore::DecodingSettings settings;
+    std::vector<float> audio = benchAudio();
+};
+
+WindowTranscription::WindowTranscription(const std::filesystem::path& path) : state_(std::make_unique<State>(path)) {}
+
+WindowTranscription::~WindowTranscription() = default;
+
+void WindowTranscription::run()
+{
+    state_->transcriber.transcribe(state_->audio.data(), static_cast<long>(state_->audio.size()), state_->settings);
+}
+
 int runOneWindow(const std::filesystem::path& path)
 {
-    using namespace Platform::ML;
-    using namespace QelCore;
-    const auto model = loadGgmlWhisperModel(path);
-    const WhisperVocabulary vocabulary(model.vocabulary);
-    WhisperTranscriber transcriber(model, vocabulary);
-    DecodingSettings settings;
-    settings.language = 0;
-    settings.maxTokensPerWindow = 16;
-    const auto audio = benchAudio();
-    transcriber.transcribe(audio.data(), static_cast<long>(audio.size()), settings);
+    WindowTranscription(path).run();
     std::printf("%ld\n", residentHighWaterKiB());
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,20 @@ namespace QelBench {
 // from /proc/<process>/status in KiB, by its key ("VmRSS:" for resident memory
 // now, "VmHWM:" for its high-water mark).
 long processStatusKiB(const char* key, const std::string& process = "self");
+
+// The model file at `path` loaded, and a transcriber that transcribes the
+// bench audio's first window with 16 tokens: the work of the children that
+// measure a transcription.
+class WindowTranscription {
+public:
+    explicit WindowTranscription(const std::filesystem::path& path);
+    ~WindowTranscription();
+    void run();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // The flag that makes the benchmark executable run one transcription window
 // as a child process and print its peak memory.

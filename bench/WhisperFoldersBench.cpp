@@ -76,10 +76,11 @@ MLMultiArray audioWindow(const MLModel& mel)
 // its key and value into the caller's cache.
 class FolderRun {
 public:
-    FolderRun(const MLModel& decoder, MLMultiArray audio) : decoding_(decoder, audio), audio_(std::move(audio))
+    FolderRun(std::shared_ptr<const MLModel> decoder, MLMultiArray audio)
+        : decoder_(std::move(decoder)), decoding_(*decoder_, audio), audio_(std::move(audio))
     {
         const auto vocabulary =
-            decoder.modelDescription().outputDescriptionsByName.at("logits").multiArrayConstraint->shape[2];
+            decoder_->modelDescription().outputDescriptionsByName.at("logits").multiArrayConstraint->shape[2];
         const auto special = QelCore::SpecialTokens::forVocabularySize(static_cast<int>(vocabulary));
         tokens_ = {special.startOfTranscript, special.firstLanguage, special.transcribe, special.noTimestamps};
         for (int i = 0; tokens_.size() < kWindowTokens; ++i)
@@ -100,10 +101,22 @@ public:
     }
 
 private:
+    std::shared_ptr<const MLModel> decoder_;
     QelTools::FolderDecoding decoding_;
     MLMultiArray audio_; // shares its elements with the decoding's
     std::vector<int> tokens_;
 };
+
+// The decoder folder of `size` over the bench audio's window, encoded through
+// the mel and encoder folders.
+FolderRun benchWindow(ModelSize size)
+{
+    const auto mel = load(size, QelTools::kMelSpectrogramFolder);
+    const auto encoder = load(size, QelTools::kAudioEncoderFolder);
+    const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
+    return FolderRun(load(size, QelTools::kTextDecoderFolder),
+                     predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds"));
+}
 
 // The mel of one 30 s window through the bare kernel, and through the folder.
 void BM_MelWindow(benchmark::State& state)
@@ -151,18 +164,12 @@ void BM_FolderEncoder(benchmark::State& state)
 // copy of its key and value.
 void BM_FolderDecodedToken(benchmark::State& state)
 {
-    const auto size = sizeArgument(state);
-    const auto mel = load(size, QelTools::kMelSpectrogramFolder);
-    const auto encoder = load(size, QelTools::kAudioEncoderFolder);
-    const auto decoder = load(size, QelTools::kTextDecoderFolder);
     setComputeThreads(threadsArgument(state));
-    const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
-    FolderRun decoding(*decoder, predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds"));
+    auto decoding = benchWindow(sizeArgument(state));
     decoding.run(kTokens); // the window's cross-attention, and memory touched once
     for (auto _ : state)
         decoding.run(kTokens);
-    state.counters["per_token"] = benchmark::Counter(static_cast<double>(state.iterations()) * kTokens,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countTokens(state, kTokens);
     setComputeThreads(0);
 }
 
@@ -170,13 +177,8 @@ void BM_FolderDecodedToken(benchmark::State& state)
 // cross-attention of a newly written encoder output, then 224 tokens.
 void BM_FolderDecodedWindow(benchmark::State& state)
 {
-    const auto size = sizeArgument(state);
-    const auto mel = load(size, QelTools::kMelSpectrogramFolder);
-    const auto encoder = load(size, QelTools::kAudioEncoderFolder);
-    const auto decoder = load(size, QelTools::kTextDecoderFolder);
     setComputeThreads(threadsArgument(state));
-    const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
-    FolderRun decoding(*decoder, predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds"));
+    auto decoding = benchWindow(sizeArgument(state));
     const auto window = [&] {
         decoding.newWindow();
         decoding.run(kWindowTokens);
@@ -184,8 +186,7 @@ void BM_FolderDecodedWindow(benchmark::State& state)
     window();
     for (auto _ : state)
         window();
-    state.counters["per_token"] = benchmark::Counter(static_cast<double>(state.iterations()) * kWindowTokens,
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countTokens(state, kWindowTokens);
     setComputeThreads(0);
 }
 
@@ -224,7 +225,7 @@ int runFoldersWindow(const std::filesystem::path& folders)
     const auto encoder = MLModel::load(folders / QelTools::kAudioEncoderFolder);
     const auto decoder = MLModel::load(folders / QelTools::kTextDecoderFolder);
     const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
-    FolderRun(*decoder, predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds")).run(16);
+    FolderRun(decoder, predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds")).run(16);
     std::printf("%ld\n", processStatusKiB("VmHWM:"));
     return 0;
 }
