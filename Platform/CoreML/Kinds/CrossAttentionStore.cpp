@@ -1,5 +1,7 @@
 #include "Platform/CoreML/Kinds/CrossAttentionStore.h"
 
+#include <utility>
+
 namespace Platform::CoreML {
 
 std::shared_ptr<const CrossAttentionStore::Cache> CrossAttentionStore::find(const MLMultiArray& audio,
@@ -22,32 +24,26 @@ std::shared_ptr<CrossAttentionStore::Entry> CrossAttentionStore::entryFor(std::u
         entries_.splice(entries_.begin(), entries_, it);
         return entries_.front();
     }
-    auto entry = std::make_shared<Entry>();
+    // An older version of the array can never be asked for again.
+    entries_.remove_if([&](const auto& entry) { return entry->identifier == identifier; });
+    if (!entries_.empty() && entries_.size() >= capacity_)
+        entries_.pop_back();
+    auto entry = std::make_shared<Entry>(spare_);
     entry->identifier = identifier;
     entry->version = version;
-    // An older version of the array can never be asked for again, nor can
-    // the one used longest ago once the store is full. The memory of either
-    // goes to the new entry when nobody reads it any more: fresh memory costs
-    // a page fault per page on its first write, most of a window's
-    // cross-attention time.
-    const auto release = [&](std::shared_ptr<Entry>& old) {
-        if (old.use_count() == 1 && entry->cache.keys.empty())
-            entry->cache = std::move(old->cache);
-        old.reset();
-    };
-    for (auto it = entries_.begin(); it != entries_.end();)
-        if ((*it)->identifier == identifier) {
-            release(*it);
-            it = entries_.erase(it);
-        } else {
-            ++it;
-        }
-    if (!entries_.empty() && entries_.size() >= capacity_) {
-        release(entries_.back());
-        entries_.pop_back();
+    {
+        std::lock_guard spareLock(spare_->mutex);
+        entry->cache = std::exchange(spare_->cache, {});
     }
     entries_.push_front(entry);
     return entry;
+}
+
+CrossAttentionStore::Entry::~Entry()
+{
+    std::lock_guard lock(spare->mutex);
+    if (spare->cache.keys.empty())
+        spare->cache = std::move(cache);
 }
 
 } // namespace Platform::CoreML
