@@ -1,16 +1,13 @@
 #pragma once
 
+#include "bench/ProcessStatus.h"
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace QelBench {
-
-// A figure of a process (this one unless `process` names another by its id)
-// from /proc/<process>/status in KiB, by its key ("VmRSS:" for resident memory
-// now, "VmHWM:" for its high-water mark).
-long processStatusKiB(const char* key, const std::string& process = "self");
 
 // The model file at `path` loaded, and a transcriber that transcribes the
 // bench audio's first window with 16 tokens: the work of the children that
