@@ -141,8 +141,15 @@ double decoderBytesPerStep(const Platform::ML::WhisperModel& model, int position
                                    &block.crossAttn.query, &block.crossAttn.out, &block.mlp0, &block.mlp2})
             total += bytes(linear->weight);
     }
-    const double keysAndValues = 2.0 * hp.nTextLayer * hp.nTextState * sizeof(float);
+    // Cross-attention and cache keys and values are halves.
+    const double keysAndValues = 2.0 * hp.nTextLayer * hp.nTextState * 2;
     return total + keysAndValues * (hp.nAudioCtx + position);
+}
+
+void countTokens(benchmark::State& state, int tokens)
+{
+    state.counters["per_token"] = benchmark::Counter(static_cast<double>(state.iterations()) * tokens,
+                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 double encoderFlops(const Platform::ML::WhisperHyperParameters& hp)

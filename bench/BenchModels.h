@@ -53,6 +53,10 @@ void sizesAndThreads(benchmark::internal::Benchmark* b);
 // and the self-attention cache so far.
 double decoderBytesPerStep(const Platform::ML::WhisperModel& model, int position);
 
+// Sets the "per_token" counter: seconds per token, shown in milliseconds with
+// an "m" suffix, for `tokens` tokens an iteration.
+void countTokens(benchmark::State& state, int tokens);
+
 // Floating-point operations of one encoder window (multiply-adds count two).
 double encoderFlops(const Platform::ML::WhisperHyperParameters& hparams);
 

@@ -1,14 +1,16 @@
 // The text decoder on tiny- and base-sized random models: one token at a
-// time against the speed of memory, and a 64-token prompt run as one batch
-// or one step per token.
+// time against the speed of memory, a whole window with its cross-attention,
+// and a 64-token prompt run as one batch or one step per token.
 #include "bench/BenchModels.h"
 
 #include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
 #include "Platform/ML/Whisper/WhisperDecoder.h"
 #include "Platform/ML/Whisper/WhisperEncoder.h"
 #include "QelCore/Decoding/WhisperTokens.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -18,6 +20,8 @@ namespace {
 using namespace Platform::ML;
 
 constexpr int kTokens = 64;
+// Tokens of a long window, beside the model folders' figure.
+constexpr int kWindowTokens = 224;
 
 // A decoder after one window's encoder, with a position-major cache that
 // keeps what each call returns.
@@ -27,9 +31,9 @@ public:
     {
         const auto& hp = model.hparams;
         const auto mel = benchMel(model);
-        std::vector<float> audio(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
-        WhisperEncoder(model).encode(mel.data(), audio.data());
-        decoder_.computeCrossAttention(audio.data(), cross_);
+        audio_.resize(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
+        WhisperEncoder(model).encode(mel.data(), audio_.data());
+        newWindow();
         const size_t cache = static_cast<size_t>(hp.nTextLayer) * hp.nTextCtx * hp.nTextState;
         keys_.resize(cache);
         values_.resize(cache);
@@ -39,9 +43,12 @@ public:
 
         const auto special = QelCore::SpecialTokens::forVocabularySize(hp.nVocab);
         tokens_ = {special.startOfTranscript, special.firstLanguage, special.transcribe, special.noTimestamps};
-        for (int i = 0; tokens_.size() < kTokens; ++i)
+        for (int i = 0; tokens_.size() < kWindowTokens; ++i)
             tokens_.push_back(1000 + 37 * i);
     }
+
+    // The window's cross-attention, as each window starts.
+    void newWindow() { decoder_.computeCrossAttention(audio_.data(), cross_); }
 
     // Runs tokens [first, first + count) as one batch, with the logits of the
     // last when asked.
@@ -54,8 +61,10 @@ public:
         const size_t layerSize = static_cast<size_t>(count) * hp.nTextState;
         for (int l = 0; l < hp.nTextLayer; ++l) {
             const size_t to = (static_cast<size_t>(l) * hp.nTextCtx + first) * hp.nTextState;
-            std::copy_n(newKeys_.data() + l * layerSize, layerSize, keys_.data() + to);
-            std::copy_n(newValues_.data() + l * layerSize, layerSize, values_.data() + to);
+            narrowToHalfFloats(newKeys_.data() + l * layerSize, layerSize,
+                               reinterpret_cast<std::byte*>(keys_.data() + to));
+            narrowToHalfFloats(newValues_.data() + l * layerSize, layerSize,
+                               reinterpret_cast<std::byte*>(values_.data() + to));
         }
         benchmark::DoNotOptimize(std::max_element(logits_.begin(), logits_.end()));
     }
@@ -63,20 +72,26 @@ public:
 private:
     const WhisperModel& model_;
     WhisperDecoder decoder_;
+    std::vector<float> audio_;
     CrossAttentionCache cross_;
     std::vector<int> tokens_;
-    std::vector<float> keys_, values_, newKeys_, newValues_, logits_;
+    std::vector<Float16> keys_, values_;
+    std::vector<float> newKeys_, newValues_, logits_;
 };
 
 // One window's first 64 tokens, one step each with its logits over the whole
 // vocabulary. GBps is what each step reads over its time: set beside the
 // machine's read bandwidth at the same thread count, it says how close a
-// token comes to the speed of memory.
+// token comes to the speed of memory. One pass first: memory a process
+// touches for the first time is slow, and BM_FirstTranscription states that
+// cost on its own.
 void BM_DecodedToken(benchmark::State& state)
 {
     const auto& model = benchModel(sizeArgument(state));
     setComputeThreads(threadsArgument(state));
     DecoderRun run(model);
+    for (int position = 0; position < kTokens; ++position)
+        run.decode(position, 1);
     for (auto _ : state)
         for (int position = 0; position < kTokens; ++position)
             run.decode(position, 1);
@@ -84,11 +99,28 @@ void BM_DecodedToken(benchmark::State& state)
     for (int position = 0; position < kTokens; ++position)
         bytes += decoderBytesPerStep(model, position);
     const auto iterations = static_cast<double>(state.iterations());
-    // Seconds per token; the table shows milliseconds with an "m" suffix.
-    state.counters["per_token"] =
-        benchmark::Counter(iterations * kTokens, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countTokens(state, kTokens);
     state.counters["MB_per_token"] = bytes / kTokens / 1e6;
     state.counters["GBps"] = benchmark::Counter(bytes * iterations / 1e9, benchmark::Counter::kIsRate);
+    setComputeThreads(0);
+}
+
+// A whole window: its cross-attention, then 224 tokens one step each, beside
+// BM_FolderDecodedWindow's model folders.
+void BM_DecodedWindow(benchmark::State& state)
+{
+    const auto& model = benchModel(sizeArgument(state));
+    setComputeThreads(threadsArgument(state));
+    DecoderRun run(model);
+    const auto window = [&] {
+        run.newWindow();
+        for (int position = 0; position < kWindowTokens; ++position)
+            run.decode(position, 1);
+    };
+    window();
+    for (auto _ : state)
+        window();
+    countTokens(state, kWindowTokens);
     setComputeThreads(0);
 }
 
@@ -123,6 +155,7 @@ void PromptArguments(benchmark::internal::Benchmark* b)
 }
 
 BENCHMARK(BM_DecodedToken)->Apply(sizesAndThreads);
+BENCHMARK(BM_DecodedWindow)->Apply(sizesAndThreads);
 BENCHMARK(BM_Prompt)->Apply(PromptArguments);
 
 } // namespace

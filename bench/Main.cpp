@@ -1,6 +1,7 @@
 // The benchmarks, or one transcription window, one model load, one folder
-// load or one window through model folders when started with kOneWindowFlag,
-// kModelLoadFlag, kFolderLoadFlag or kFoldersWindowFlag (how memory figures
+// load, one window through model folders or a first and a second call when
+// started with kOneWindowFlag, kModelLoadFlag, kFolderLoadFlag,
+// kFoldersWindowFlag or kFirstCallFlag (how memory figures and first calls
 // are measured in a fresh process).
 #include "bench/PeakMemory.h"
 
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
         return QelBench::runFolderLoad(argv[2]);
     if (argc == 3 && std::string_view(argv[1]) == QelBench::kFoldersWindowFlag)
         return QelBench::runFoldersWindow(argv[2]);
+    if (argc == 3 && std::string_view(argv[1]) == QelBench::kFirstCallFlag)
+        return QelBench::runFirstCall(argv[2]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -25,18 +25,33 @@ long residentHighWaterKiB()
 
 } // namespace
 
+struct WindowTranscription::State {
+    explicit State(const std::filesystem::path& path)
+        : model(QelCore::loadGgmlWhisperModel(path)), vocabulary(model.vocabulary), transcriber(model, vocabulary)
+    {
+        settings.language = 0;
+        settings.maxTokensPerWindow = 16;
+    }
+
+    Platform::ML::WhisperModel model;
+    QelCore::WhisperVocabulary vocabulary;
+    QelCore::WhisperTranscriber transcriber;
+    QelCore::DecodingSettings settings;
+    std::vector<float> audio = benchAudio();
+};
+
+WindowTranscription::WindowTranscription(const std::filesystem::path& path) : state_(std::make_unique<State>(path)) {}
+
+WindowTranscription::~WindowTranscription() = default;
+
+void WindowTranscription::run()
+{
+    state_->transcriber.transcribe(state_->audio.data(), static_cast<long>(state_->audio.size()), state_->settings);
+}
+
 int runOneWindow(const std::filesystem::path& path)
 {
-    using namespace Platform::ML;
-    using namespace QelCore;
-    const auto model = loadGgmlWhisperModel(path);
-    const WhisperVocabulary vocabulary(model.vocabulary);
-    WhisperTranscriber transcriber(model, vocabulary);
-    DecodingSettings settings;
-    settings.language = 0;
-    settings.maxTokensPerWindow = 16;
-    const auto audio = benchAudio();
-    transcriber.transcribe(audio.data(), static_cast<long>(audio.size()), settings);
+    WindowTranscription(path).run();
     std::printf("%ld\n", residentHighWaterKiB());
     return 0;
 }
@@ -48,17 +63,24 @@ int runModelLoad(const std::filesystem::path& path)
     return 0;
 }
 
-long figureOfFreshProcess(const char* flag, const std::filesystem::path& path)
+std::vector<long> figuresOfFreshProcess(const char* flag, const std::filesystem::path& path)
 {
     const auto self = std::filesystem::read_symlink("/proc/self/exe");
     std::string command;
     for (const std::string& part : {self.string(), std::string(flag), path.string()})
         command.append(command.empty() ? "'" : " '").append(part).append("'");
     std::unique_ptr<FILE, int (*)(FILE*)> child(popen(command.c_str(), "r"), pclose);
-    long figure = 0;
-    if (!child || std::fscanf(child.get(), "%ld", &figure) != 1)
+    std::vector<long> figures;
+    for (long figure = 0; child && std::fscanf(child.get(), "%ld", &figure) == 1;)
+        figures.push_back(figure);
+    if (figures.empty())
         throw std::runtime_error(std::string("The benchmark's child process (") + flag + ") failed");
-    return figure;
+    return figures;
+}
+
+long figureOfFreshProcess(const char* flag, const std::filesystem::path& path)
+{
+    return figuresOfFreshProcess(flag, path).front();
 }
 
 double peakMemoryMiB(const char* flag, const std::filesystem::path& model)

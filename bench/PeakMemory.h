@@ -3,9 +3,25 @@
 #include "bench/ProcessStatus.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace QelBench {
+
+// The model file at `path` loaded, and a transcriber that transcribes the
+// bench audio's first window with 16 tokens: the work of the children that
+// measure a transcription.
+class WindowTranscription {
+public:
+    explicit WindowTranscription(const std::filesystem::path& path);
+    ~WindowTranscription();
+    void run();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // The flag that makes the benchmark executable run one transcription window
 // as a child process and print its peak memory.
@@ -39,8 +55,19 @@ inline constexpr const char* kFoldersWindowFlag = "--qel-folders-window";
 // peak resident memory in KiB; the child's whole work.
 int runFoldersWindow(const std::filesystem::path& folders);
 
+// The flag that makes it load a ggml model as a child process and transcribe
+// one window twice, printing the microseconds of each call.
+inline constexpr const char* kFirstCallFlag = "--qel-first-call";
+
+// Loads the model and prints the times of its first and second transcription;
+// the child's whole work.
+int runFirstCall(const std::filesystem::path& model);
+
 // Runs this executable with the flag and the path in a fresh process and
-// returns the number it prints.
+// returns the numbers it prints (at least one).
+std::vector<long> figuresOfFreshProcess(const char* flag, const std::filesystem::path& path);
+
+// The first of them.
 long figureOfFreshProcess(const char* flag, const std::filesystem::path& path);
 
 // Runs this executable with the flag (kOneWindowFlag, kModelLoadFlag or

@@ -13,9 +13,11 @@ mel.f32 (n_mels x 3000), encoder.f32 (n_audio_ctx x n_audio_state), logits.f32
 each), tokens.txt (the first window's greedy tokens after the start sequence,
 end-of-text excluded) and text.txt (the text of all windows).
 
-With --half-precision-steps the numbers are rounded to 16-bit floats where the
-model-folder runtime stores them: the mel features, the encoder output, the
-key-value cache of earlier tokens and the logits (the greedy choice is made on
+With --half-caches the decoder's cross-attention keys and values and the
+self-attention keys and values of earlier tokens are rounded to 16-bit floats,
+as the runtime's caches hold them. With --half-precision-steps (which implies
+--half-caches) the numbers are rounded to 16-bit floats where the model-folder
+runtime stores them as well: the mel features, the encoder output and the logits (the greedy choice is made on
 the rounded logits, first index on a tie). OUTDIR then also receives
 prefill.f32: the self-attention keys and values of the start sequence
 [start of transcript, language, task] (English-only models: [start of
@@ -263,10 +265,16 @@ class Attention:
         self.n_head = n_head
 
     def __call__(self, x, source=None, causal=False, half_cache=False):
-        """The attention's output; its weights stay in last_weights."""
-        source = x if source is None else source
-        out, self.last_weights = attention(self.query(x), self.key(source), self.value(source),
-                                           self.n_head, causal, half_cache)
+        """The attention's output; its weights stay in last_weights. With
+        half_cache, keys and values of a source are rounded to 16-bit floats, as
+        a cache of halves holds them."""
+        if source is None:
+            out, self.last_weights = attention(self.query(x), self.key(x), self.value(x),
+                                               self.n_head, causal, half_cache)
+        else:
+            rounded = half if half_cache else (lambda v: v)
+            out, self.last_weights = attention(self.query(x), rounded(self.key(source)),
+                                               rounded(self.value(source)), self.n_head, causal)
         return self.out(out)
 
 
@@ -296,7 +304,8 @@ def encode(model, mel):
 class Decoder:
     """The text decoder over one window's encoder output. Each call runs the whole
     token sequence again: slow, but with no cache to get wrong. With half_cache,
-    earlier tokens' keys and values are rounded as a cache of halves holds them."""
+    the audio's keys and values and earlier tokens' keys and values are rounded
+    as caches of halves hold them."""
 
     def __init__(self, model, audio, half_cache=False):
         self.half_cache = half_cache
@@ -326,7 +335,7 @@ class Decoder:
             keys.append(attn.key(normed))
             values.append(attn.value(normed))
             x = x + attn(normed, causal=True, half_cache=self.half_cache)
-            x = x + cross(cross_ln(x), source=self.audio)
+            x = x + cross(cross_ln(x), source=self.audio, half_cache=self.half_cache)
             cross_weights.append(cross.last_weights[:, -1, :])
             x = x + feed(mlp_ln(x))
         return self.final_ln(x[-1:])[0] @ self.embedding.T, keys, values, cross_weights
@@ -431,10 +440,11 @@ def prefill(model, language):
     return np.array(tasks)
 
 
-def transcribe(model, samples, language, prompt, steps, half_precision=False):
+def transcribe(model, samples, language, prompt, steps, half_precision=False, half_caches=False):
     """Returns the first window's mel, encoder output, raw logits rows and tokens,
-    and the text of every window. With half_precision, rounds where the
-    model-folder runtime stores halves."""
+    and the text of every window. With half_caches, the decoder's caches hold
+    halves; with half_precision, rounds where the model-folder runtime stores
+    halves, caches included."""
     rounded = half if half_precision else (lambda x: x)
     special = model.special
     prompt_tokens = tokenize(prompt, model.pieces) if prompt else []
@@ -450,7 +460,7 @@ def transcribe(model, samples, language, prompt, steps, half_precision=False):
     for index, start in enumerate(starts):
         mel = rounded(log_mel(samples[start:start + WINDOW_SAMPLES], model.mel_filters))
         audio = rounded(encode(model, mel))
-        decoder = Decoder(model, audio, half_cache=half_precision)
+        decoder = Decoder(model, audio, half_cache=half_precision or half_caches)
         if index == 0 and special.multilingual and language == "auto":
             language = detect_language(model, decoder)
         prefix = start_sequence(model, language, prompt_tokens)
@@ -480,6 +490,8 @@ def main(argv):
     parser.add_argument("--prompt", default="")
     parser.add_argument("--steps", type=int, default=None,
                         help="decode at most this many steps per window")
+    parser.add_argument("--half-caches", action="store_true",
+                        help="round the decoder's cached keys and values to 16-bit floats")
     parser.add_argument("--half-precision-steps", action="store_true",
                         help="round to 16-bit floats where the model-folder runtime does")
     args = parser.parse_args(argv)
@@ -493,7 +505,8 @@ def main(argv):
                 raise ModelError(f"the model has no token for language {args.language!r}")
         samples = np.fromfile(args.audio, dtype="<f4").astype(np.float64)
         (mel, audio, logits, tokens, alignment), text = transcribe(
-            model, samples, args.language, args.prompt, args.steps, args.half_precision_steps)
+            model, samples, args.language, args.prompt, args.steps, args.half_precision_steps,
+            args.half_caches)
     except (ModelError, OSError) as error:
         print(f"whisper_reference: {error}", file=sys.stderr)
         return 1

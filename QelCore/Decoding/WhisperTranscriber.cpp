@@ -1,9 +1,11 @@
 #include "QelCore/Decoding/WhisperTranscriber.h"
 
+#include "Platform/ML/Tensor/HalfFloat.h"
 #include "Platform/Vector/FiniteSamples.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <stdexcept>
 
 namespace QelCore {
@@ -45,8 +47,10 @@ void WhisperTranscriber::runTokens(std::span<const int> tokens, int firstPositio
     for (int l = 0; l < hp.nTextLayer; ++l) {
         const long from = l * layerSize;
         const long to = (static_cast<long>(l) * hp.nTextCtx + firstPosition) * hp.nTextState;
-        std::copy_n(newKeys_.data() + from, layerSize, keys_.data() + to);
-        std::copy_n(newValues_.data() + from, layerSize, values_.data() + to);
+        narrowToHalfFloats(newKeys_.data() + from, static_cast<size_t>(layerSize),
+                           reinterpret_cast<std::byte*>(keys_.data() + to));
+        narrowToHalfFloats(newValues_.data() + from, static_cast<size_t>(layerSize),
+                           reinterpret_cast<std::byte*>(values_.data() + to));
     }
     // NaN compares false with everything, so choosing among such scores would
     // pick the first piece again and again in place of the user's words.

@@ -70,7 +70,8 @@ private:
     std::vector<float> melBuffer_;
     std::vector<float> encoderOutput_;
     Platform::ML::CrossAttentionCache cross_;
-    std::vector<float> keys_, values_;       // [layer][nTextCtx][nTextState]
+    // [layer][nTextCtx][nTextState], as halves: every token reads them all.
+    std::vector<Platform::ML::Float16> keys_, values_;
     std::vector<float> newKeys_, newValues_; // [layer][batch][nTextState]
     std::vector<float> logits_;
     std::vector<int> prefix_;

@@ -136,7 +136,8 @@ void writeContextPrefill(WhisperModel& model, const std::filesystem::path& path)
                                   silence);
     std::vector<float> newKeys(static_cast<size_t>(entry)), newValues(newKeys.size());
     std::vector<float> keys(static_cast<size_t>(tasks * languages * entry)), values(keys.size());
-    const auto none = Platform::ML::KeyValueCacheView::positionMajor(nullptr, nullptr, 0, hp.nTextState);
+    const auto none =
+        Platform::ML::KeyValueCacheView::positionMajor(static_cast<const float*>(nullptr), nullptr, 0, hp.nTextState);
     for (int task = 0; task < tasks; ++task)
         for (int language = 0; language < languages; ++language) {
             std::vector<int> sequence{special.startOfTranscript};

@@ -1,5 +1,7 @@
 #include "Platform/CoreML/Kinds/CrossAttentionStore.h"
 
+#include <utility>
+
 namespace Platform::CoreML {
 
 std::shared_ptr<const CrossAttentionStore::Cache> CrossAttentionStore::find(const MLMultiArray& audio,
@@ -24,13 +26,24 @@ std::shared_ptr<CrossAttentionStore::Entry> CrossAttentionStore::entryFor(std::u
     }
     // An older version of the array can never be asked for again.
     entries_.remove_if([&](const auto& entry) { return entry->identifier == identifier; });
-    auto entry = std::make_shared<Entry>();
+    if (!entries_.empty() && entries_.size() >= capacity_)
+        entries_.pop_back();
+    auto entry = std::make_shared<Entry>(spare_);
     entry->identifier = identifier;
     entry->version = version;
+    {
+        std::lock_guard spareLock(spare_->mutex);
+        entry->cache = std::exchange(spare_->cache, {});
+    }
     entries_.push_front(entry);
-    if (entries_.size() > capacity_)
-        entries_.pop_back();
     return entry;
+}
+
+CrossAttentionStore::Entry::~Entry()
+{
+    std::lock_guard lock(spare->mutex);
+    if (spare->cache.keys.empty())
+        spare->cache = std::move(cache);
 }
 
 } // namespace Platform::CoreML

@@ -17,7 +17,8 @@ namespace Platform::CoreML {
 // version), every step and every thread that decodes against it shares one
 // computation. Writing the array raises its version, so the next step
 // computes afresh. Holds at most `capacity` arrays' worth, dropping the one
-// used longest ago.
+// used longest ago; a dropped entry's memory, once nobody reads it, is
+// reused for the next.
 class CrossAttentionStore {
 public:
     using Cache = Platform::ML::CrossAttentionCache;
@@ -29,11 +30,24 @@ public:
     std::shared_ptr<const Cache> find(const MLMultiArray& audio, const std::function<void(Cache&)>& compute);
 
 private:
+    // The memory of the last entry nobody reads any more, for the next one:
+    // fresh memory costs a page fault per page on its first write, most of a
+    // window's cross-attention time.
+    struct Spare {
+        std::mutex mutex;
+        Cache cache;
+    };
+
     struct Entry {
+        explicit Entry(std::shared_ptr<Spare> spare) : spare(std::move(spare)) {}
+        // Runs after the last reader has let go, whichever thread that is.
+        ~Entry();
+
         std::uint64_t identifier = 0;
         std::uint64_t version = 0;
         std::once_flag computed;
         Cache cache;
+        std::shared_ptr<Spare> spare;
     };
 
     std::shared_ptr<Entry> entryFor(std::uint64_t identifier, std::uint64_t version);
@@ -41,6 +55,7 @@ private:
     std::size_t capacity_;
     std::mutex mutex_;
     std::list<std::shared_ptr<Entry>> entries_; // the most recently used first
+    std::shared_ptr<Spare> spare_ = std::make_shared<Spare>();
 };
 
 } // namespace Platform::CoreML

@@ -8,15 +8,15 @@
 #include "Platform/Vector/FiniteSamples.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Ops/Transpose.h"
-#include "Platform/ML/Tensor/HalfFloat.h"
+#include "Platform/ML/Tensor/Float16.h"
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 
 namespace Platform::CoreML {
 
 using namespace KindFeatures;
+using Platform::ML::Float16;
 using Platform::ML::KeyValueCacheView;
 
 namespace {
@@ -42,37 +42,19 @@ std::int64_t markedPosition(const MLMultiArray& mask)
     return marked;
 }
 
-// Positions [visible] of every channel of a [1, E, 1, S] cache of halves or
-// floats, as floats at the start of each row of out [E][S].
-void gatherPositions(const MLMultiArray& cache, std::span<const int> visible, float* out)
+// Positions [visible] of every channel of a [1, E, 1, S] cache of
+// `Element`s, as `Out`s at the start of each row of out [E][S].
+template <typename Element, typename Out>
+void gatherPositions(const MLMultiArray& cache, std::span<const int> visible, Out* out)
 {
     const long channels = cache.shape()[1], length = cache.shape()[3];
     const long count = static_cast<long>(visible.size());
-    // Positions 0 to count − 1, the usual case, are read as whole runs.
-    const bool leading = count == 0 || visible.back() == count - 1;
-    const bool halves = cache.dataType() == MLMultiArrayDataType::float16;
-    const std::byte* bytes = cache.bytes();
+    const auto* elements = reinterpret_cast<const Element*>(cache.bytes());
     const long grain = std::max(1L, kGatherGrain / std::max(1L, count));
     Platform::parallelFor(channels, grain, Platform::ML::computeThreads(), [&](long begin, long end) {
-        for (long c = begin; c < end; ++c) {
-            float* row = out + c * length;
-            if (halves) {
-                const std::byte* source = bytes + 2 * c * length;
-                if (leading) {
-                    Platform::ML::widenHalfFloats(source, static_cast<size_t>(count), row);
-                    continue;
-                }
-                for (long k = 0; k < count; ++k) {
-                    std::uint16_t half;
-                    std::memcpy(&half, source + 2L * visible[static_cast<size_t>(k)], sizeof half);
-                    row[k] = Platform::ML::widenHalfFloat(half);
-                }
-            } else {
-                const float* source = reinterpret_cast<const float*>(bytes) + c * length;
-                for (long k = 0; k < count; ++k)
-                    row[k] = source[leading ? k : visible[static_cast<size_t>(k)]];
-            }
-        }
+        for (long c = begin; c < end; ++c)
+            for (long k = 0; k < count; ++k)
+                out[c * length + k] = static_cast<Out>(elements[c * length + visible[static_cast<size_t>(k)]]);
     });
 }
 
@@ -131,8 +113,6 @@ TextDecoderKind::Workspace::Workspace(const Platform::ML::WhisperModel& model, s
     const auto embed = static_cast<std::size_t>(hp.nTextLayer) * hp.nTextState;
     const auto length = static_cast<std::size_t>(cachePositions);
     visible.reserve(length);
-    keys.resize(embed * length);
-    values.resize(embed * length);
     newKeys.resize(embed);
     newValues.resize(embed);
     logits.resize(static_cast<std::size_t>(hp.nVocab));
@@ -152,6 +132,42 @@ std::shared_ptr<const CrossAttentionStore::Cache> TextDecoderKind::crossAttentio
                                 workspace.audioByPosition.data());
         workspace.decoder.computeCrossAttention(workspace.audioByPosition.data(), cache);
     });
+}
+
+KeyValueCacheView TextDecoderKind::cacheView(const MLMultiArray& keys, const MLMultiArray& values, Workspace& w) const
+{
+    const int length = static_cast<int>(sequenceLength_), width = model_.hparams.nTextState;
+    const int count = static_cast<int>(w.visible.size());
+    const bool halves =
+        keys.dataType() == MLMultiArrayDataType::float16 && values.dataType() == MLMultiArrayDataType::float16;
+    const auto* halfKeys = reinterpret_cast<const Float16*>(keys.bytes());
+    const auto* halfValues = reinterpret_cast<const Float16*>(values.bytes());
+    // Positions 0 to count − 1, the usual case, are read where they lie.
+    if (count == 0 || w.visible.back() == count - 1) {
+        if (halves)
+            return KeyValueCacheView::channelMajor(halfKeys, halfValues, length, width, count);
+        if (keys.dataType() == values.dataType())
+            return KeyValueCacheView::channelMajor(reinterpret_cast<const float*>(keys.bytes()),
+                                                   reinterpret_cast<const float*>(values.bytes()), length, width,
+                                                   count);
+    }
+    const auto size = static_cast<std::size_t>(keys.count());
+    if (halves) {
+        w.halfKeys.resize(size);
+        w.halfValues.resize(size);
+        gatherPositions<Float16>(keys, w.visible, w.halfKeys.data());
+        gatherPositions<Float16>(values, w.visible, w.halfValues.data());
+        return KeyValueCacheView::channelMajor(w.halfKeys.data(), w.halfValues.data(), length, width, count);
+    }
+    w.keys.resize(size);
+    w.values.resize(size);
+    for (const auto& [cache, out] : {std::pair{&keys, w.keys.data()}, std::pair{&values, w.values.data()}}) {
+        if (cache->dataType() == MLMultiArrayDataType::float16)
+            gatherPositions<Float16>(*cache, w.visible, out);
+        else
+            gatherPositions<float>(*cache, w.visible, out);
+    }
+    return KeyValueCacheView::channelMajor(w.keys.data(), w.values.data(), length, width, count);
 }
 
 void TextDecoderKind::averageAlignmentHeads(const Workspace& workspace, float* out) const
@@ -192,13 +208,8 @@ std::map<std::string, MLFeatureValue> TextDecoderKind::predict(const MLFeaturePr
     for (int j = 0; j < sequenceLength_; ++j)
         if (j != target && padding[j] == 0)
             w.visible.push_back(j);
-    gatherPositions(keyCache, w.visible, w.keys.data());
-    gatherPositions(valueCache, w.visible, w.values.data());
-
+    const auto view = cacheView(keyCache, valueCache, w);
     const auto cross = crossAttention(audio, w);
-    const int count = static_cast<int>(w.visible.size());
-    const auto view = KeyValueCacheView::channelMajor(w.keys.data(), w.values.data(),
-                                                      static_cast<int>(sequenceLength_), hp.nTextState, count);
     const int tokens[] = {static_cast<int>(token)};
     w.decoder.decode(tokens, static_cast<int>(position), view, *cross, w.newKeys.data(), w.newValues.data(),
                      w.logits.data(), alignment_ ? w.crossWeights.data() : nullptr);

@@ -42,8 +42,11 @@ private:
 
         Platform::ML::WhisperDecoder decoder;
         std::vector<float> paddingMask;
-        std::vector<int> visible;             // the cache positions the token sees
-        std::vector<float> keys, values;      // [E][S], those positions' keys and values first in each row
+        std::vector<int> visible; // the cache positions the token sees
+        // [E][S], those positions' keys and values first in each row, when
+        // the positions do not lie at the start of the caller's cache.
+        std::vector<float> keys, values;
+        std::vector<Platform::ML::Float16> halfKeys, halfValues;
         std::vector<float> newKeys, newValues; // [E]
         std::vector<float> logits;
         std::vector<float> crossWeights;      // [layer][head][W]
@@ -54,6 +57,10 @@ private:
     explicit TextDecoderKind(Platform::ML::WhisperModel model);
     std::shared_ptr<const CrossAttentionStore::Cache> crossAttention(const MLMultiArray& audio,
                                                                      Workspace& workspace) const;
+    // The cache positions the token sees: the caller's arrays themselves
+    // when those are positions 0 onwards, else gathered into the workspace.
+    Platform::ML::KeyValueCacheView cacheView(const MLMultiArray& keys, const MLMultiArray& values,
+                                              Workspace& workspace) const;
     void averageAlignmentHeads(const Workspace& workspace, float* out) const;
 
     Platform::ML::WhisperModel model_;

@@ -1,11 +1,12 @@
 #include "Platform/ML/Ops/CachedAttention.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/Math/IntegerRounding.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Ops/Kernels.h"
 #include "Platform/ML/Simd/Elementwise.h"
 #include "Platform/ML/Simd/HeadProducts.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
+#include "Platform/Math/IntegerRounding.h"
 
 #include <algorithm>
 #include <cblas.h>
@@ -23,16 +24,54 @@ constexpr long kParallelWork = 1L << 17;
 // Positions per chunk of a single row's attention. Fixed, so that the sums
 // come out the same whatever the number of threads.
 constexpr int kChunkPositions = 64;
+const std::byte* halfBytes(const void* data, long offset)
+{
+    return static_cast<const std::byte*>(data) + 2 * offset;
+}
+
+// One head's keys and values of positions [0, count) of `span`, as floats that
+// start at the head's first channel: the span's own memory when it holds
+// floats, else widened into `keys` and `values`, laid out as the span is.
+KeyValueSpan headOf(const KeyValueSpan& span, long column, int headWidth, int count, std::vector<float>& keys,
+                    std::vector<float>& values)
+{
+    const long ps = span.positionStride, cs = span.channelStride;
+    if (!span.halves)
+        return {static_cast<const float*>(span.keys) + column * cs,
+                static_cast<const float*>(span.values) + column * cs, ps, cs, count};
+    const size_t size = static_cast<size_t>(count) * headWidth;
+    keys.resize(std::max(keys.size(), size));
+    values.resize(keys.size());
+    if (cs == 1) {
+        for (long j = 0; j < count; ++j) {
+            widenHalfFloats(halfBytes(span.keys, j * ps + column), headWidth, keys.data() + j * headWidth);
+            widenHalfFloats(halfBytes(span.values, j * ps + column), headWidth, values.data() + j * headWidth);
+        }
+        return {keys.data(), values.data(), headWidth, 1, count};
+    }
+    for (long d = 0; d < headWidth; ++d) {
+        widenHalfFloats(halfBytes(span.keys, (column + d) * cs), count, keys.data() + d * count);
+        widenHalfFloats(halfBytes(span.values, (column + d) * cs), count, values.data() + d * count);
+    }
+    // A single position is a position-major row as well; said so, no stride
+    // is mistaken for the other.
+    if (count == 1)
+        return {keys.data(), values.data(), headWidth, 1, count};
+    return {keys.data(), values.data(), 1, count, count};
+}
 
 // scores[r][j] = scale · Σ_d queries[r][d] · key(j, d) for r < rows, j < count.
 // A single row goes through the matrix-vector routines, which stream the keys
 // without copying them first.
-void scoreKeys(const float* queries, long queryStride, int rows, int headWidth, const KeyValueSpan& span,
-               const float* keys, int count, float scale, float* scores, long scoreStride)
+// `head` holds floats from the head's first channel on.
+void scoreKeys(const float* queries, long queryStride, int rows, int headWidth, const KeyValueSpan& head, float scale,
+               float* scores, long scoreStride)
 {
+    const int count = head.count;
     if (count == 0)
         return;
-    const long ps = span.positionStride, cs = span.channelStride;
+    const auto* keys = static_cast<const float*>(head.keys);
+    const long ps = head.positionStride, cs = head.channelStride;
     if (rows == 1 && cs == 1)
         cblas_sgemv(CblasRowMajor, CblasNoTrans, count, headWidth, scale, keys, ps, queries, 1, 0.0f, scores, 1);
     else if (rows == 1)
@@ -46,10 +85,12 @@ void scoreKeys(const float* queries, long queryStride, int rows, int headWidth, 
 }
 
 // out[r][d] = Σ_j weights[r][j] · value(j, d) + beta · out[r][d] for r < rows, d < headWidth.
-void weighValues(const float* weights, long weightStride, int rows, int count, const KeyValueSpan& span,
-                 const float* values, int headWidth, float beta, float* out, long outStride)
+void weighValues(const float* weights, long weightStride, int rows, const KeyValueSpan& head, int headWidth, float beta,
+                 float* out, long outStride)
 {
-    const long ps = span.positionStride, cs = span.channelStride;
+    const int count = head.count;
+    const auto* values = static_cast<const float*>(head.values);
+    const long ps = head.positionStride, cs = head.channelStride;
     if (rows == 1 && cs == 1)
         cblas_sgemv(CblasRowMajor, CblasTrans, count, headWidth, 1.0f, values, ps, weights, 1, beta, out, 1);
     else if (rows == 1)
@@ -98,8 +139,9 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
                                   const KeyValueSpan& earlier, const KeyValueSpan* own, float* out,
                                   float* weights) const
 {
-    // Each thread's own scores, sized once for the longest row.
-    thread_local std::vector<float> scores;
+    // Each thread's own scores, sized once for the longest row, and the
+    // head's keys and values where they are widened from halves.
+    thread_local std::vector<float> scores, earlierKeys, earlierValues, ownKeys, ownValues;
     scores.resize(std::max(scores.size(), static_cast<size_t>(kBlockRows) * maxKeys_));
 
     // The block's last row sees its own positions up to its own; the rows
@@ -107,13 +149,13 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
     const int ownCount = own ? firstRow + rows : 0;
     const long stride = earlier.count + ownCount;
     const long column = static_cast<long>(head) * headWidth_;
+    const auto before = headOf(earlier, column, headWidth_, earlier.count, earlierKeys, earlierValues);
+    const auto mine = own ? headOf(*own, column, headWidth_, ownCount, ownKeys, ownValues) : KeyValueSpan{};
     const float* q = queries + static_cast<long>(firstRow) * width_ + column;
     const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
-    scoreKeys(q, width_, rows, headWidth_, earlier, earlier.keys + column * earlier.channelStride, earlier.count,
-              scale, scores.data(), stride);
+    scoreKeys(q, width_, rows, headWidth_, before, scale, scores.data(), stride);
     if (own)
-        scoreKeys(q, width_, rows, headWidth_, *own, own->keys + column * own->channelStride, ownCount, scale,
-                  scores.data() + earlier.count, stride);
+        scoreKeys(q, width_, rows, headWidth_, mine, scale, scores.data() + earlier.count, stride);
     for (int r = 0; r < rows; ++r) {
         float* row = scores.data() + r * stride;
         const long visible = own ? earlier.count + firstRow + r + 1 : stride;
@@ -125,12 +167,10 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
 
     float* target = out + static_cast<long>(firstRow) * width_ + column;
     if (earlier.count > 0)
-        weighValues(scores.data(), stride, rows, earlier.count, earlier, earlier.values + column * earlier.channelStride,
-                    headWidth_, 0.0f, target, width_);
+        weighValues(scores.data(), stride, rows, before, headWidth_, 0.0f, target, width_);
     if (own)
-        weighValues(scores.data() + earlier.count, stride, rows, ownCount, *own,
-                    own->values + column * own->channelStride, headWidth_, earlier.count > 0 ? 1.0f : 0.0f, target,
-                    width_);
+        weighValues(scores.data() + earlier.count, stride, rows, mine, headWidth_, earlier.count > 0 ? 1.0f : 0.0f,
+                    target, width_);
 }
 
 void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& span, float* out, float* weights)
@@ -141,9 +181,14 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& spa
     const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
     float* scores = scores_.data();
     Platform::parallelFor(chunks, 1, threads, [&](long begin, long end) {
-        scoreAllHeads(query, span.keys, span.positionStride, static_cast<int>(begin) * kChunkPositions,
-                      std::min(count, static_cast<int>(end) * kChunkPositions), heads_, headWidth_, scale, scores,
-                      count);
+        const int first = static_cast<int>(begin) * kChunkPositions;
+        const int last = std::min(count, static_cast<int>(end) * kChunkPositions);
+        if (span.halves)
+            scoreAllHeads(query, static_cast<const Float16*>(span.keys), span.positionStride, first, last, heads_,
+                          headWidth_, scale, scores, count);
+        else
+            scoreAllHeads(query, static_cast<const float*>(span.keys), span.positionStride, first, last, heads_,
+                          headWidth_, scale, scores, count);
     });
     for (int h = 0; h < heads_; ++h)
         softmax(scores + static_cast<long>(h) * count, count);
@@ -155,8 +200,14 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& spa
         for (long chunk = begin; chunk < end; ++chunk) {
             float* partial = partials_.data() + chunk * width_;
             std::fill(partial, partial + width_, 0.0f);
-            weighAllHeads(scores, count, span.values, span.positionStride, static_cast<int>(chunk) * kChunkPositions,
-                          std::min(count, static_cast<int>(chunk + 1) * kChunkPositions), heads_, headWidth_, partial);
+            const int first = static_cast<int>(chunk) * kChunkPositions;
+            const int last = std::min(count, static_cast<int>(chunk + 1) * kChunkPositions);
+            if (span.halves)
+                weighAllHeads(scores, count, static_cast<const Float16*>(span.values), span.positionStride, first, last,
+                              heads_, headWidth_, partial);
+            else
+                weighAllHeads(scores, count, static_cast<const float*>(span.values), span.positionStride, first, last,
+                              heads_, headWidth_, partial);
         }
     });
     std::copy_n(partials_.data(), width_, out);

@@ -4,15 +4,17 @@
 
 namespace Platform::ML {
 
-// Keys and values of `count` consecutive positions held elsewhere:
-// key(j, c) = keys[j·positionStride + c·channelStride], values alike. One of
-// the two strides must be 1.
+// Keys and values of `count` consecutive positions held elsewhere, as floats
+// or, where `halves`, as 16-bit floats (Float16): key(j, c) =
+// keys[j·positionStride + c·channelStride], values alike. One of the two
+// strides must be 1.
 struct KeyValueSpan {
-    const float* keys = nullptr;
-    const float* values = nullptr;
+    const void* keys = nullptr;
+    const void* values = nullptr;
     long positionStride = 0;
     long channelStride = 0;
     int count = 0;
+    bool halves = false;
 };
 
 // Scaled dot-product attention of a few query rows over keys and values that
@@ -20,8 +22,11 @@ struct KeyValueSpan {
 // cross-attention over the encoder output. Each head works on its slice of
 // the width. Several rows run as heads × blocks of rows side by side on
 // computeThreads() threads; a single row over position-major keys and values
-// reads them start to end in chunks side by side, all heads at once. Holds
-// the scratch of one caller.
+// reads them start to end in chunks side by side, all heads at once. Halves
+// are widened as they are read (in registers, or a head at a time for the
+// matrix routines), so a cache of halves costs half the memory traffic and
+// gives the numbers of its values widened beforehand. Holds the scratch of one
+// caller.
 class CachedAttention {
 public:
     // No row will see more than `maxKeys` keys in all.

@@ -1,31 +1,66 @@
 #include "Platform/ML/Whisper/WhisperDecoder.h"
 
 #include "Platform/ML/Ops/Kernels.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <stdexcept>
 
 namespace Platform::ML {
 
+namespace {
+
+// Audio positions whose cross-attention keys go through one product before
+// they are rounded: enough rows to keep BLAS efficient, few enough that the
+// float block stays small.
+constexpr int kCrossBlockPositions = 128;
+
+KeyValueCacheView laidOut(const void* keys, const void* values, int capacity, int width, bool halves, bool channelMajor,
+                          std::optional<int> positions)
+{
+    // A single position is also a position-major row; said so, no stride is
+    // mistaken for the other.
+    if (channelMajor && capacity != 1)
+        return {keys, values, static_cast<long>(capacity) * width, 1, capacity, halves, positions};
+    return {keys, values, static_cast<long>(capacity) * width, width, 1, halves, positions};
+}
+
+} // namespace
+
 KeyValueCacheView KeyValueCacheView::positionMajor(const float* keys, const float* values, int capacity, int width,
                                                    std::optional<int> positions)
 {
-    return {keys, values, static_cast<long>(capacity) * width, width, 1, positions};
+    return laidOut(keys, values, capacity, width, false, false, positions);
+}
+
+KeyValueCacheView KeyValueCacheView::positionMajor(const Float16* keys, const Float16* values, int capacity, int width,
+                                                   std::optional<int> positions)
+{
+    return laidOut(keys, values, capacity, width, true, false, positions);
 }
 
 KeyValueCacheView KeyValueCacheView::channelMajor(const float* keys, const float* values, int capacity, int width,
                                                   std::optional<int> positions)
 {
-    // A single position is also a position-major row; said so, no stride is
-    // mistaken for the other.
-    if (capacity == 1)
-        return positionMajor(keys, values, capacity, width, positions);
-    return {keys, values, static_cast<long>(capacity) * width, 1, capacity, positions};
+    return laidOut(keys, values, capacity, width, false, true, positions);
+}
+
+KeyValueCacheView KeyValueCacheView::channelMajor(const Float16* keys, const Float16* values, int capacity, int width,
+                                                  std::optional<int> positions)
+{
+    return laidOut(keys, values, capacity, width, true, true, positions);
 }
 
 KeyValueSpan KeyValueCacheView::layer(long index, int count) const
 {
-    return {keys + index * layerStride, values + index * layerStride, positionStride, channelStride, count};
+    const long offset = index * layerStride * (halves ? 2 : 4);
+    return {static_cast<const std::byte*>(keys) + offset,
+            static_cast<const std::byte*>(values) + offset,
+            positionStride,
+            channelStride,
+            count,
+            halves};
 }
 
 WhisperDecoder::WhisperDecoder(const WhisperModel& model)
@@ -47,17 +82,26 @@ void WhisperDecoder::reserveRows(int rows)
     rowCapacity_ = rows;
 }
 
-void WhisperDecoder::computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache) const
+void WhisperDecoder::computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache)
 {
     const int positions = model_.hparams.nAudioCtx;
     const size_t perLayer = static_cast<size_t>(positions) * width_;
     const size_t total = perLayer * model_.decoder.blocks.size();
     cache.keys.resize(total);
     cache.values.resize(total);
+    crossBlock_.resize(static_cast<size_t>(std::min(positions, kCrossBlockPositions)) * width_);
     for (size_t l = 0; l < model_.decoder.blocks.size(); ++l) {
         const auto& attention = model_.decoder.blocks[l].crossAttn;
-        applyLinear(attention.key, encoderOutput, positions, cache.keys.data() + l * perLayer);
-        applyLinear(attention.value, encoderOutput, positions, cache.values.data() + l * perLayer);
+        for (int first = 0; first < positions; first += kCrossBlockPositions) {
+            const int rows = std::min(kCrossBlockPositions, positions - first);
+            const long at = static_cast<long>(l * perLayer) + static_cast<long>(first) * width_;
+            const float* in = encoderOutput + static_cast<long>(first) * model_.hparams.nAudioState;
+            const auto count = static_cast<size_t>(rows) * width_;
+            applyLinear(attention.key, in, rows, crossBlock_.data());
+            narrowToHalfFloats(crossBlock_.data(), count, reinterpret_cast<std::byte*>(cache.keys.data() + at));
+            applyLinear(attention.value, in, rows, crossBlock_.data());
+            narrowToHalfFloats(crossBlock_.data(), count, reinterpret_cast<std::byte*>(cache.values.data() + at));
+        }
     }
 }
 
@@ -107,8 +151,12 @@ void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, cons
         // Cross-attention over the window's precomputed keys and values.
         layerNorm(block.crossAttnLn, x, rows, width_, normed_.data());
         applyLinear(block.crossAttn.query, normed_.data(), rows, query_.data());
-        const KeyValueSpan audio{cross.keys.data() + l * crossPerLayer, cross.values.data() + l * crossPerLayer,
-                                 width_, 1, hp.nAudioCtx};
+        const KeyValueSpan audio{cross.keys.data() + l * crossPerLayer,
+                                 cross.values.data() + l * crossPerLayer,
+                                 width_,
+                                 1,
+                                 hp.nAudioCtx,
+                                 true};
         attention_.compute(query_.data(), rows, audio, nullptr, attended_.data(),
                            crossWeights ? crossWeights + l * hp.nTextHead * hp.nAudioCtx : nullptr);
         applyLinear(block.crossAttn.out, attended_.data(), rows, projected_.data());

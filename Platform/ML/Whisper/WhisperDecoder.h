@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/ML/Ops/CachedAttention.h"
+#include "Platform/ML/Tensor/Float16.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
 
 #include <optional>
@@ -10,24 +11,27 @@
 namespace Platform::ML {
 
 // Cross-attention keys and values of every decoder layer: they depend only on
-// the encoder output, so they are computed once per window.
+// the encoder output, so they are computed once per window. Kept as halves:
+// every decoded token reads them all, and half the bytes is half the time.
 // Layout: [layer][nAudioCtx][nTextState].
 struct CrossAttentionCache {
-    std::vector<float> keys;
-    std::vector<float> values;
+    std::vector<Float16> keys;
+    std::vector<Float16> values;
 };
 
-// Where the self-attention keys and values of earlier positions live. The
-// strides say how far apart, in floats, consecutive layers, positions and
-// channels are; one of positionStride and channelStride must be 1. A
+// Where the self-attention keys and values of earlier positions live, as
+// floats or as halves. The strides say how far apart, in elements,
+// consecutive layers, positions and channels are; one of positionStride and
+// channelStride must be 1. A
 // position-major cache [layer][position][channel] and a channel-major cache
 // [layer·channel][position] are both views of this kind.
 struct KeyValueCacheView {
-    const float* keys = nullptr;
-    const float* values = nullptr;
+    const void* keys = nullptr;
+    const void* values = nullptr;
     long layerStride = 0;
     long positionStride = 0;
     long channelStride = 0;
+    bool halves = false;
     // How many of the view's positions the tokens attend to, from its first
     // on. Unset: every position before the first token, as in a cache that
     // fills in order. A caller that gathers just the positions a token may
@@ -36,7 +40,11 @@ struct KeyValueCacheView {
 
     static KeyValueCacheView positionMajor(const float* keys, const float* values, int capacity, int width,
                                            std::optional<int> positions = std::nullopt);
+    static KeyValueCacheView positionMajor(const Float16* keys, const Float16* values, int capacity, int width,
+                                           std::optional<int> positions = std::nullopt);
     static KeyValueCacheView channelMajor(const float* keys, const float* values, int capacity, int width,
+                                          std::optional<int> positions = std::nullopt);
+    static KeyValueCacheView channelMajor(const Float16* keys, const Float16* values, int capacity, int width,
                                           std::optional<int> positions = std::nullopt);
 
     // The first `count` positions of one layer.
@@ -53,7 +61,7 @@ public:
 
     // Fills `cache` (allocated on first use) from one window's encoder output
     // [nAudioCtx][nAudioState].
-    void computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache) const;
+    void computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache);
 
     // Runs `tokens` at positions firstPosition onwards as one batch: each
     // attends to the cache's positions (by default [0, firstPosition)), to
@@ -81,6 +89,9 @@ private:
     int rowCapacity_ = 0;
     // One row per token of the batch; hidden_ is four widths wide.
     std::vector<float> x_, normed_, query_, attended_, projected_, hidden_;
+    // A block of audio positions' cross-attention keys or values before they
+    // are rounded to halves.
+    std::vector<float> crossBlock_;
 };
 
 } // namespace Platform::ML

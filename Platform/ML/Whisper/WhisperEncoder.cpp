@@ -38,15 +38,20 @@ WhisperEncoder::WhisperEncoder(const WhisperModel& model)
       fullAttention_(positions_, width_, model.hparams.nAudioHead)
 {
     const size_t p = static_cast<size_t>(positions_), w = static_cast<size_t>(width_);
-    const size_t convInputs = static_cast<size_t>(std::max(model.hparams.nMels, width_)) * 3;
-    columns_.resize(2 * p * convInputs);
-    conv1_.resize(2 * p * w);
+    const size_t mels = static_cast<size_t>(model.hparams.nMels);
+    // conv1's output, then the unrolled inputs of either convolution (conv1
+    // has 2·positions rows of mels·3, conv2 positions rows of width·3);
+    // later query, key, value, attended and hidden, 8 widths a position.
+    const size_t columns = std::max(2 * p * mels * 3, p * w * 3);
+    scratch_.resize(std::max(2 * p * w + columns, 8 * p * w));
+    conv1_ = scratch_.data();
+    columns_ = conv1_ + 2 * p * w;
+    query_ = scratch_.data();
+    key_ = query_ + p * w;
+    value_ = key_ + p * w;
+    attended_ = value_ + p * w;
+    hidden_ = attended_ + p * w;
     normed_.resize(p * w);
-    query_.resize(p * w);
-    key_.resize(p * w);
-    value_.resize(p * w);
-    attended_.resize(p * w);
-    hidden_.resize(p * 4 * w);
 }
 
 void WhisperEncoder::encode(const float* mel, float* out)
@@ -57,14 +62,14 @@ void WhisperEncoder::encode(const float* mel, float* out)
 
     unrollConvolution(mels, frames, frames, 1,
                       [&](int c, long s) { return mel[static_cast<long>(c) * frames + s]; },
-                      columns_.data());
-    applyLinear(weights.conv1, columns_.data(), frames, conv1_.data());
-    gelu(conv1_.data(), static_cast<long>(frames) * width_);
+                      columns_);
+    applyLinear(weights.conv1, columns_, frames, conv1_);
+    gelu(conv1_, static_cast<long>(frames) * width_);
 
     unrollConvolution(width_, frames, positions_, 2,
                       [&](int c, long s) { return conv1_[static_cast<size_t>(s) * width_ + c]; },
-                      columns_.data());
-    applyLinear(weights.conv2, columns_.data(), positions_, out);
+                      columns_);
+    applyLinear(weights.conv2, columns_, positions_, out);
     const long size = static_cast<long>(positions_) * width_;
     gelu(out, size);
     addInPlace(out, weights.positionalEmbedding, size);
@@ -72,10 +77,10 @@ void WhisperEncoder::encode(const float* mel, float* out)
     for (const auto& block : weights.blocks) {
         attention(block, out);
         layerNorm(block.mlpLn, out, positions_, width_, normed_.data());
-        applyLinear(block.mlp0, normed_.data(), positions_, hidden_.data());
-        gelu(hidden_.data(), size * 4);
-        applyLinear(block.mlp2, hidden_.data(), positions_, attended_.data());
-        addInPlace(out, attended_.data(), size);
+        applyLinear(block.mlp0, normed_.data(), positions_, hidden_);
+        gelu(hidden_, size * 4);
+        applyLinear(block.mlp2, hidden_, positions_, attended_);
+        addInPlace(out, attended_, size);
     }
     layerNorm(weights.lnPost, out, positions_, width_, out);
 }
@@ -83,11 +88,11 @@ void WhisperEncoder::encode(const float* mel, float* out)
 void WhisperEncoder::attention(const EncoderBlockWeights& block, float* x)
 {
     layerNorm(block.attnLn, x, positions_, width_, normed_.data());
-    applyLinear(block.attn.query, normed_.data(), positions_, query_.data());
-    applyLinear(block.attn.key, normed_.data(), positions_, key_.data());
-    applyLinear(block.attn.value, normed_.data(), positions_, value_.data());
-    fullAttention_.compute(query_.data(), key_.data(), value_.data(), attended_.data());
-    applyLinear(block.attn.out, attended_.data(), positions_, normed_.data());
+    applyLinear(block.attn.query, normed_.data(), positions_, query_);
+    applyLinear(block.attn.key, normed_.data(), positions_, key_);
+    applyLinear(block.attn.value, normed_.data(), positions_, value_);
+    fullAttention_.compute(query_, key_, value_, attended_);
+    applyLinear(block.attn.out, attended_, positions_, normed_.data());
     addInPlace(x, normed_.data(), static_cast<long>(positions_) * width_);
 }
 

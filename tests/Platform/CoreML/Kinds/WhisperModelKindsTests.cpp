@@ -141,13 +141,21 @@ TEST_F(WhisperModelKinds, MaskedCachePositionsPlayNoPart)
     const auto decoder = load(QelTools::kTextDecoderFolder);
     const auto audio = encodedChirp(*load(QelTools::kMelSpectrogramFolder), *load(QelTools::kAudioEncoderFolder), 300);
     const int tokens[] = {50258, 50261, 50359, 50363, 1000, 2000};
-    // The same first six steps each time, then the seventh after `change`.
-    const auto answers = [&](std::function<void(FolderDecoding&)> change) {
+    // The same first six steps each time, then the seventh after `change`,
+    // with the caches handed over as halves or as floats holding the same numbers.
+    const auto answers = [&](std::function<void(FolderDecoding&)> change, bool floats = false) {
         FolderDecoding decoding(*decoder, audio);
         for (int position = 0; position < 6; ++position)
             decoding.step(tokens[position], position);
         auto inputs = decoding.inputs(3000, 6);
         change(decoding);
+        for (const auto& [name, cache] :
+             {std::pair{"key_cache", &decoding.keys}, std::pair{"value_cache", &decoding.values}})
+            if (floats) {
+                MLMultiArray widened(cache->shape(), MLMultiArrayDataType::float32);
+                std::ranges::copy(arrayFloats(*cache), widened.mutableValues<float>().begin());
+                inputs.insert_or_assign(name, MLFeatureValue(widened));
+            }
         const auto outputs = decoder->prediction(MLDictionaryFeatureProvider(inputs));
         std::vector<std::vector<float>> result;
         for (const char* name : {"logits", "key_cache_updates", "value_cache_updates", "alignment_heads_weights"})
@@ -178,6 +186,20 @@ TEST_F(WhisperModelKinds, MaskedCachePositionsPlayNoPart)
     };
     EXPECT_EQ(hidden(NAN), hidden(0));
     EXPECT_NE(hidden(0), clean);
+
+    // Caches of floats, read where they lie or gathered around the hidden
+    // position, give the answers of halves up to the order of the sums: an
+    // output near the middle of two halves may round to the other.
+    const auto close = [](const std::vector<std::vector<float>>& got, const std::vector<std::vector<float>>& want) {
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i].size(), want[i].size());
+            for (size_t j = 0; j < got[i].size(); ++j)
+                ASSERT_NEAR(got[i][j], want[i][j], 1e-3f * std::max(1.0f, std::abs(want[i][j]))) << i << ", " << j;
+        }
+    };
+    close(answers([](FolderDecoding&) {}, true), clean);
+    close(answers([&](FolderDecoding& b) { b.paddingMask.setNumber(4, -10000); }, true), hidden(0));
 }
 
 // Cross-attention keys and values are kept per encoder output and made again

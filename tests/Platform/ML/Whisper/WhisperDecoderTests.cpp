@@ -1,12 +1,14 @@
+#include "Platform/ML/Ops/Kernels.h"
+#include "Platform/ML/Whisper/MelSpectrogram.h"
 #include "Platform/ML/Whisper/WhisperDecoder.h"
 #include "Platform/ML/Whisper/WhisperEncoder.h"
-#include "Platform/ML/Whisper/MelSpectrogram.h"
 
 #include "Support/WhisperModelFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Platform::ML;
 
@@ -162,4 +164,62 @@ TEST(WhisperDecoder, ACacheOfOnePositionIsReadInEitherLayout)
     decoder.step(kTokens[1], 1, KeyValueCacheView::channelMajor(keys.data(), values.data(), 1, width), cross,
                  newKeys.data(), newValues.data(), logits.data());
     EXPECT_EQ(logits, expected);
+}
+
+// The caches hold halves, two bytes a key: the cross-attention ones the
+// window's projections rounded, and a self-attention cache of halves, in
+// either layout, gives the logits of a float cache holding its values widened.
+TEST(WhisperDecoder, CachesOfHalvesGiveTheNumbersOfTheirValuesWidened)
+{
+    const auto model = smallRandomModel(51865, 5);
+    const auto& hp = model.hparams;
+    const auto encoded = encode(model);
+    WhisperDecoder decoder(model);
+    CrossAttentionCache cross;
+    decoder.computeCrossAttention(encoded.data(), cross);
+    const size_t elements = static_cast<size_t>(hp.nTextLayer) * hp.nAudioCtx * hp.nTextState;
+    ASSERT_EQ(cross.keys.size() * sizeof cross.keys[0], 2 * elements);
+    ASSERT_EQ(cross.values.size() * sizeof cross.values[0], 2 * elements);
+    const int last = hp.nTextLayer - 1;
+    std::vector<float> projected(elements / hp.nTextLayer);
+    applyLinear(model.decoder.blocks[static_cast<size_t>(last)].crossAttn.value, encoded.data(), hp.nAudioCtx,
+                projected.data());
+    for (size_t i = 0; i < projected.size(); ++i)
+        ASSERT_EQ(cross.values[last * projected.size() + i].bits, Float16(projected[i]).bits) << i;
+
+    Cache floats(model, false);
+    constexpr int kCached = 4;
+    floats.decode(decoder, cross, {kTokens, kCached}, 0, nullptr);
+    const int width = hp.nTextState, capacity = hp.nTextCtx;
+    const size_t size = static_cast<size_t>(hp.nTextLayer) * capacity * width;
+    for (bool channelMajor : {false, true}) {
+        std::vector<Float16> halfKeys(size), halfValues(size);
+        std::vector<float> widenedKeys(size), widenedValues(size);
+        for (int l = 0; l < hp.nTextLayer; ++l)
+            for (int p = 0; p < kCached; ++p)
+                for (int c = 0; c < width; ++c) {
+                    const size_t at = channelMajor ? (static_cast<size_t>(l) * width + c) * capacity + p
+                                                   : (static_cast<size_t>(l) * capacity + p) * width + c;
+                    halfKeys[at] = Float16(floats.key(l, p, c));
+                    halfValues[at] = Float16(floats.value(l, p, c));
+                    widenedKeys[at] = static_cast<float>(halfKeys[at]);
+                    widenedValues[at] = static_cast<float>(halfValues[at]);
+                }
+        const auto halves = channelMajor
+                                ? KeyValueCacheView::channelMajor(halfKeys.data(), halfValues.data(), capacity, width)
+                                : KeyValueCacheView::positionMajor(halfKeys.data(), halfValues.data(), capacity, width);
+        const auto widened =
+            channelMajor ? KeyValueCacheView::channelMajor(widenedKeys.data(), widenedValues.data(), capacity, width)
+                         : KeyValueCacheView::positionMajor(widenedKeys.data(), widenedValues.data(), capacity, width);
+        std::vector<float> newKeys(2 * size), fromHalves(static_cast<size_t>(hp.nVocab)), fromFloats(fromHalves.size());
+        // One step and a batch of two: one row and several rows read the cache differently.
+        for (int rows : {1, 2}) {
+            const std::span<const int> tokens{kTokens + kCached, static_cast<size_t>(rows)};
+            decoder.decode(tokens, kCached, halves, cross, newKeys.data(), newKeys.data() + size, fromHalves.data());
+            decoder.decode(tokens, kCached, widened, cross, newKeys.data(), newKeys.data() + size, fromFloats.data());
+            for (size_t v = 0; v < fromHalves.size(); ++v)
+                ASSERT_NEAR(fromHalves[v], fromFloats[v], 1e-5f * std::max(1.0f, std::abs(fromFloats[v])))
+                    << "logit " << v << ", channel-major " << channelMajor << ", rows " << rows;
+        }
+    }
 }
