@@ -27,6 +27,8 @@ set(QEL_THREAD_TEST_FILES
   Platform/Input/SyntheticKeyboardTests.cpp
   Platform/ML/Ops/FullAttentionTests.cpp
   Platform/Notifications/DistributedNotificationObserverTests.cpp
+  Jinja/Builtins/GlobalsTests.cpp
+  Jinja/Runtime/EnvironmentTests.cpp
   Jinja/TemplateDepthTests.cpp
   Platform/Text/RegexTests.cpp
   Platform/UserDefaults/UserDefaultsTests.cpp

@@ -1,0 +1,209 @@
+#include "Jinja/Builtins/StringMethods.h"
+
+#include "Jinja/JinjaError.h"
+#include "Jinja/Runtime/ComposedText.h"
+#include "Jinja/Runtime/Limits.h"
+#include "Platform/Text/CaseMapping.h"
+#include "Platform/Text/CharacterProperties.h"
+#include "Platform/Text/Graphemes.h"
+#include "Platform/Text/UnicodeScalars.h"
+
+namespace Jinja::StringMethods {
+
+namespace {
+
+const std::string& utf8(const Value& text)
+{
+    return text.asString().utf8();
+}
+
+// The text without White_Space code points at the chosen ends.
+std::string_view trimmed(std::string_view text, bool leading, bool trailing)
+{
+    std::size_t offset = 0;
+    std::optional<std::size_t> begin;
+    std::size_t end = 0;
+    Platform::forEachCodePoint(text, [&](std::optional<char32_t> codePoint, std::string_view bytes) {
+        if (!codePoint || !Platform::isWhiteSpace(*codePoint)) {
+            begin = begin.value_or(offset);
+            end = offset + bytes.size();
+        }
+        offset += bytes.size();
+    });
+    if (!begin)
+        return {};
+    const std::size_t first = leading ? *begin : 0;
+    return text.substr(first, (trailing ? end : text.size()) - first);
+}
+
+bool isWordDelimiter(std::string_view character)
+{
+    static constexpr std::string_view delimiters[] = {" ",  "\t", "\n",     "\r",     "\r\n",
+                                                      "\v", "\f", "\u0085", "\u2028", "\u2029"};
+    for (std::string_view delimiter : delimiters)
+        if (character == delimiter)
+            return true;
+    return false;
+}
+
+// A non-negative int, else no limit.
+std::optional<std::int64_t> limitOf(const Value& bound)
+{
+    if (bound.isInt() && bound.asInt() >= 0)
+        return bound.asInt();
+    return std::nullopt;
+}
+
+Value strings(const std::vector<std::string>& pieces)
+{
+    Array values;
+    values.reserve(pieces.size());
+    for (const std::string& piece : pieces)
+        values.emplace_back(piece);
+    return Value(std::move(values));
+}
+
+std::string insertedBeforeCharacters(const std::string& text, const std::string& inserted,
+                                     std::optional<std::int64_t> limit)
+{
+    const auto characters = Platform::graphemeClusters(text);
+    std::string result;
+    std::int64_t insertions = 0;
+    for (std::string_view character : characters) {
+        if (!limit || insertions < *limit) {
+            result += inserted;
+            ++insertions;
+        }
+        result += character;
+        checkStringSize(result.size());
+    }
+    if (!limit || static_cast<std::int64_t>(characters.size()) < *limit)
+        result += inserted;
+    checkStringSize(result.size());
+    return result;
+}
+
+} // namespace
+
+Value upper(const Value& text, std::span<const Value>)
+{
+    return Value(Platform::uppercased(utf8(text)));
+}
+
+Value lower(const Value& text, std::span<const Value>)
+{
+    return Value(Platform::lowercased(utf8(text)));
+}
+
+Value title(const Value& text, std::span<const Value>)
+{
+    std::string result;
+    bool wordStart = true;
+    for (std::string_view character : Platform::graphemeClusters(utf8(text))) {
+        if (isWordDelimiter(character)) {
+            result += character;
+            wordStart = true;
+        } else {
+            result += wordStart ? Platform::uppercased(character) : Platform::lowercased(character);
+            wordStart = false;
+        }
+    }
+    return Value(std::move(result));
+}
+
+Value strip(const Value& text, std::span<const Value>)
+{
+    return Value(trimmed(utf8(text), true, true));
+}
+
+Value lstrip(const Value& text, std::span<const Value>)
+{
+    return Value(trimmed(utf8(text), true, false));
+}
+
+Value rstrip(const Value& text, std::span<const Value>)
+{
+    return Value(trimmed(utf8(text), false, true));
+}
+
+Value split(const Value& text, std::span<const Value> bound)
+{
+    std::vector<std::string> pieces;
+    if (!bound[0].isString()) {
+        std::string_view rest = utf8(text);
+        while (!rest.empty()) {
+            const std::size_t space = rest.find(' ');
+            if (space != 0)
+                pieces.emplace_back(rest.substr(0, space));
+            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        }
+        return strings(pieces);
+    }
+    const std::string whole = composedText(utf8(text));
+    const std::string separator = composedText(utf8(bound[0]));
+    if (separator.empty())
+        return strings({utf8(text)});
+    const std::optional<std::int64_t> limit = limitOf(bound[1]);
+    std::size_t start = 0;
+    for (std::int64_t cuts = 0; !limit || cuts < *limit; ++cuts) {
+        const std::size_t found = whole.find(separator, start);
+        if (found == std::string::npos)
+            break;
+        pieces.push_back(whole.substr(start, found - start));
+        start = found + separator.size();
+    }
+    pieces.push_back(whole.substr(start));
+    return strings(pieces);
+}
+
+Value replace(const Value& text, std::span<const Value> bound)
+{
+    if (!bound[0].isString() || !bound[1].isString())
+        throw JinjaError(JinjaError::Kind::runtime, "replace() requires 'old' and 'new' string arguments");
+    const std::optional<std::int64_t> limit = limitOf(bound[2]);
+    const std::string old = composedText(utf8(bound[0]));
+    const std::string& inserted = utf8(bound[1]);
+    if (old.empty())
+        return Value(insertedBeforeCharacters(utf8(text), inserted, limit));
+    std::string result = composedText(utf8(text));
+    if (!limit) {
+        std::string replaced;
+        std::size_t start = 0;
+        for (std::size_t found; (found = result.find(old, start)) != std::string::npos; start = found + old.size()) {
+            replaced.append(result, start, found - start);
+            replaced += inserted;
+            checkStringSize(replaced.size());
+        }
+        replaced.append(result, start);
+        checkStringSize(replaced.size());
+        return Value(std::move(replaced));
+    }
+    // No occurrence starts before the last replacement's start less the
+    // length of `old`, so each search resumes there.
+    std::size_t from = 0;
+    for (std::int64_t step = 0; step < *limit; ++step) {
+        const std::size_t found = result.find(old, from);
+        if (found == std::string::npos)
+            break;
+        checkStringSize(result.size() - old.size() + inserted.size());
+        result.replace(found, old.size(), inserted);
+        from = found >= old.size() ? found - old.size() + 1 : 0;
+    }
+    return Value(std::move(result));
+}
+
+Value startswith(const Value& text, std::span<const Value> bound)
+{
+    if (!bound[0].isString())
+        throw JinjaError(JinjaError::Kind::runtime, "startswith() requires a string prefix");
+    return Value(composedText(utf8(text)).starts_with(composedText(utf8(bound[0]))));
+}
+
+Value endswith(const Value& text, std::span<const Value> bound)
+{
+    if (!bound[0].isString())
+        throw JinjaError(JinjaError::Kind::runtime, "endswith() requires a string suffix");
+    return Value(composedText(utf8(text)).ends_with(composedText(utf8(bound[0]))));
+}
+
+} // namespace Jinja::StringMethods
