@@ -7,9 +7,11 @@
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace Jinja::Lexer {
 
@@ -53,22 +55,25 @@ std::optional<Kind> keyword(std::string_view word)
         {"None", Kind::null},
         {"is", Kind::is},
     };
-    for (const auto& [text, kind] : table) {
-        if (text.size() != word.size() || text[0] != word[0])
-            continue;
-        // A loop of its own: a library compare would call out for these few bytes.
-        std::size_t index = 1;
-        while (index < text.size() && text[index] == word[index])
-            ++index;
-        if (index == text.size())
+    // The entries by the length of their word, so a lookup compares a few.
+    static constexpr std::size_t longest = 13;
+    static const auto byLength = [] {
+        std::array<std::vector<std::pair<std::string_view, Kind>>, longest + 1> lists;
+        for (const auto& entry : table)
+            lists[entry.first.size()].push_back(entry);
+        return lists;
+    }();
+    if (word.size() > longest)
+        return std::nullopt;
+    for (const auto& [text, kind] : byLength[word.size()])
+        if (text == word)
             return kind;
-    }
     return std::nullopt;
 }
 
 // The operator that starts with the characters `first` and `second` (the
 // longer one when both fit), with its length in characters.
-std::optional<std::pair<Kind, std::size_t>> operatorAt(std::string_view first, std::string_view second)
+std::optional<std::pair<Kind, std::size_t>> operatorAt(char first, char second)
 {
     static constexpr std::pair<std::string_view, Kind> operators[] = {
         {"+", Kind::plus},         {"-", Kind::minus},         {"*", Kind::multiply}, {"/", Kind::divide},
@@ -76,14 +81,11 @@ std::optional<std::pair<Kind, std::size_t>> operatorAt(std::string_view first, s
         {"==", Kind::equal},       {"!=", Kind::notEqual},     {"<", Kind::less},     {"<=", Kind::lessEqual},
         {">", Kind::greater},      {">=", Kind::greaterEqual}, {"=", Kind::equals},   {"|", Kind::pipe},
     };
-    if (first.size() != 1)
-        return std::nullopt;
-    const char next = second.size() == 1 ? second[0] : '\0';
     std::optional<std::pair<Kind, std::size_t>> found;
     for (const auto& [text, kind] : operators) {
-        if (text[0] != first[0])
+        if (text[0] != first)
             continue;
-        if (text.size() == 2 && text[1] == next)
+        if (text.size() == 2 && text[1] == second)
             return std::pair{kind, std::size_t{2}};
         if (text.size() == 1)
             found = std::pair{kind, std::size_t{1}};
@@ -91,11 +93,9 @@ std::optional<std::pair<Kind, std::size_t>> operatorAt(std::string_view first, s
     return found;
 }
 
-std::optional<Kind> punctuation(std::string_view character)
+std::optional<Kind> punctuation(char character)
 {
-    if (character.size() != 1)
-        return std::nullopt;
-    switch (character[0]) {
+    switch (character) {
     case '(': return Kind::openParen;
     case ')': return Kind::closeParen;
     case '[': return Kind::openBracket;
@@ -124,20 +124,6 @@ bool isWhiteSpace(std::string_view character)
     return c < 0x80 ? c == ' ' || (c >= '\t' && c <= '\r') : Platform::isWhiteSpace(c);
 }
 
-bool isNumeric(std::string_view character)
-{
-    const char32_t c = leadingCodePoint(character);
-    return c < 0x80 ? (c >= '0' && c <= '9') : Platform::hasNumericType(c);
-}
-
-bool isWordCharacter(std::string_view character, bool first)
-{
-    const char32_t c = leadingCodePoint(character);
-    if (c < 0x80)
-        return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (!first && c >= '0' && c <= '9');
-    return Platform::isAlphabetic(c) || (!first && Platform::hasNumericType(c));
-}
-
 JinjaError lexerError(std::string message, std::size_t position)
 {
     message += std::to_string(position);
@@ -162,7 +148,7 @@ public:
         std::int64_t depth = 0;
         while (position_ < characters_.size()) {
             if (skipWhiteSpace) {
-                while (position_ < characters_.size() && isWhiteSpace(characters_[position_]))
+                while (position_ < characters_.size() && isWhiteSpaceAt(position_))
                     ++position_;
                 if (position_ == characters_.size())
                     break;
@@ -192,6 +178,34 @@ private:
         return Token{kind, std::string(characters_.slice(begin, end)), static_cast<std::int64_t>(begin)};
     }
 
+    bool isWhiteSpaceAt(std::size_t position) const
+    {
+        const auto byte = static_cast<unsigned char>(characters_.asciiAt(position));
+        return byte < 0x80 ? byte == ' ' || (byte >= '\t' && byte <= '\r') : isWhiteSpace(characters_[position]);
+    }
+
+    // Digits of any script, and other numerals.
+    bool isNumericAt(std::size_t position) const
+    {
+        const char byte = characters_.asciiAt(position);
+        if (static_cast<unsigned char>(byte) < 0x80)
+            return byte >= '0' && byte <= '9';
+        return position < characters_.size() && Platform::hasNumericType(leadingCodePoint(characters_[position]));
+    }
+
+    // Letters and "_", and after the first character also numerals.
+    bool isWordCharacterAt(std::size_t position, bool first) const
+    {
+        const char byte = characters_.asciiAt(position);
+        if (static_cast<unsigned char>(byte) < 0x80)
+            return byte == '_' || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                   (!first && byte >= '0' && byte <= '9');
+        if (position >= characters_.size())
+            return false;
+        const char32_t c = leadingCodePoint(characters_[position]);
+        return Platform::isAlphabetic(c) || (!first && Platform::hasNumericType(c));
+    }
+
     // Whether the characters at the position are `first` then `second`.
     bool pairAt(std::size_t position, char first, char second) const
     {
@@ -217,21 +231,24 @@ private:
         }
         if (!inTag)
             return extractText(depth);
-        const std::string_view character = characters_[start];
-        if (const std::optional<Kind> kind = punctuation(character)) {
+        const char byte = characters_.asciiAt(start);
+        if (const std::optional<Kind> kind = punctuation(byte)) {
             ++position_;
             return make(*kind, start, position_);
         }
-        if (const auto op = operatorAt(character, characters_[start + 1])) {
+        // Operators, quotes, numerals and letters are apart, so the common
+        // words and numbers are looked for first.
+        if (byte == '\'' || byte == '"')
+            return extractString(byte);
+        if (isNumericAt(start))
+            return extractNumber();
+        if (isWordCharacterAt(start, true))
+            return extractWord();
+        if (const auto op = operatorAt(byte, characters_.asciiAt(start + 1))) {
             position_ += op->second;
             return make(op->first, start, position_);
         }
-        if (characters_.is(start, '\'') || characters_.is(start, '"'))
-            return extractString(character[0]);
-        if (isNumeric(character))
-            return extractNumber();
-        if (isWordCharacter(character, true))
-            return extractWord();
+        const std::string_view character = characters_[start];
         throw lexerError("Unexpected character '" + std::string(character) + "' at position ", start);
     }
 
@@ -323,7 +340,7 @@ private:
         for (++position_; position_ < characters_.size(); ++position_) {
             if (characters_.is(position_, '.') && !seenPoint)
                 seenPoint = true;
-            else if (!isNumeric(characters_[position_]))
+            else if (!isNumericAt(position_))
                 break;
         }
         return make(Kind::number, start, position_);
@@ -332,7 +349,7 @@ private:
     Token extractWord()
     {
         const std::size_t start = position_;
-        for (++position_; position_ < characters_.size() && isWordCharacter(characters_[position_], false);)
+        for (++position_; position_ < characters_.size() && isWordCharacterAt(position_, false);)
             ++position_;
         Token token = make(Kind::identifier, start, position_);
         if (const std::optional<Kind> kind = keyword(token.value))

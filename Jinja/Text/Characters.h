@@ -27,6 +27,9 @@ public:
     std::string_view operator[](std::size_t index) const { return index < text_.size() ? text_.substr(index, 1) : ""; }
     // Whether character `index` is the single byte `byte`.
     bool is(std::size_t index, char byte) const { return index < text_.size() && text_[index] == byte; }
+    // The byte of character `index` when it is one ASCII byte; otherwise, and
+    // at or past the end, a byte of 0x80 or more.
+    char asciiAt(std::size_t index) const { return index < text_.size() ? text_[index] : '\x80'; }
     // The characters from `begin` up to, not including, `end`.
     std::string_view slice(std::size_t begin, std::size_t end) const { return text_.substr(begin, end - begin); }
 
@@ -44,6 +47,10 @@ public:
     bool is(std::size_t index, char byte) const
     {
         return index < size() && boundaries_[index + 1] - boundaries_[index] == 1 && text_[boundaries_[index]] == byte;
+    }
+    char asciiAt(std::size_t index) const
+    {
+        return index < size() && boundaries_[index + 1] - boundaries_[index] == 1 ? text_[boundaries_[index]] : '\x80';
     }
     std::string_view slice(std::size_t begin, std::size_t end) const
     {

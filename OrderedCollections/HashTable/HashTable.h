@@ -30,7 +30,7 @@ public:
     {
         if (scale < minimumScale)
             return maximumUnhashedCount;
-        std::ptrdiff_t result;
+        std::ptrdiff_t result = 0;
         precondition(scale < 62 && !__builtin_mul_overflow(std::ptrdiff_t(3), std::ptrdiff_t(1) << scale, &result));
         return result / 4;
     }
@@ -52,7 +52,7 @@ public:
     // An empty table; the seed comes from the block's own address.
     HashTable(int scale, int reservedScale)
     {
-        std::ptrdiff_t bitCount;
+        std::ptrdiff_t bitCount = 0;
         precondition(scale < 63 &&
                      !__builtin_mul_overflow(std::ptrdiff_t(scale), std::ptrdiff_t(1) << scale, &bitCount));
         allocate((bitCount + 63) / 64);

@@ -129,19 +129,17 @@ void adjustContentsForRemoval(UnsafeHandle table, std::ptrdiff_t lower, std::ptr
     }
 }
 
-// Before two elements trade places in the array: each one's bucket gets the
-// other's offset. Both buckets are found before either is written: written one
-// at a time, the second probe could stop at the first bucket, which by then
-// holds the offset it looks for.
+// Called with each element and the offset its bucket holds now: that bucket
+// gets the other element's offset.
 template <class T>
 void swapBucketValues(UnsafeHandle table, const T& left, std::ptrdiff_t leftOffset, const T& right,
                       std::ptrdiff_t rightOffset)
 {
     BucketIterator leftIt(table, idealBucket(table, left));
     leftIt.advanceUntil(leftOffset);
+    leftIt.setCurrentValue(rightOffset);
     BucketIterator rightIt(table, idealBucket(table, right));
     rightIt.advanceUntil(rightOffset);
-    leftIt.setCurrentValue(rightOffset);
     rightIt.setCurrentValue(leftOffset);
 }
 

@@ -8,6 +8,7 @@
 #include <concepts>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -74,6 +75,17 @@ private:
     std::int64_t seed_;
     std::uint64_t state_;
 };
+
+// The hash of a sequence: its count, then each element in order.
+template <class Sequence>
+std::int64_t seededHashOfSequence(const Sequence& elements, std::int64_t seed)
+{
+    Hasher hasher(seed);
+    hasher.combine(static_cast<std::int64_t>(std::size(elements)));
+    for (const auto& element : elements)
+        hasher.combine(element);
+    return hasher.finalize();
+}
 
 // The hash without a seed, as a plain hash map would use it.
 template <class T>

@@ -13,6 +13,14 @@ struct KeyValuePair {
     Value& value;
 };
 
+// A pair taken out of the dictionary.
+template <class Key, class Value>
+struct KeyValue {
+    Key key;
+    Value value;
+    friend bool operator==(const KeyValue&, const KeyValue&) = default;
+};
+
 // Pairs given to the dictionary's builders: std::pair or anything with `key` and `value`.
 template <class Pair>
 decltype(auto) keyOf(Pair&& pair)

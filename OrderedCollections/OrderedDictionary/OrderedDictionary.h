@@ -9,7 +9,6 @@
 
 #include "InternalCollectionsUtilities/Descriptions.h"
 #include "InternalCollectionsUtilities/Fatal.h"
-#include "InternalCollectionsUtilities/ScopeExit.h"
 #include "OrderedCollections/OrderedDictionary/Elements.h"
 #include "OrderedCollections/OrderedDictionary/KeyValuePair.h"
 #include "OrderedCollections/OrderedDictionary/Values.h"
@@ -59,95 +58,30 @@ public:
         return *this;
     }
 
-    // Construction.
+    // Construction (defined in Construction.h).
 
-    static OrderedDictionary withMinimumCapacity(std::ptrdiff_t minimumCapacity, bool persistent = false)
-    {
-        OrderedDictionary dictionary;
-        dictionary.keys_ = OrderedSet<Key>::withMinimumCapacity(minimumCapacity, persistent);
-        dictionary.values_.reserve(static_cast<std::size_t>(minimumCapacity));
-        return dictionary;
-    }
-
+    static OrderedDictionary withMinimumCapacity(std::ptrdiff_t minimumCapacity, bool persistent = false);
     // Pairs whose keys must be unique: a repeated key stops the program.
     template <std::ranges::input_range Pairs>
-    static OrderedDictionary uniqueKeysWithValues(Pairs&& pairs)
-    {
-        OrderedDictionary dictionary;
-        if constexpr (std::ranges::sized_range<Pairs>)
-            dictionary.reserveCapacity(static_cast<std::ptrdiff_t>(std::ranges::size(pairs)));
-        for (auto&& pair : pairs) {
-            const auto [inserted, index] = dictionary.keys_._append(Key(keyOf(pair)));
-            InternalCollectionsUtilities::precondition(inserted);
-            dictionary.values_.push_back(Value(valueOf(pair)));
-        }
-        return dictionary;
-    }
+    static OrderedDictionary uniqueKeysWithValues(Pairs&& pairs);
     // A standard hash map's keys are unique already: its pairs in its iteration order, unchecked.
     template <class Hash, class Equal, class Allocator>
-    static OrderedDictionary uniqueKeysWithValues(const std::unordered_map<Key, Value, Hash, Equal, Allocator>& map)
-    {
-        return uncheckedUniqueKeysWithValues(map);
-    }
-
+    static OrderedDictionary uniqueKeysWithValues(const std::unordered_map<Key, Value, Hash, Equal, Allocator>& map);
     // The caller guarantees that the keys are unique; nothing checks it.
     template <std::ranges::input_range Pairs>
-    static OrderedDictionary uncheckedUniqueKeysWithValues(Pairs&& pairs)
-    {
-        OrderedDictionary dictionary;
-        if constexpr (std::ranges::sized_range<Pairs>)
-            dictionary.reserveCapacity(static_cast<std::ptrdiff_t>(std::ranges::size(pairs)));
-        for (auto&& pair : pairs) {
-            dictionary.keys_._appendNew(Key(keyOf(pair)));
-            dictionary.values_.push_back(Value(valueOf(pair)));
-        }
-        return dictionary;
-    }
-
+    static OrderedDictionary uncheckedUniqueKeysWithValues(Pairs&& pairs);
     // Keys and values at the same positions; unequal counts or a repeated key stop the program.
-    static OrderedDictionary uniqueKeys(std::vector<Key> keys, std::vector<Value> values)
-    {
-        InternalCollectionsUtilities::precondition(keys.size() == values.size());
-        OrderedSet<Key> keySet(std::move(keys));
-        InternalCollectionsUtilities::precondition(keySet.size() == values.size());
-        return _uniqueKeys(std::move(keySet), std::move(values));
-    }
-    static OrderedDictionary uncheckedUniqueKeys(std::vector<Key> keys, std::vector<Value> values)
-    {
-        InternalCollectionsUtilities::precondition(keys.size() == values.size());
-        return _uniqueKeys(OrderedSet<Key>::uncheckedUniqueElements(std::move(keys)), std::move(values));
-    }
+    static OrderedDictionary uniqueKeys(std::vector<Key> keys, std::vector<Value> values);
+    static OrderedDictionary uncheckedUniqueKeys(std::vector<Key> keys, std::vector<Value> values);
     // Both parts as they are; the caller guarantees that they agree.
-    static OrderedDictionary _uniqueKeys(OrderedSet<Key> keys, std::vector<Value> values)
-    {
-        OrderedDictionary dictionary;
-        dictionary.keys_ = std::move(keys);
-        dictionary.values_ = std::move(values);
-        return dictionary;
-    }
-
+    static OrderedDictionary _uniqueKeys(OrderedSet<Key> keys, std::vector<Value> values);
     // A key's first occurrence fixes its place; later ones are combined with
     // (current value, new value).
     template <std::ranges::input_range Pairs, class Combine>
-    static OrderedDictionary uniquingKeysWith(Pairs&& pairs, Combine&& combine)
-    {
-        OrderedDictionary dictionary;
-        dictionary.merge(std::forward<Pairs>(pairs), std::forward<Combine>(combine));
-        return dictionary;
-    }
-
+    static OrderedDictionary uniquingKeysWith(Pairs&& pairs, Combine&& combine);
     // Groups in the order of their keys' first occurrence, each in sequence order.
     template <std::ranges::input_range Elements, class KeyForElement>
-    static OrderedDictionary grouping(Elements&& elements, KeyForElement&& keyForElement)
-    {
-        OrderedDictionary dictionary;
-        for (auto&& element : elements) {
-            dictionary.updateValue(
-                Key(std::invoke(keyForElement, element)), [] { return Value{}; },
-                [&](Value& group) { group.push_back(element); });
-        }
-        return dictionary;
-    }
+    static OrderedDictionary grouping(Elements&& elements, KeyForElement&& keyForElement);
 
     void reserveCapacity(std::ptrdiff_t minimumCapacity)
     {
@@ -173,8 +107,10 @@ public:
     // The key's value, without copying it; null when absent.
     const Value* find(const Key& key) const
     {
-        const auto index = keys_._find(key).index;
-        return index ? &values_[static_cast<std::size_t>(*index)] : nullptr;
+        const auto found = keys_._find(key);
+        if (!found.index)
+            return nullptr;
+        return values_.data() + *found.index;
     }
     std::optional<Value> get(const Key& key) const
     {
@@ -211,32 +147,6 @@ public:
         }
     }
 
-    // Lends the key's value (none when absent) to `body`; the outcome is
-    // committed as `set` would, also when the body throws. While lent, the value
-    // is moved out of the array, so its own storage stays uniquely owned.
-    template <class Body>
-    auto modify(const Key& key, Body&& body)
-    {
-        const auto found = keys_._find(key);
-        std::optional<Value> lent;
-        if (found.index) {
-            using std::swap;
-            swap(values_[static_cast<std::size_t>(*found.index)], values_.back());
-            lent.emplace(std::move(values_.back()));
-            values_.pop_back();
-        }
-        InternalCollectionsUtilities::ScopeExit commit([&] { finalizeKeyingModify(key, found, lent); });
-        return std::invoke(body, lent);
-    }
-
-    // Lends the key's value in its slot to `body`, appending the key with the
-    // default first when absent.
-    template <std::invocable DefaultValue, class Body>
-    auto modify(const Key& key, DefaultValue&& defaultValue, Body&& body)
-    {
-        return updateValue(key, std::forward<DefaultValue>(defaultValue), std::forward<Body>(body));
-    }
-
     // Replaces the key's value in place and returns the old one, or appends the pair.
     std::optional<Value> updateValue(Value value, const Key& key)
     {
@@ -261,42 +171,26 @@ public:
         return {std::nullopt, offset};
     }
 
+    // In-place access (defined in InPlaceAccess.h).
+
+    // Lends the key's value (none when absent) to `body`; the outcome is
+    // committed as `set` would, also when the body throws. While lent, the value
+    // is moved out of the array, so its own storage stays uniquely owned.
+    template <class Body>
+    auto modify(const Key& key, Body&& body);
+    // Lends the key's value in its slot to `body`, appending the key with the
+    // default first when absent.
+    template <std::invocable DefaultValue, class Body>
+    auto modify(const Key& key, DefaultValue&& defaultValue, Body&& body);
     // Runs `body` on the key's value in its slot; an absent key is appended with
     // the default first, and stays when the body throws.
     template <std::invocable DefaultValue, class Body>
     requires std::invocable<Body, Value&>
-    auto updateValue(const Key& key, DefaultValue&& defaultValue, Body&& body)
-    {
-        const auto found = keys_._find(key);
-        std::ptrdiff_t offset;
-        if (found.index) {
-            offset = *found.index;
-        } else {
-            // The default is made before the key goes in, so a throwing default changes nothing.
-            Value initial = std::invoke(defaultValue);
-            keys_._appendNew(key, found.bucket);
-            values_.push_back(std::move(initial));
-            offset = count() - 1;
-        }
-        return withValueMovedOut(offset, std::forward<Body>(body));
-    }
-
+    auto updateValue(const Key& key, DefaultValue&& defaultValue, Body&& body);
     // The same, inserting an absent key at `offset` (0 ... count); a present key keeps its place.
     template <std::invocable DefaultValue, class Body>
     requires std::invocable<Body, Value&>
-    auto updateValue(const Key& key, DefaultValue&& defaultValue, std::ptrdiff_t offset, Body&& body)
-    {
-        const auto found = keys_._find(key);
-        if (found.index) {
-            offset = *found.index;
-        } else {
-            InternalCollectionsUtilities::precondition(offset >= 0 && offset <= count());
-            Value initial = std::invoke(defaultValue);
-            keys_._insertNew(key, offset, found.bucket);
-            values_.insert(values_.begin() + offset, std::move(initial));
-        }
-        return withValueMovedOut(offset, std::forward<Body>(body));
-    }
+    auto updateValue(const Key& key, DefaultValue&& defaultValue, std::ptrdiff_t offset, Body&& body);
 
     std::optional<Value> removeValue(const Key& key)
     {
@@ -309,69 +203,24 @@ public:
         return removed;
     }
 
+    // Merging, filtering and mapping (defined in Transforms.h).
+
     // Present keys get combine(current value, new value) in place; new keys are
     // appended in their order of first occurrence. A throwing combine leaves the
     // pairs merged so far.
     template <std::ranges::input_range Pairs, class Combine>
-    void merge(Pairs&& pairs, Combine&& combine)
-    {
-        for (auto&& pair : pairs) {
-            const auto& key = keyOf(pair);
-            const auto found = keys_._find(key);
-            if (found.index) {
-                Value& current = values_[static_cast<std::size_t>(*found.index)];
-                current = std::invoke(combine, std::as_const(current), valueOf(pair));
-            } else {
-                keys_._appendNew(Key(key), found.bucket);
-                values_.push_back(Value(valueOf(pair)));
-            }
-        }
-    }
+    void merge(Pairs&& pairs, Combine&& combine);
     template <std::ranges::input_range Pairs, class Combine>
-    OrderedDictionary merging(Pairs&& pairs, Combine&& combine) const
-    {
-        OrderedDictionary merged = *this;
-        merged.merge(std::forward<Pairs>(pairs), std::forward<Combine>(combine));
-        return merged;
-    }
-
+    OrderedDictionary merging(Pairs&& pairs, Combine&& combine) const;
     // The pairs for which the predicate holds, in order.
     template <class Predicate>
-    OrderedDictionary filter(Predicate&& isIncluded) const
-    {
-        OrderedDictionary result;
-        for (std::size_t i = 0; i < values_.size(); ++i) {
-            if (std::invoke(isIncluded, ConstElement{keys_[i], values_[i]})) {
-                result.keys_._appendNew(keys_[i]);
-                result.values_.push_back(values_[i]);
-            }
-        }
-        return result;
-    }
-
+    OrderedDictionary filter(Predicate&& isIncluded) const;
     // The same keys (copied, not hashed again) with transformed values.
     template <class Transform>
-    auto mapValues(Transform&& transform) const
-    {
-        using T = std::remove_cvref_t<std::invoke_result_t<Transform&, const Value&>>;
-        std::vector<T> mapped;
-        mapped.reserve(values_.size());
-        for (const Value& value : values_)
-            mapped.push_back(std::invoke(transform, value));
-        return OrderedDictionary<Key, T>::_uniqueKeys(keys_, std::move(mapped));
-    }
-
+    auto mapValues(Transform&& transform) const;
     // The keys whose transform gives a value, with those values.
     template <class Transform>
-    auto compactMapValues(Transform&& transform) const
-    {
-        using T = typename std::remove_cvref_t<std::invoke_result_t<Transform&, const Value&>>::value_type;
-        OrderedDictionary<Key, T> result;
-        for (std::size_t i = 0; i < values_.size(); ++i)
-            if (std::optional<T> mapped = std::invoke(transform, values_[i]))
-                result._appendNew(keys_[i], std::move(*mapped));
-        return result;
-    }
+    auto compactMapValues(Transform&& transform) const;
     // Appends a pair whose key is known to be absent; with the bucket where the
     // key's lookup ended, the key is not hashed again.
     void _appendNew(const Key& key, Value value)
@@ -384,6 +233,30 @@ public:
         keys_._appendNew(key, bucket);
         values_.push_back(std::move(value));
     }
+
+    // Reordering and removal by position (defined in Reordering.h): each moves
+    // a key and its value together.
+
+    void swapAt(std::ptrdiff_t i, std::ptrdiff_t j);
+    void reverse();
+    template <class Predicate>
+    std::ptrdiff_t partition(Predicate&& belongsInSecondPartition);
+    template <class Less>
+    void sort(Less&& areInIncreasingOrder);
+    void sort();
+    template <class Generator>
+    void shuffle(Generator&& generator);
+    void shuffle();
+    void removeAll(bool keepingCapacity = false);
+    KeyValue<Key, Value> remove(std::ptrdiff_t at);
+    void removeSubrange(OffsetRange range);
+    KeyValue<Key, Value> removeFirst();
+    KeyValue<Key, Value> removeLast();
+    void removeFirst(std::ptrdiff_t k);
+    void removeLast(std::ptrdiff_t k);
+    template <class Predicate>
+    requires std::invocable<Predicate&, KeyValuePair<Key, const Value>>
+    void removeAll(Predicate&& shouldBeRemoved);
 
     // Iteration: pairs in order, as references into the dictionary. Changes to
     // the dictionary invalidate iterators.
@@ -470,43 +343,34 @@ private:
     template <class, class>
     friend class OrderedDictionary;
 
-    // Puts the lent value back, as `set` would have written it.
-    void finalizeKeyingModify(const Key& key, const detail::FindResult& found, std::optional<Value>& lent)
-    {
-        if (found.index) {
-            const auto i = static_cast<std::size_t>(*found.index);
-            if (lent) {
-                values_.push_back(std::move(*lent));
-                using std::swap;
-                swap(values_[i], values_.back());
-                return;
-            }
-            // The last key's value stands at i since the lending; it goes back to the end.
-            if (i < values_.size()) {
-                Value last = std::move(values_[i]);
-                values_.erase(values_.begin() + *found.index);
-                values_.push_back(std::move(last));
-            }
-            keys_._removeExistingMember(*found.index, found.bucket);
-        } else if (lent) {
-            keys_._appendNew(key, found.bucket);
-            values_.push_back(std::move(*lent));
-        }
-    }
+    // The pairs in order; `checked` stops the program on a repeated key.
+    template <std::ranges::input_range Pairs>
+    static OrderedDictionary fromPairs(Pairs&& pairs, bool checked);
+    // Puts the pair at order[i] at offset i, rebuilding the key set in one pass.
+    void permute(const std::vector<std::ptrdiff_t>& order);
 
+    // Puts the lent value back, as `set` would have written it.
+    void finalizeKeyingModify(const Key& key, const detail::FindResult& found, std::optional<Value>& lent);
     // Moves the value out of its slot for the body and back afterwards, also
     // when the body throws.
     template <class Body>
-    auto withValueMovedOut(std::ptrdiff_t offset, Body&& body)
-    {
-        Value& slot = values_[static_cast<std::size_t>(offset)];
-        Value lent = std::move(slot);
-        InternalCollectionsUtilities::ScopeExit commit([&] { slot = std::move(lent); });
-        return std::invoke(body, lent);
-    }
+    auto withValueMovedOut(std::ptrdiff_t offset, Body&& body);
 
     OrderedSet<Key> keys_;
     std::vector<Value> values_;
 };
 
 } // namespace OrderedCollections
+
+#include "OrderedCollections/OrderedDictionary/Construction.h"
+#include "OrderedCollections/OrderedDictionary/InPlaceAccess.h"
+#include "OrderedCollections/OrderedDictionary/Reordering.h"
+#include "OrderedCollections/OrderedDictionary/Transforms.h"
+
+template <class Key, class Value>
+struct std::hash<OrderedCollections::OrderedDictionary<Key, Value>> {
+    std::size_t operator()(const OrderedCollections::OrderedDictionary<Key, Value>& dictionary) const
+    {
+        return static_cast<std::size_t>(OrderedCollections::hashValue(dictionary));
+    }
+};

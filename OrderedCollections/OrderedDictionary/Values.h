@@ -81,11 +81,7 @@ public:
 
     friend std::int64_t seededHash(const Values& values, std::int64_t seed)
     {
-        Hasher hasher(seed);
-        hasher.combine(values.count());
-        for (const Value& value : values.values_)
-            hasher.combine(value);
-        return hasher.finalize();
+        return seededHashOfSequence(values.values_, seed);
     }
 
     std::string description() const { return InternalCollectionsUtilities::_arrayDescription(values_); }

@@ -224,9 +224,7 @@ public:
         }
         if (table_) {
             const auto handle = table_->handle();
-            detail::deleteBucket(handle, bucket, [this](std::ptrdiff_t at, std::int64_t seed) {
-                return seededHash(elements_[static_cast<std::size_t>(at)], seed);
-            });
+            detail::deleteBucket(handle, bucket, hashOfElementAt());
             detail::adjustContentsForRemoval(handle, offset, offset + 1, std::span<const Element>(elements_));
         }
         Element removed = std::move(*position);
@@ -314,64 +312,41 @@ public:
         return subset;
     }
 
-    // Insertion.
+    // Insertion (defined in OrderedSetInsertion.h).
 
     // Appends the item when absent; otherwise reports where it is.
-    InsertResult _append(Element item)
-    {
-        const auto found = _find(item);
-        if (found.index)
-            return {false, *found.index};
-        _appendNew(std::move(item), found.bucket);
-        return {true, count() - 1};
-    }
+    InsertResult _append(Element item);
     InsertResult append(Element item) { return _append(std::move(item)); }
-
     // Skips elements already present, including those met earlier in the range.
     template <std::ranges::input_range Range>
-    void appendContentsOf(Range&& range)
-    {
-        for (auto&& element : range)
-            _append(Element(std::forward<decltype(element)>(element)));
-    }
-
+    void appendContentsOf(Range&& range);
     // Inserts the item at `position` (0 ... count) when absent; a present item
     // stays where it is, whatever the position.
-    InsertResult insert(Element item, std::ptrdiff_t position)
-    {
-        const auto found = _find(item);
-        if (found.index)
-            return {false, *found.index};
-        _insertNew(std::move(item), position, found.bucket);
-        return {true, position};
-    }
-
+    InsertResult insert(Element item, std::ptrdiff_t position);
     // Replaces the element at `position` by an equal one and returns the old one.
-    Element update(Element item, std::ptrdiff_t position)
-    {
-        detail::precondition(position >= 0 && position < count() && elements_[position] == item);
-        return std::exchange(elements_[static_cast<std::size_t>(position)], std::move(item));
-    }
+    Element update(Element item, std::ptrdiff_t position);
+    // An equal element present is replaced and returned; otherwise the item is added.
+    std::optional<Element> updateOrAppend(Element item);
+    UpdateResult updateOrInsert(Element item, std::ptrdiff_t position);
 
-    std::optional<Element> updateOrAppend(Element item)
-    {
-        const auto found = _find(item);
-        if (!found.index) {
-            _appendNew(std::move(item), found.bucket);
-            return std::nullopt;
-        }
-        return std::exchange(elements_[static_cast<std::size_t>(*found.index)], std::move(item));
-    }
+    // Reordering and removal (defined in OrderedSetReordering.h). Keys move
+    // together with a parallel span of values in the partitions, so that the
+    // dictionary can reorder its pairs through its key set.
 
-    UpdateResult updateOrInsert(Element item, std::ptrdiff_t position)
-    {
-        const auto found = _find(item);
-        if (!found.index) {
-            _insertNew(std::move(item), position, found.bucket);
-            return {std::nullopt, position};
-        }
-        return {std::exchange(elements_[static_cast<std::size_t>(*found.index)], std::move(item)), *found.index};
-    }
+    void swapAt(std::ptrdiff_t i, std::ptrdiff_t j);
+    void reverse();
+    template <class Value, class Predicate>
+    std::ptrdiff_t _partition(std::span<Value> values, Predicate&& belongsInSecondPartition);
+    template <class Value, class Predicate>
+    std::ptrdiff_t _halfStablePartition(std::span<Value> values, Predicate&& belongsInSecondPartition);
+
+    void removeAll(bool keepingCapacity = false);
+    Element remove(std::ptrdiff_t at);
+    void removeSubrange(std::ptrdiff_t lower, std::ptrdiff_t upper);
+    Element removeFirst();
+    Element removeLast();
+    void removeFirst(std::ptrdiff_t k);
+    void removeLast(std::ptrdiff_t k);
 
     // The index's state.
 
@@ -388,11 +363,7 @@ public:
 
     friend std::int64_t seededHash(const OrderedSet& set, std::int64_t seed)
     {
-        Hasher hasher(seed);
-        hasher.combine(set.count());
-        for (const Element& element : set.elements_)
-            hasher.combine(element);
-        return hasher.finalize();
+        return seededHashOfSequence(set.elements_, seed);
     }
 
     std::string description() const { return InternalCollectionsUtilities::_arrayDescription(elements_); }
@@ -400,6 +371,19 @@ public:
     friend void PrintTo(const OrderedSet& set, std::ostream* out) { *out << set.description(); }
 
 private:
+    // Exchanges two elements and their stored offsets.
+    void swapElements(std::ptrdiff_t i, std::ptrdiff_t j);
+    // The partitions' predicate on the pair (element, value) at an offset.
+    template <class Value, class Predicate>
+    auto predicateAtOffset(std::span<Value> values, Predicate& predicate) const;
+    // How the table hashes the element at an offset, for its deletions.
+    auto hashOfElementAt() const
+    {
+        return [this](std::ptrdiff_t offset, std::int64_t seed) {
+            return seededHash(elements_[static_cast<std::size_t>(offset)], seed);
+        };
+    }
+
     std::optional<detail::HashTable> table_;
     std::vector<Element> elements_;
 };
@@ -413,3 +397,6 @@ struct std::hash<OrderedCollections::OrderedSet<Element>> {
         return static_cast<std::size_t>(OrderedCollections::hashValue(set));
     }
 };
+
+#include "OrderedCollections/OrderedSet/OrderedSetInsertion.h"
+#include "OrderedCollections/OrderedSet/OrderedSetReordering.h"

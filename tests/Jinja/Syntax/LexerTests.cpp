@@ -49,3 +49,24 @@ TEST(Lexer, KindNamesReadBothWays)
     EXPECT_EQ(Jinja::tokenKindNames.value("notIn"), Token::Kind::notIn);
     EXPECT_EQ(Jinja::tokenKindNames.name(kinds.back()), "eof");
 }
+
+TEST(Lexer, ByteWalkAndSegmentedWalkAgree)
+{
+    // A final CRLF makes the same text go through the segmented walk.
+    const char* sources[] = {
+        "a } b{% for k, v in x | f(1) if v %}{{ k ~ 'it\\'s' ~ 1.5.2 }}{# c #}{% endfor %}",
+        "{{ {'a': {'b': [1, 2]}} }} x }} y {% x { %}c }} d #} e",
+        "{{ a//b**c!=d<=e>=f==g }}{{ True None none_x _1 }}",
+    };
+    for (const std::string source : sources) {
+        std::vector<Token> bytewise = Lexer::tokenize(source);
+        std::vector<Token> segmented = Lexer::tokenize(source + "\r\n");
+        bytewise.pop_back();
+        segmented.pop_back();
+        ASSERT_TRUE(segmented.back().value.ends_with("\r\n")) << source;
+        segmented.back().value.resize(segmented.back().value.size() - 2);
+        if (segmented.back().value.empty())
+            segmented.pop_back();
+        EXPECT_EQ(segmented, bytewise) << source;
+    }
+}

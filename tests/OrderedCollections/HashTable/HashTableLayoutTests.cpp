@@ -115,6 +115,15 @@ TEST(HashTableLayout, DescriptionsListTheBucketsOfSmallTablesOnly)
     EXPECT_EQ(std::count(text.begin(), text.end(), '_'), 31 + 1);
     EXPECT_TRUE(HashTable(7, 0).description().ends_with("\n  load factor: 0"));
     EXPECT_EQ(Bucket{4}.description(), "Bucket(@4)");
+
+    HashTable tiny(5, 2);
+    tiny.handle().setBias(3);
+    tiny.handle().set(Bucket{0}, 1);
+    EXPECT_TRUE(
+        tiny.header().description().starts_with("_HashTable.Header(scale: 5, reservedScale: 2, bias: 3, seed: "));
+    // Bucket 0 holds offset 1; the other 59 bits of word 0 are pending, all empty.
+    EXPECT_EQ(BucketIterator(tiny.handle(), Bucket{0}).description(),
+              "BucketIterator(scale: 5, bucket:    0, value:    1, bits: " + std::string(59, '0') + " (59 bits))");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "OrderedCollections/OrderedDictionary/NumberedDictionary.h"
 #include "OrderedCollections/OrderedDictionary/OrderedDictionary.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@ namespace {
 
 using OrderedCollections::OrderedDictionary;
 using Dictionary = OrderedDictionary<std::string, int>;
+using OrderedCollectionsTests::expectEveryKeyFindsItsValue;
+using OrderedCollectionsTests::numbered;
 
 std::vector<std::pair<std::string, int>> pairsOf(const Dictionary& dictionary)
 {
@@ -18,24 +21,6 @@ std::vector<std::pair<std::string, int>> pairsOf(const Dictionary& dictionary)
     for (const auto& [key, value] : dictionary)
         pairs.emplace_back(key, value);
     return pairs;
-}
-
-// Large enough to have a hash index.
-Dictionary numbered(int count)
-{
-    Dictionary dictionary;
-    for (int i = 0; i < count; ++i)
-        dictionary.set("k" + std::to_string(i), i);
-    return dictionary;
-}
-
-void expectEveryKeyFindsItsValue(const Dictionary& dictionary)
-{
-    for (const auto& [key, value] : dictionary) {
-        ASSERT_NE(dictionary.find(key), nullptr) << key;
-        EXPECT_EQ(*dictionary.find(key), value) << key;
-        EXPECT_EQ(std::stoi(key.substr(1)), value) << key;
-    }
 }
 
 TEST(OrderedDictionaryKeyed, WritingKeepsOffsetsAndRemovingShiftsTheRest)
@@ -204,6 +189,27 @@ TEST(OrderedDictionaryKeyed, ACopyKeepsItsContents)
     auto moved = std::move(dictionary);
     EXPECT_TRUE(dictionary.isEmpty());
     EXPECT_EQ(moved.count(), 19);
+}
+
+} // namespace
+
+namespace {
+
+// A tree whose nodes hold dictionaries of nodes, as template objects nest.
+struct Node {
+    int value = 0;
+    OrderedDictionary<std::string, Node> children;
+    friend bool operator==(const Node&, const Node&) = default;
+};
+
+TEST(OrderedDictionaryKeyed, AValueMayHoldDictionariesOfItsOwnType)
+{
+    Node root;
+    root.children.set("a", Node{1, {}});
+    root.children.modify("a", [](std::optional<Node>& node) { node->children.set("b", Node{2, {}}); });
+    const Node copy = root;
+    EXPECT_EQ(copy, root);
+    EXPECT_EQ(copy.children.find("a")->children.find("b")->value, 2);
 }
 
 } // namespace
