@@ -2,6 +2,8 @@
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/Limits.h"
 
+#include <cstdint>
+
 namespace Jinja::Globals {
 
 namespace {
@@ -32,7 +34,7 @@ Value range(std::span<const Value> arguments)
     const __int128 span = step > 0 ? __int128(stop) - start : __int128(start) - stop;
     const __int128 stride = step > 0 ? __int128(step) : -__int128(step);
     const __int128 count = span <= 0 ? 0 : (span + stride - 1) / stride;
-    checkArrayCount(count > __int128(maximumArrayCount) ? maximumArrayCount + 1 : static_cast<std::size_t>(count));
+    checkArrayCount(count > __int128(SIZE_MAX) ? SIZE_MAX : static_cast<std::size_t>(count));
     Array values;
     values.reserve(static_cast<std::size_t>(count));
     for (__int128 index = 0; index < count; ++index)

@@ -8,6 +8,8 @@
 #include "Platform/Text/Graphemes.h"
 #include "Platform/Text/UnicodeScalars.h"
 
+#include <algorithm>
+
 namespace Jinja::StringMethods {
 
 namespace {
@@ -81,6 +83,33 @@ std::string insertedBeforeCharacters(const std::string& text, const std::string&
         result += inserted;
     checkStringSize(result.size());
     return result;
+}
+
+// Each step finds the first occurrence of `old` from the start, text inserted
+// by earlier steps included. No occurrence can start before the last match
+// less the length of `old`, so the text is kept split there: the part before
+// it, and the part after it reversed, whose end is that point. Each step then
+// costs what it moves, not the length of the whole text.
+std::string replacedCounted(std::string_view text, std::string_view old, std::string_view inserted, std::int64_t limit)
+{
+    std::string before;
+    std::string after(text.rbegin(), text.rend());
+    const std::string oldReversed(old.rbegin(), old.rend());
+    const std::string insertedReversed(inserted.rbegin(), inserted.rend());
+    for (std::int64_t step = 0; step < limit; ++step) {
+        const std::size_t found = after.rfind(oldReversed);
+        if (found == std::string::npos)
+            break;
+        checkStringSize(before.size() + after.size() - old.size() + inserted.size());
+        const std::size_t unmatched = after.size() - found - old.size();
+        before.append(after.rbegin(), after.rbegin() + static_cast<std::ptrdiff_t>(unmatched));
+        after.resize(found);
+        after += insertedReversed;
+        const std::size_t back = std::min(before.size(), old.size() - 1);
+        after.append(before.rbegin(), before.rbegin() + static_cast<std::ptrdiff_t>(back));
+        before.resize(before.size() - back);
+    }
+    return before + std::string(after.rbegin(), after.rend());
 }
 
 } // namespace
@@ -165,31 +194,20 @@ Value replace(const Value& text, std::span<const Value> bound)
     const std::string& inserted = utf8(bound[1]);
     if (old.empty())
         return Value(insertedBeforeCharacters(utf8(text), inserted, limit));
-    std::string result = composedText(utf8(text));
+    const std::string whole = composedText(utf8(text));
     if (!limit) {
         std::string replaced;
         std::size_t start = 0;
-        for (std::size_t found; (found = result.find(old, start)) != std::string::npos; start = found + old.size()) {
-            replaced.append(result, start, found - start);
+        for (std::size_t found; (found = whole.find(old, start)) != std::string::npos; start = found + old.size()) {
+            replaced.append(whole, start, found - start);
             replaced += inserted;
             checkStringSize(replaced.size());
         }
-        replaced.append(result, start);
+        replaced.append(whole, start);
         checkStringSize(replaced.size());
         return Value(std::move(replaced));
     }
-    // No occurrence starts before the last replacement's start less the
-    // length of `old`, so each search resumes there.
-    std::size_t from = 0;
-    for (std::int64_t step = 0; step < *limit; ++step) {
-        const std::size_t found = result.find(old, from);
-        if (found == std::string::npos)
-            break;
-        checkStringSize(result.size() - old.size() + inserted.size());
-        result.replace(found, old.size(), inserted);
-        from = found >= old.size() ? found - old.size() + 1 : 0;
-    }
-    return Value(std::move(result));
+    return Value(replacedCounted(whole, old, inserted, *limit));
 }
 
 Value startswith(const Value& text, std::span<const Value> bound)

@@ -3,6 +3,7 @@
 #include "Jinja/Runtime/Operations.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace Jinja {
@@ -35,6 +36,16 @@ Value integral(double result, const Value& left, const Value& right)
     return Value(static_cast<std::int64_t>(result));
 }
 
+// An int operation through a checked builtin, which reports a result that does not fit.
+template <class Checked>
+Value checkedInt(Checked checked, const Value& left, const Value& right)
+{
+    std::int64_t result;
+    if (checked(left.asInt(), right.asInt(), &result))
+        overflow(left, right);
+    return Value(result);
+}
+
 Value joined(const std::string& first, const std::string& second)
 {
     checkStringSize(first.size() + second.size());
@@ -46,10 +57,8 @@ Value joined(const std::string& first, const std::string& second)
 Value add(const Value& left, const Value& right)
 {
     if (left.isInt() && right.isInt()) {
-        std::int64_t sum;
-        if (__builtin_add_overflow(left.asInt(), right.asInt(), &sum))
-            overflow(left, right);
-        return Value(sum);
+        return checkedInt([](auto a, auto b, auto* result) { return __builtin_add_overflow(a, b, result); }, left,
+                          right);
     }
     if (left.isNumeric() && right.isNumeric())
         return Value(left.asNumber() + right.asNumber());
@@ -69,10 +78,8 @@ Value add(const Value& left, const Value& right)
 Value subtract(const Value& left, const Value& right)
 {
     if (left.isInt() && right.isInt()) {
-        std::int64_t difference;
-        if (__builtin_sub_overflow(left.asInt(), right.asInt(), &difference))
-            overflow(left, right);
-        return Value(difference);
+        return checkedInt([](auto a, auto b, auto* result) { return __builtin_sub_overflow(a, b, result); }, left,
+                          right);
     }
     if (left.isNumeric() && right.isNumeric())
         return Value(left.asNumber() - right.asNumber());
@@ -87,8 +94,8 @@ Value multiply(const Value& left, const Value& right)
         const std::string& piece = text->asString().utf8();
         if (count <= 0 || piece.empty())
             return Value("");
-        if (static_cast<std::uint64_t>(count) > maximumStringBytes / piece.size())
-            checkStringSize(maximumStringBytes + 1);
+        const bool countable = static_cast<std::uint64_t>(count) <= maximumStringBytes / piece.size();
+        checkStringSize(countable ? piece.size() * static_cast<std::size_t>(count) : SIZE_MAX);
         std::string repeated;
         repeated.reserve(piece.size() * static_cast<std::size_t>(count));
         for (std::int64_t index = 0; index < count; ++index)
@@ -96,10 +103,8 @@ Value multiply(const Value& left, const Value& right)
         return Value(std::move(repeated));
     }
     if (left.isInt() && right.isInt()) {
-        std::int64_t product;
-        if (__builtin_mul_overflow(left.asInt(), right.asInt(), &product))
-            overflow(left, right);
-        return Value(product);
+        return checkedInt([](auto a, auto b, auto* result) { return __builtin_mul_overflow(a, b, result); }, left,
+                          right);
     }
     if (left.isNumeric() && right.isNumeric())
         return Value(left.asNumber() * right.asNumber());

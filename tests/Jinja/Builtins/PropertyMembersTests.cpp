@@ -47,7 +47,9 @@ TEST(PropertyMembers, StringMethods)
         {"aaa", "replace", {Value("a"), Value("b"), Value(2)}, "bba"},
         {"aa", "replace", {Value("a"), Value("ba"), Value(2)}, "bbaa"},
         {"aaa", "replace", {Value("a"), Value("b")}, "bbb"},
-        {"aab", "replace", {Value("ab"), Value("b"), Value(5)}, "b"},
+        {"aaab", "replace", {Value("ab"), Value("b"), Value(5)}, "b"},
+        {"abc", "replace", {Value("b"), Value("bb"), Value(3)}, "abbbbc"},
+        {"xay", "replace", {Value("a"), Value("aa"), Value(2)}, "xaaay"},
         {"abc", "replace", {Value(""), Value("-")}, "-a-b-c-"},
         {"abc", "replace", {Value(""), Value("-"), Value(2)}, "-a-bc"},
         {"abc", "replace", {Value(""), Value("-"), Value(3)}, "-a-b-c"},
@@ -102,4 +104,17 @@ TEST(PropertyMembers, OtherValuesHaveNoMembers)
     for (const Value& value : {Value(1), Value::array({Value("upper")}), Value(), Value::undefined()})
         EXPECT_TRUE(Jinja::PropertyMembers::evaluate(value, "upper").isUndefined()) << value.description();
     EXPECT_TRUE(Jinja::PropertyMembers::evaluate(Value("x"), "items").isUndefined());
+}
+
+TEST(PropertyMembers, CountedReplacementInALongTextMovesEachPartOnce)
+{
+    std::string pairs;
+    for (int index = 0; index < 200'000; ++index)
+        pairs += "ab";
+    const Value shrunk = call(Jinja::PropertyMembers::evaluate(Value(pairs), "replace"),
+                              {Value("ab"), Value("a"), Value(1'000'000)});
+    EXPECT_EQ(shrunk.asString().utf8(), std::string(200'000, 'a'));
+    const Value grown =
+        call(Jinja::PropertyMembers::evaluate(Value("a"), "replace"), {Value("a"), Value("ab"), Value(100'000)});
+    EXPECT_EQ(grown.asString().utf8(), "a" + std::string(100'000, 'b'));
 }
