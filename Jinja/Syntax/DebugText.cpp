@@ -1,6 +1,8 @@
 #include "Jinja/Syntax/DebugText.h"
 
 #include <charconv>
+#include <initializer_list>
+#include <string_view>
 #include <type_traits>
 
 namespace Jinja {
@@ -33,6 +35,15 @@ std::string numberText(double value)
     std::string text(buffer, end);
     if (text.find('.') == std::string::npos)
         text += ".0";
+    return text;
+}
+
+// The pieces one after another.
+std::string parts(std::initializer_list<std::string_view> pieces)
+{
+    std::string text;
+    for (std::string_view piece : pieces)
+        text += piece;
     return text;
 }
 
@@ -74,18 +85,18 @@ std::string caseText(const NullLiteral&)
 }
 std::string caseText(const ArrayLiteral& literal)
 {
-    return "[" + joined(literal.elements) + "]";
+    return parts({"[", joined(literal.elements), "]"});
 }
 std::string caseText(const TupleLiteral& literal)
 {
-    return "(" + joined(literal.elements) + (literal.elements.size() == 1 ? ",)" : ")");
+    return parts({"(", joined(literal.elements), literal.elements.size() == 1 ? ",)" : ")"});
 }
 std::string caseText(const ObjectLiteral& literal)
 {
-    std::string text;
+    std::string text = "{";
     for (const auto& [key, value] : literal.entries)
-        text += (text.empty() ? "" : ", ") + quoted(key) + ": " + debugText(value);
-    return "{" + text + "}";
+        text += parts({text.size() == 1 ? "" : ", ", quoted(key), ": ", debugText(value)});
+    return text + "}";
 }
 std::string caseText(const Identifier& identifier)
 {
@@ -93,52 +104,49 @@ std::string caseText(const Identifier& identifier)
 }
 std::string caseText(const UnaryExpression& unary)
 {
-    const std::string_view op = unaryOpTexts.name(unary.op);
-    return "(" + std::string(op) + (unary.op == UnaryOp::not_ ? " " : "") + debugText(*unary.operand) + ")";
+    return parts(
+        {"(", unaryOpTexts.name(unary.op), unary.op == UnaryOp::not_ ? " " : "", debugText(*unary.operand), ")"});
 }
 std::string caseText(const BinaryExpression& binary)
 {
-    return "(" + debugText(*binary.left) + " " + std::string(binaryOpTexts.name(binary.op)) + " " +
-           debugText(*binary.right) + ")";
+    return parts(
+        {"(", debugText(*binary.left), " ", binaryOpTexts.name(binary.op), " ", debugText(*binary.right), ")"});
 }
 std::string caseText(const TernaryExpression& ternary)
 {
-    std::string text = "(" + debugText(*ternary.value) + " if " + debugText(*ternary.test);
-    if (ternary.alternate)
-        text += " else " + debugText(**ternary.alternate);
-    return text + ")";
+    return parts({"(", debugText(*ternary.value), " if ", debugText(*ternary.test),
+                  ternary.alternate ? " else " + debugText(**ternary.alternate) : "", ")"});
 }
 std::string caseText(const CallExpression& call)
 {
-    return debugText(*call.callee) + "(" + argumentsText(call.arguments, call.keywordArguments) + ")";
+    return parts({debugText(*call.callee), "(", argumentsText(call.arguments, call.keywordArguments), ")"});
 }
 std::string caseText(const MemberExpression& member)
 {
     if (member.computed)
-        return debugText(*member.object) + "[" + debugText(*member.property) + "]";
-    return debugText(*member.object) + "." + debugText(*member.property);
+        return parts({debugText(*member.object), "[", debugText(*member.property), "]"});
+    return parts({debugText(*member.object), ".", debugText(*member.property)});
 }
 std::string caseText(const SliceExpression& slice)
 {
     const auto part = [](const OptionalExpression& expression) {
         return expression ? debugText(**expression) : std::string();
     };
-    return debugText(*slice.object) + "[" + part(slice.start) + ":" + part(slice.stop) +
-           (slice.step ? ":" + part(slice.step) : "") + "]";
+    return parts({debugText(*slice.object), "[", part(slice.start), ":", part(slice.stop), slice.step ? ":" : "",
+                  part(slice.step), "]"});
 }
 std::string caseText(const FilterExpression& filter)
 {
-    std::string text = "(" + debugText(*filter.operand) + " | " + filter.name.utf8();
-    if (!filter.arguments.empty() || !filter.keywordArguments.empty())
-        text += "(" + argumentsText(filter.arguments, filter.keywordArguments) + ")";
-    return text + ")";
+    const bool hasArguments = !filter.arguments.empty() || !filter.keywordArguments.empty();
+    return parts({"(", debugText(*filter.operand), " | ", filter.name.utf8(), hasArguments ? "(" : "",
+                  hasArguments ? argumentsText(filter.arguments, filter.keywordArguments) : "", hasArguments ? ")" : "",
+                  ")"});
 }
 std::string caseText(const TestExpression& test)
 {
-    std::string text = "(" + debugText(*test.operand) + (test.negated ? " is not " : " is ") + test.name.utf8();
-    if (!test.arguments.empty())
-        text += "(" + joined(test.arguments) + ")";
-    return text + ")";
+    const bool hasArguments = !test.arguments.empty();
+    return parts({"(", debugText(*test.operand), test.negated ? " is not " : " is ", test.name.utf8(),
+                  hasArguments ? "(" : "", joined(test.arguments), hasArguments ? ")" : "", ")"});
 }
 
 void appendNodes(std::string& text, const NodeList& nodes, int depth);
@@ -182,9 +190,9 @@ void appendStatement(std::string& text, const Statement& statement, int depth)
             } else if constexpr (std::is_same_v<T, MacroStatement>) {
                 std::string parameters;
                 for (const String& name : node.parameters) {
-                    parameters += (parameters.empty() ? "" : ", ") + name.utf8();
+                    parameters += parts({parameters.empty() ? "" : ", ", name.utf8()});
                     if (const Expression* fallback = node.defaults.find(name))
-                        parameters += "=" + debugText(*fallback);
+                        parameters += parts({"=", debugText(*fallback)});
                 }
                 appendBlock(text, depth, "macro " + node.name.utf8() + "(" + parameters + ")", node.body);
             } else if constexpr (std::is_same_v<T, BreakStatement>) {
@@ -192,7 +200,8 @@ void appendStatement(std::string& text, const Statement& statement, int depth)
             } else if constexpr (std::is_same_v<T, ContinueStatement>) {
                 appendLine(text, depth, "continue");
             } else if constexpr (std::is_same_v<T, CallStatement>) {
-                const std::string arguments = node.callerArguments ? "(" + joined(*node.callerArguments) + ")" : "";
+                const std::string arguments =
+                    node.callerArguments ? parts({"(", joined(*node.callerArguments), ")"}) : "";
                 appendBlock(text, depth, "call" + arguments + " " + debugText(*node.callable), node.body);
             } else if constexpr (std::is_same_v<T, FilterStatement>) {
                 appendBlock(text, depth, "filter " + debugText(*node.filter), node.body);

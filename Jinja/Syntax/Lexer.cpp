@@ -1,16 +1,15 @@
 #include "Jinja/Syntax/Lexer.h"
 
 #include "Jinja/JinjaError.h"
+#include "Jinja/Syntax/LexerTables.h"
 #include "Jinja/Syntax/WhitespaceControl.h"
 #include "Jinja/Text/Characters.h"
 #include "Platform/Text/CharacterProperties.h"
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <type_traits>
-#include <utility>
 #include <vector>
 
 namespace Jinja::Lexer {
@@ -18,97 +17,9 @@ namespace Jinja::Lexer {
 namespace {
 
 using Kind = Token::Kind;
-
-// The keywords; any other word is an identifier. Words are short, so a scan of
-// the table's entries of the same length is quicker than hashing.
-std::optional<Kind> keyword(std::string_view word)
-{
-    static constexpr std::pair<std::string_view, Kind> table[] = {
-        {"if", Kind::if_},
-        {"else", Kind::else_},
-        {"elif", Kind::elif},
-        {"endif", Kind::endif},
-        {"for", Kind::for_},
-        {"endfor", Kind::endfor},
-        {"in", Kind::in},
-        {"not", Kind::not_},
-        {"and", Kind::and_},
-        {"or", Kind::or_},
-        {"set", Kind::set},
-        {"endset", Kind::endset},
-        {"macro", Kind::macro},
-        {"endmacro", Kind::endmacro},
-        {"true", Kind::boolean},
-        {"false", Kind::boolean},
-        {"null", Kind::null},
-        {"none", Kind::null},
-        {"break", Kind::break_},
-        {"continue", Kind::continue_},
-        {"call", Kind::call},
-        {"endcall", Kind::endcall},
-        {"filter", Kind::filter},
-        {"endfilter", Kind::endfilter},
-        {"generation", Kind::generation},
-        {"endgeneration", Kind::endgeneration},
-        {"True", Kind::boolean},
-        {"False", Kind::boolean},
-        {"None", Kind::null},
-        {"is", Kind::is},
-    };
-    // The entries by the length of their word, so a lookup compares a few.
-    static constexpr std::size_t longest = 13;
-    static const auto byLength = [] {
-        std::array<std::vector<std::pair<std::string_view, Kind>>, longest + 1> lists;
-        for (const auto& entry : table)
-            lists[entry.first.size()].push_back(entry);
-        return lists;
-    }();
-    if (word.size() > longest)
-        return std::nullopt;
-    for (const auto& [text, kind] : byLength[word.size()])
-        if (text == word)
-            return kind;
-    return std::nullopt;
-}
-
-// The operator that starts with the characters `first` and `second` (the
-// longer one when both fit), with its length in characters.
-std::optional<std::pair<Kind, std::size_t>> operatorAt(char first, char second)
-{
-    static constexpr std::pair<std::string_view, Kind> operators[] = {
-        {"+", Kind::plus},         {"-", Kind::minus},         {"*", Kind::multiply}, {"/", Kind::divide},
-        {"//", Kind::floorDivide}, {"**", Kind::power},        {"%", Kind::modulo},   {"~", Kind::concat},
-        {"==", Kind::equal},       {"!=", Kind::notEqual},     {"<", Kind::less},     {"<=", Kind::lessEqual},
-        {">", Kind::greater},      {">=", Kind::greaterEqual}, {"=", Kind::equals},   {"|", Kind::pipe},
-    };
-    std::optional<std::pair<Kind, std::size_t>> found;
-    for (const auto& [text, kind] : operators) {
-        if (text[0] != first)
-            continue;
-        if (text.size() == 2 && text[1] == second)
-            return std::pair{kind, std::size_t{2}};
-        if (text.size() == 1)
-            found = std::pair{kind, std::size_t{1}};
-    }
-    return found;
-}
-
-std::optional<Kind> punctuation(char character)
-{
-    switch (character) {
-    case '(': return Kind::openParen;
-    case ')': return Kind::closeParen;
-    case '[': return Kind::openBracket;
-    case ']': return Kind::closeBracket;
-    case '{': return Kind::openBrace;
-    case '}': return Kind::closeBrace;
-    case ',': return Kind::comma;
-    case '.': return Kind::dot;
-    case ':': return Kind::colon;
-    case '|': return Kind::pipe;
-    default: return std::nullopt;
-    }
-}
+using detail::keywordKind;
+using detail::operatorAt;
+using detail::punctuationKind;
 
 // Characters are classified by their first code point.
 char32_t leadingCodePoint(std::string_view character)
@@ -232,7 +143,7 @@ private:
         if (!inTag)
             return extractText(depth);
         const char byte = characters_.asciiAt(start);
-        if (const std::optional<Kind> kind = punctuation(byte)) {
+        if (const std::optional<Kind> kind = punctuationKind(byte)) {
             ++position_;
             return make(*kind, start, position_);
         }
@@ -352,7 +263,7 @@ private:
         for (++position_; position_ < characters_.size() && isWordCharacterAt(position_, false);)
             ++position_;
         Token token = make(Kind::identifier, start, position_);
-        if (const std::optional<Kind> kind = keyword(token.value))
+        if (const std::optional<Kind> kind = keywordKind(token.value))
             token.kind = *kind;
         return token;
     }

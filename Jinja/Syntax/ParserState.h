@@ -146,7 +146,7 @@ private:
     int depth_ = 0;
     // Set when the depth limit was hit, so that no recovery swallows it.
     bool tooDeep_ = false;
-    // The loosest level that may still take an operator: a "not" that neither
+    // The tightest level that may still take an operator: a "not" that neither
     // starts "not in" nor precedes "is" ends the comparisons up to the nearest
     // enclosing conditional expression.
     int levelCap_ = INT_MAX;

@@ -60,6 +60,18 @@ std::size_t skipWhiteSpace(std::string_view text, std::size_t offset)
     return offset;
 }
 
+// The start of the white space that ends at `end`, not before `floor`.
+std::size_t whiteSpaceRunStart(std::string_view text, std::size_t end, std::size_t floor)
+{
+    while (end > floor) {
+        const std::size_t previous = previousCodePoint(text, end, floor);
+        if (!isWhiteSpaceAt(text, previous))
+            break;
+        end = previous;
+    }
+    return end;
+}
+
 // "-%}" or "-}}" followed by any white space becomes the plain closer.
 std::string trimAfterCloser(std::string text, std::string_view closer)
 {
@@ -91,13 +103,7 @@ std::string separateBraceFromOpener(std::string text, std::string_view opener)
     result.reserve(text.size());
     std::size_t offset = 0;
     for (; opening != std::string::npos; opening = findMarker(view, opener, opening + 1)) {
-        std::size_t runStart = opening;
-        while (runStart > offset) {
-            const std::size_t previous = previousCodePoint(view, runStart, offset);
-            if (!isWhiteSpaceAt(view, previous))
-                break;
-            runStart = previous;
-        }
+        const std::size_t runStart = whiteSpaceRunStart(view, opening, offset);
         if (runStart == opening || runStart == offset || view[runStart - 1] != '{')
             continue;
         result.append(view.substr(offset, runStart - offset)).append(" ").append(opener.substr(0, 2));
@@ -130,13 +136,7 @@ std::string trimBeforeOpener(std::string text, std::string_view opener)
     result.reserve(text.size());
     std::size_t offset = 0;
     for (; opening != std::string::npos; opening = findMarker(view, opener, offset + 1)) {
-        std::size_t runStart = opening;
-        while (runStart > offset) {
-            const std::size_t previous = previousCodePoint(view, runStart, offset);
-            if (!isWhiteSpaceAt(view, previous))
-                break;
-            runStart = previous;
-        }
+        const std::size_t runStart = whiteSpaceRunStart(view, opening, offset);
         // The captured character: the one before the white space, unless that
         // is a "{" or the scan's start, where the first white-space character is.
         std::size_t start = runStart;

@@ -1,3 +1,4 @@
+#include "Jinja/JinjaError.h"
 #include "Jinja/Syntax/DebugText.h"
 #include "Jinja/Template.h"
 
@@ -46,5 +47,33 @@ TEST(Template, EqualTemplatesHaveEqualTreesAndHashes)
                               "{{ a + b }}{% if x %}{{ {'e': 1} }}{% endif %}", "{{ a + b }}"}) {
         EXPECT_NE(spaced, Template(other)) << other;
         EXPECT_NE(hash(spaced), hash(Template(other))) << other;
+    }
+}
+
+TEST(Template, CompileErrorsCarryTheKindAndPositionBesideTheDescription)
+{
+    const struct {
+        std::string text;
+        Jinja::JinjaError::Kind kind;
+        std::int64_t position;
+    } cases[] = {
+        {"{{ a!b }}", Jinja::JinjaError::Kind::lexer, 4},
+        // Beyond the range of a double.
+        {"{{ " + std::string(400, '9') + ".5 }}", Jinja::JinjaError::Kind::parser, 3},
+        {"\r\n{{ x[] }}", Jinja::JinjaError::Kind::parser, 6},
+        {"{% for x in a + b %}", Jinja::JinjaError::Kind::parser, 14},
+        {"{{ 9223372036854775808 }}", Jinja::JinjaError::Kind::parser, 3},
+    };
+    for (const auto& c : cases) {
+        try {
+            const Template compiled(c.text);
+            ADD_FAILURE() << c.text;
+        } catch (const Jinja::JinjaError& error) {
+            EXPECT_EQ(error.kind(), c.kind) << c.text;
+            EXPECT_EQ(error.position(), c.position) << c.text;
+            EXPECT_EQ(std::string(error.what()).find("position " + std::to_string(c.position)) != std::string::npos,
+                      c.kind == Jinja::JinjaError::Kind::lexer)
+                << c.text;
+        }
     }
 }

@@ -186,3 +186,16 @@ TEST(Normalization, TellsComposedTextApart)
     EXPECT_FALSE(isNFC("cafe\u0301"));
     EXPECT_FALSE(isNFC("\u212B")); // the Angstrom sign composes to Å
 }
+
+TEST(UnicodeScalars, IsASCIIFindsAHighByteAnywhere)
+{
+    for (std::size_t length = 0; length <= 20; ++length) {
+        const std::string plain(length, 'a');
+        EXPECT_TRUE(isASCII(plain)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string text = plain;
+            text[at] = '\x80';
+            EXPECT_FALSE(isASCII(text)) << length << " " << at;
+        }
+    }
+}
