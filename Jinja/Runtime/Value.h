@@ -113,7 +113,8 @@ public:
     void setMember(const String& key, Value member);
 
     // How many arrays and objects nest here: 0 for any other case, 1 for an
-    // array or object of plain values.
+    // array or object of plain values. After a member is replaced in place it
+    // may count the level the old member had.
     int depth() const { return depth_; }
 
     // What the language prints for the value.
