@@ -30,6 +30,7 @@ set(QEL_THREAD_TEST_FILES
   Jinja/Builtins/GlobalsTests.cpp
   Jinja/Runtime/EnvironmentTests.cpp
   Jinja/TemplateDepthTests.cpp
+  Jinja/TemplateThreadTests.cpp
   Platform/Text/RegexTests.cpp
   Platform/UserDefaults/UserDefaultsTests.cpp
   QelCore/CApiTests.cpp

@@ -22,8 +22,8 @@ bool isNFC(std::string_view text)
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status))
         return false;
-    const bool normalized
-        = normalizer->isNormalizedUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), status);
+    const bool normalized =
+        normalizer->isNormalizedUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), status);
     return U_SUCCESS(status) && normalized;
 }
 

@@ -161,11 +161,11 @@ TEST(CharacterProperties, ClassifyCodePoints)
         char32_t codePoint;
         bool whiteSpace, alphabetic, numeric;
     } cases[] = {
-        {U' ', true, false, false},      {U'\n', true, false, false},   {0x2028, true, false, false},
-        {0x3000, true, false, false},    {0x200B, false, false, false}, // zero width space is not white space
-        {U'a', false, true, false},      {0x4E2D, false, true, false},  {0x0345, false, true, false},
-        {U'_', false, false, false},     {U'7', false, false, true},    {0x0663, false, false, true}, // Arabic-Indic 3
-        {0x00BD, false, false, true},    {0x2167, false, true, true},   {0x4E09, false, true, true}, // 三
+        {U' ', true, false, false},   {U'\n', true, false, false},   {0x2028, true, false, false},
+        {0x3000, true, false, false}, {0x200B, false, false, false}, // zero width space is not white space
+        {U'a', false, true, false},   {0x4E2D, false, true, false},  {0x0345, false, true, false},
+        {U'_', false, false, false},  {U'7', false, false, true},    {0x0663, false, false, true}, // Arabic-Indic 3
+        {0x00BD, false, false, true}, {0x2167, false, true, true},   {0x4E09, false, true, true},  // 三
         {U'!', false, false, false},
     };
     for (const auto& c : cases) {
