@@ -94,7 +94,7 @@ const std::array<MethodEntry, 10> stringMethods{{
 
 } // namespace
 
-Value evaluate(const Value& value, std::string_view name)
+Value evaluate(const Value& value, const String& name)
 {
     if (value.isString())
         return evaluateStringProperty(value, name);
@@ -103,17 +103,17 @@ Value evaluate(const Value& value, std::string_view name)
     return Value::undefined();
 }
 
-Value evaluateStringProperty(const Value& text, std::string_view name)
+Value evaluateStringProperty(const Value& text, const String& name)
 {
-    const MethodEntry* entry = find(stringMethods, name);
+    const MethodEntry* entry = find(stringMethods, name.utf8());
     return entry ? bound(text, *entry) : Value::undefined();
 }
 
-Value evaluateObjectProperty(const Value& object, std::string_view name)
+Value evaluateObjectProperty(const Value& object, const String& name)
 {
-    if (const MethodEntry* entry = find(objectMethods, name))
+    if (const MethodEntry* entry = find(objectMethods, name.utf8()))
         return bound(object, *entry);
-    const Value* member = object.asObject().find(String(name));
+    const Value* member = object.asObject().find(name);
     return member ? *member : Value::undefined();
 }
 

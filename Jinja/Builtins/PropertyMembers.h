@@ -6,15 +6,14 @@
 
 #include "Jinja/Runtime/Value.h"
 
-#include <string_view>
-
 namespace Jinja::PropertyMembers {
 
 // A string's or object's member; undefined for any other value or an unknown name.
-Value evaluate(const Value& value, std::string_view name);
+// The name is the template's own identifier, so finding an entry makes no new key.
+Value evaluate(const Value& value, const String& name);
 // upper, lower, title, strip, lstrip, rstrip, split, replace, startswith, endswith.
-Value evaluateStringProperty(const Value& text, std::string_view name);
+Value evaluateStringProperty(const Value& text, const String& name);
 // items, get, keys and values, else the entry under `name`.
-Value evaluateObjectProperty(const Value& object, std::string_view name);
+Value evaluateObjectProperty(const Value& object, const String& name);
 
 } // namespace Jinja::PropertyMembers

@@ -51,7 +51,7 @@ void BM_PropertyMemberLookup(benchmark::State& state)
     Value object = Value::object({});
     for (int index = 0; index < 10; ++index)
         object.setMember(keyName(index), Value(index));
-    const std::string key = keyName(7);
+    const Jinja::String key(keyName(7));
     for (auto _ : state)
         benchmark::DoNotOptimize(Jinja::PropertyMembers::evaluateObjectProperty(object, key));
 }
