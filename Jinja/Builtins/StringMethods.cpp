@@ -9,6 +9,7 @@
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace Jinja::StringMethods {
 
@@ -65,23 +66,32 @@ Value strings(const std::vector<std::string>& pieces)
     return Value(std::move(values));
 }
 
+// `inserted` before each of the first `limit` characters (all without a
+// limit), and once more at the end when the text has fewer. The result's size
+// is known from the count of characters, so a result past the bound fails
+// before the text is cut into its characters.
 std::string insertedBeforeCharacters(const std::string& text, const std::string& inserted,
                                      std::optional<std::int64_t> limit)
 {
-    const auto characters = Platform::graphemeClusters(text);
+    if (inserted.empty())
+        return text;
+    const auto count = static_cast<std::int64_t>(Platform::graphemeCount(text));
+    const std::int64_t insertions = limit ? std::min(*limit, count) + (count < *limit ? 1 : 0) : count + 1;
+    const bool countable = static_cast<std::uint64_t>(insertions) <= maximumStringBytes / inserted.size();
+    checkStringSize(countable ? text.size() + inserted.size() * static_cast<std::size_t>(insertions) : SIZE_MAX);
     std::string result;
-    std::int64_t insertions = 0;
-    for (std::string_view character : characters) {
-        if (!limit || insertions < *limit) {
-            result += inserted;
-            ++insertions;
-        }
-        result += character;
-        checkStringSize(result.size());
+    result.reserve(text.size() + inserted.size() * static_cast<std::size_t>(insertions));
+    if (limit && *limit < count) {
+        // Only the first characters are cut; the rest follows as it is.
+        const std::string_view head = Platform::graphemePrefix(text, static_cast<std::size_t>(*limit));
+        for (std::string_view character : Platform::graphemeClusters(head))
+            result.append(inserted).append(character);
+        return result.append(std::string_view(text).substr(head.size()));
     }
-    if (!limit || static_cast<std::int64_t>(characters.size()) < *limit)
-        result += inserted;
-    checkStringSize(result.size());
+    for (std::string_view character : Platform::graphemeClusters(text))
+        result.append(inserted).append(character);
+    if (!limit || count < *limit)
+        result.append(inserted);
     return result;
 }
 

@@ -54,6 +54,9 @@ TEST(PropertyMembers, StringMethods)
         {"abc", "replace", {Value(""), Value("-"), Value(2)}, "-a-bc"},
         {"abc", "replace", {Value(""), Value("-"), Value(3)}, "-a-b-c"},
         {"abc", "replace", {Value(""), Value("-"), Value(0)}, "abc"},
+        {"", "replace", {Value(""), Value("-"), Value(0)}, ""},
+        {"", "replace", {Value(""), Value("-")}, "-"},
+        {"e\u0301x", "replace", {Value(""), Value("|"), Value(1)}, "|e\u0301x"},
         {"x",
          "replace",
          {Value(1), Value("y")},
@@ -111,10 +114,20 @@ TEST(PropertyMembers, CountedReplacementInALongTextMovesEachPartOnce)
     std::string pairs;
     for (int index = 0; index < 200'000; ++index)
         pairs += "ab";
-    const Value shrunk = call(Jinja::PropertyMembers::evaluate(Value(pairs), "replace"),
-                              {Value("ab"), Value("a"), Value(1'000'000)});
+    const Value shrunk =
+        call(Jinja::PropertyMembers::evaluate(Value(pairs), "replace"), {Value("ab"), Value("a"), Value(1'000'000)});
     EXPECT_EQ(shrunk.asString().utf8(), std::string(200'000, 'a'));
     const Value grown =
         call(Jinja::PropertyMembers::evaluate(Value("a"), "replace"), {Value("a"), Value("ab"), Value(100'000)});
     EXPECT_EQ(grown.asString().utf8(), "a" + std::string(100'000, 'b'));
+}
+
+TEST(PropertyMembers, InsertionBetweenCharactersPastTheSizeBoundFails)
+{
+    const Value text(std::string(std::size_t(1) << 24, 'x'));
+    EXPECT_EQ(
+        outcome([&] {
+            return call(Jinja::PropertyMembers::evaluate(text, "replace"), {Value(""), Value("0123456789abcdef")});
+        }),
+        "error: Runtime error: Result too large");
 }
