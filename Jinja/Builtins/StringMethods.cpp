@@ -57,15 +57,6 @@ std::optional<std::int64_t> limitOf(const Value& bound)
     return std::nullopt;
 }
 
-Value strings(const std::vector<std::string>& pieces)
-{
-    Array values;
-    values.reserve(pieces.size());
-    for (const std::string& piece : pieces)
-        values.emplace_back(piece);
-    return Value(std::move(values));
-}
-
 // `inserted` before each of the first `limit` characters (all without a
 // limit), and once more at the end when the text has fewer. The result's size
 // is known from the count of characters, so a result past the bound fails
@@ -167,32 +158,36 @@ Value rstrip(const Value& text, std::span<const Value>)
 
 Value split(const Value& text, std::span<const Value> bound)
 {
-    std::vector<std::string> pieces;
+    Array pieces;
+    const auto add = [&pieces](std::string_view piece) {
+        checkArrayCount(pieces.size() + 1);
+        pieces.emplace_back(piece);
+    };
     if (!bound[0].isString()) {
         std::string_view rest = utf8(text);
         while (!rest.empty()) {
             const std::size_t space = rest.find(' ');
             if (space != 0)
-                pieces.emplace_back(rest.substr(0, space));
+                add(rest.substr(0, space));
             rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
         }
-        return strings(pieces);
+        return Value(std::move(pieces));
     }
     const std::string whole = composedText(utf8(text));
     const std::string separator = composedText(utf8(bound[0]));
     if (separator.empty())
-        return strings({utf8(text)});
+        return Value::array({text});
     const std::optional<std::int64_t> limit = limitOf(bound[1]);
     std::size_t start = 0;
     for (std::int64_t cuts = 0; !limit || cuts < *limit; ++cuts) {
         const std::size_t found = whole.find(separator, start);
         if (found == std::string::npos)
             break;
-        pieces.push_back(whole.substr(start, found - start));
+        add(std::string_view(whole).substr(start, found - start));
         start = found + separator.size();
     }
-    pieces.push_back(whole.substr(start));
-    return strings(pieces);
+    add(std::string_view(whole).substr(start));
+    return Value(std::move(pieces));
 }
 
 Value replace(const Value& text, std::span<const Value> bound)

@@ -131,3 +131,12 @@ TEST(PropertyMembers, InsertionBetweenCharactersPastTheSizeBoundFails)
         }),
         "error: Runtime error: Result too large");
 }
+
+TEST(PropertyMembers, SplittingIntoMorePiecesThanAnArrayHoldsFails)
+{
+    std::string words;
+    for (int index = 0; index < 10'000'001; ++index)
+        words += "a ";
+    EXPECT_EQ(outcome([&] { return call(Jinja::PropertyMembers::evaluate(Value(std::move(words)), "split")); }),
+              "error: Runtime error: Result too large");
+}
