@@ -35,11 +35,17 @@ std::string keyName(int index)
     return "member_" + std::to_string(index);
 }
 
-void BM_ObjectMemberLookup(benchmark::State& state)
+Value tenMemberObject()
 {
     Value object = Value::object({});
     for (int index = 0; index < 10; ++index)
         object.setMember(keyName(index), Value(index));
+    return object;
+}
+
+void BM_ObjectMemberLookup(benchmark::State& state)
+{
+    const Value object = tenMemberObject();
     const Jinja::String key(keyName(7));
     for (auto _ : state)
         benchmark::DoNotOptimize(object.asObject().find(key));
@@ -48,9 +54,7 @@ BENCHMARK(BM_ObjectMemberLookup);
 
 void BM_PropertyMemberLookup(benchmark::State& state)
 {
-    Value object = Value::object({});
-    for (int index = 0; index < 10; ++index)
-        object.setMember(keyName(index), Value(index));
+    const Value object = tenMemberObject();
     const Jinja::String key(keyName(7));
     for (auto _ : state)
         benchmark::DoNotOptimize(Jinja::PropertyMembers::evaluateObjectProperty(object, key));
