@@ -1,10 +1,10 @@
 #include "Jinja/Builtins/Globals.h"
+#include "Jinja/Builtins/RandomSource.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/ArgumentBinding.h"
 #include "Jinja/Runtime/Limits.h"
 
 #include <array>
-#include <random>
 #include <string_view>
 
 namespace Jinja::Globals {
@@ -35,13 +35,6 @@ constexpr std::array<std::string_view, 62> words{
     "est",        "laborum",
 };
 
-// One engine per thread, so that renderings on several threads share no state.
-std::mt19937_64& engine()
-{
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    return generator;
-}
-
 std::string paragraph(std::int64_t wordCount)
 {
     std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
@@ -49,7 +42,7 @@ std::string paragraph(std::int64_t wordCount)
     for (std::int64_t index = 0; index < wordCount; ++index) {
         if (index > 0)
             text += ' ';
-        text += words[pick(engine())];
+        text += words[pick(randomEngine())];
         checkStringSize(text.size());
     }
     if (!text.empty())
@@ -76,7 +69,7 @@ Value lipsum(std::span<const Value> arguments, const KeywordArguments& keywordAr
     for (std::int64_t index = 0; index < count.asInt(); ++index) {
         if (index > 0)
             text += html.asBoolean() ? "\n" : "\n\n";
-        const std::string body = paragraph(wordCount(engine()));
+        const std::string body = paragraph(wordCount(randomEngine()));
         text += html.asBoolean() ? "<p>" + body + "</p>" : body;
         checkStringSize(text.size());
     }

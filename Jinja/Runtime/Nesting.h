@@ -1,0 +1,28 @@
+#pragma once
+
+// How deeply the rendering on this thread has nested, so that a macro calling
+// itself, or deep expressions inside such calls, fail with "Template nested
+// too deeply" before they overflow the stack. Renderings on other threads
+// keep counts of their own.
+
+namespace Jinja {
+
+inline constexpr int maximumCallDepth = 256;
+// Evaluation steps: each expression, statement and call inside another.
+inline constexpr int maximumEvaluationDepth = 2048;
+
+class NestingGuard {
+public:
+    enum class Kind { evaluation, call };
+
+    // Throws a runtime JinjaError when the step would pass the bound.
+    explicit NestingGuard(Kind kind);
+    ~NestingGuard();
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+
+private:
+    Kind kind_;
+};
+
+} // namespace Jinja
