@@ -9,6 +9,9 @@
 
 namespace Jinja::Interpreter {
 
+// A template may nest macro calls deeply, each costing a few of these frames,
+// so each form is evaluated out of line: evaluateExpression's own frame stays
+// small instead of holding the locals of every form.
 namespace {
 
 [[noreturn]] void fail(std::string message)
@@ -21,7 +24,7 @@ namespace {
     fail("Unpacking operator can only be used in function calls");
 }
 
-Value evaluateUnaryValue(UnaryOp op, const Value& operand)
+[[gnu::noinline]] Value evaluateUnaryValue(UnaryOp op, const Value& operand)
 {
     switch (op) {
     case UnaryOp::not_: return Value(!operand.isTruthy());
@@ -43,7 +46,7 @@ Value evaluateUnaryValue(UnaryOp op, const Value& operand)
     return operand;
 }
 
-Value evaluateBinaryValues(BinaryOp op, const Value& left, const Value& right)
+[[gnu::noinline]] Value evaluateBinaryValues(BinaryOp op, const Value& left, const Value& right)
 {
     switch (op) {
     case BinaryOp::add: return add(left, right);
@@ -68,7 +71,7 @@ Value evaluateBinaryValues(BinaryOp op, const Value& left, const Value& right)
     return Value::undefined();
 }
 
-Value evaluateBinary(const BinaryExpression& binary, const Scope& scope)
+[[gnu::noinline]] Value evaluateBinary(const BinaryExpression& binary, const Scope& scope)
 {
     Value left = evaluateExpression(*binary.left, scope);
     if (binary.op == BinaryOp::or_)
@@ -85,8 +88,8 @@ bool isSplat(const Expression& expression)
 }
 
 // Positional arguments with splats expanded (`allowSplat`) or refused.
-Array evaluateArguments(const ExpressionList& expressions, const Scope& scope, bool allowSplat, Value first = {},
-                        bool withFirst = false)
+[[gnu::noinline]] Array evaluateArguments(const ExpressionList& expressions, const Scope& scope, bool allowSplat,
+                                          Value first = {}, bool withFirst = false)
 {
     Array values;
     values.reserve(expressions.size() + (withFirst ? 1 : 0));
@@ -107,7 +110,7 @@ Array evaluateArguments(const ExpressionList& expressions, const Scope& scope, b
     return values;
 }
 
-KeywordArguments evaluateKeywordArguments(const ExpressionDictionary& expressions, const Scope& scope)
+[[gnu::noinline]] KeywordArguments evaluateKeywordArguments(const ExpressionDictionary& expressions, const Scope& scope)
 {
     KeywordArguments values;
     for (const auto& [name, expression] : expressions)
@@ -116,7 +119,7 @@ KeywordArguments evaluateKeywordArguments(const ExpressionDictionary& expression
 }
 
 // Undefined for anything but an index within a string or array, or a key of an object.
-Value evaluateComputedMember(const Value& object, const Value& key)
+[[gnu::noinline]] Value evaluateComputedMember(const Value& object, const Value& key)
 {
     if (object.isObject() && key.isString()) {
         const Value* member = object.asObject().find(key.asString());
@@ -127,7 +130,7 @@ Value evaluateComputedMember(const Value& object, const Value& key)
     return elementAt(object, key.asInt());
 }
 
-Value evaluateMember(const MemberExpression& member, const Scope& scope)
+[[gnu::noinline]] Value evaluateMember(const MemberExpression& member, const Scope& scope)
 {
     const Value object = evaluateExpression(*member.object, scope);
     if (member.computed)
@@ -138,7 +141,7 @@ Value evaluateMember(const MemberExpression& member, const Scope& scope)
     return PropertyMembers::evaluate(object, name->name);
 }
 
-Value evaluateSlice(const SliceExpression& slice, const Scope& scope)
+[[gnu::noinline]] Value evaluateSlice(const SliceExpression& slice, const Scope& scope)
 {
     const Value object = evaluateExpression(*slice.object, scope);
     auto bound = [&](const OptionalExpression& expression) {
@@ -150,35 +153,35 @@ Value evaluateSlice(const SliceExpression& slice, const Scope& scope)
     return sliced(object, start, stop, step);
 }
 
-Value evaluateCall(const CallExpression& call, const Scope& scope)
+[[gnu::noinline]] Value evaluateCall(const CallExpression& call, const Scope& scope)
 {
     const Value callee = evaluateExpression(*call.callee, scope);
     const Array arguments = evaluateArguments(call.arguments, scope, true);
     return Interpreter::call(callee, arguments, evaluateKeywordArguments(call.keywordArguments, scope), scope);
 }
 
-Value evaluateFilter(const FilterExpression& filter, const Scope& scope)
+[[gnu::noinline]] Value evaluateFilter(const FilterExpression& filter, const Scope& scope)
 {
     Value operand = evaluateExpression(*filter.operand, scope);
     const Array arguments = evaluateArguments(filter.arguments, scope, false, std::move(operand), true);
     return applyFilter(filter.name, arguments, evaluateKeywordArguments(filter.keywordArguments, scope), scope);
 }
 
-Value evaluateTestExpression(const TestExpression& test, const Scope& scope)
+[[gnu::noinline]] Value evaluateTestExpression(const TestExpression& test, const Scope& scope)
 {
     Value operand = evaluateExpression(*test.operand, scope);
     const Array arguments = evaluateArguments(test.arguments, scope, false, std::move(operand), true);
     return Value(evaluateTest(test.name, arguments, scope) != test.negated);
 }
 
-Value evaluateTernary(const TernaryExpression& ternary, const Scope& scope)
+[[gnu::noinline]] Value evaluateTernary(const TernaryExpression& ternary, const Scope& scope)
 {
     if (evaluateExpression(*ternary.test, scope).isTruthy())
         return evaluateExpression(*ternary.value, scope);
     return ternary.alternate ? evaluateExpression(**ternary.alternate, scope) : Value::null();
 }
 
-Value evaluateElements(const ExpressionList& elements, const Scope& scope)
+[[gnu::noinline]] Value evaluateElements(const ExpressionList& elements, const Scope& scope)
 {
     Array values;
     values.reserve(elements.size());
@@ -187,7 +190,7 @@ Value evaluateElements(const ExpressionList& elements, const Scope& scope)
     return Value(std::move(values));
 }
 
-Value evaluateObject(const ObjectLiteral& literal, const Scope& scope)
+[[gnu::noinline]] Value evaluateObject(const ObjectLiteral& literal, const Scope& scope)
 {
     Value object{Object()};
     for (const auto& [key, expression] : literal.entries)

@@ -8,14 +8,16 @@
 namespace Jinja {
 
 inline constexpr int maximumCallDepth = 256;
-// Evaluation steps: each expression, statement and call inside another.
+// Evaluation steps: each expression and statement inside another.
 inline constexpr int maximumEvaluationDepth = 2048;
 
 class NestingGuard {
 public:
     enum class Kind { evaluation, call };
 
-    // Throws a runtime JinjaError when the step would pass the bound.
+    // Throws a runtime JinjaError when the step would pass its bound, or when
+    // the thread's stack is nearly used up: a caller's worker thread may have
+    // a small stack, where even the bounds above would not fit.
     explicit NestingGuard(Kind kind);
     ~NestingGuard();
     NestingGuard(const NestingGuard&) = delete;

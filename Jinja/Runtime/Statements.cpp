@@ -15,7 +15,7 @@ namespace {
     throw JinjaError(JinjaError::Kind::runtime, std::move(message));
 }
 
-void executeSet(const SetStatement& set, const Scope& scope)
+[[gnu::noinline]] void executeSet(const SetStatement& set, const Scope& scope)
 {
     if (set.value)
         assign(*set.target, evaluateExpression(**set.value, scope), scope);
@@ -26,7 +26,7 @@ void executeSet(const SetStatement& set, const Scope& scope)
 // The function a call block hands to its callee as `caller`: it renders the
 // block's body below the scope the block ran in, with the caller parameters
 // bound to the arguments it is given.
-Value makeCaller(const CallStatement& block, const Scope& blockScope)
+[[gnu::noinline]] Value makeCaller(const CallStatement& block, const Scope& blockScope)
 {
     return Value(Function([block, blockScope](std::span<const Value> arguments, const KeywordArguments&, const Scope&) {
         const Scope scope = RenderScopes::make(blockScope);
@@ -43,7 +43,7 @@ Value makeCaller(const CallStatement& block, const Scope& blockScope)
     }));
 }
 
-void executeCall(const CallStatement& block, const Scope& scope, std::string& output)
+[[gnu::noinline]] void executeCall(const CallStatement& block, const Scope& scope, std::string& output)
 {
     const auto* call = std::get_if<CallExpression>(&block.callable->value);
     const Value callee = evaluateExpression(call ? *call->callee : *block.callable, scope);
@@ -61,7 +61,7 @@ void executeCall(const CallStatement& block, const Scope& scope, std::string& ou
     append(output, Interpreter::call(callee, arguments, keywordArguments, child).description());
 }
 
-void executeFilterBlock(const FilterStatement& block, const Scope& scope, std::string& output)
+[[gnu::noinline]] void executeFilterBlock(const FilterStatement& block, const Scope& scope, std::string& output)
 {
     Array arguments{Value(renderedText(block.body, scope))};
     KeywordArguments unused;
@@ -78,7 +78,17 @@ void executeFilterBlock(const FilterStatement& block, const Scope& scope, std::s
     append(output, applyFilter(name, arguments, unused, scope).description());
 }
 
-Flow execute(const Statement& statement, const Scope& scope, std::string& output)
+// Out of line, like every step of a walk, so that the walk's frame stays small
+// for templates that nest macro calls deeply.
+[[gnu::noinline]] void appendValue(std::string& output, const Value& value)
+{
+    if (value.isString())
+        append(output, value.asString().utf8());
+    else
+        append(output, value.description());
+}
+
+[[gnu::noinline]] Flow execute(const Statement& statement, const Scope& scope, std::string& output)
 {
     const NestingGuard nesting(NestingGuard::Kind::evaluation);
     return std::visit(
@@ -123,11 +133,7 @@ Flow walk(const NodeList& nodes, const Scope& scope, std::string& output)
         if (const auto* text = std::get_if<TextNode>(&node.value)) {
             append(output, text->text.utf8());
         } else if (const auto* expression = std::get_if<Expression>(&node.value)) {
-            const Value value = evaluateExpression(*expression, scope);
-            if (value.isString())
-                append(output, value.asString().utf8());
-            else
-                append(output, value.description());
+            appendValue(output, evaluateExpression(*expression, scope));
         } else if (const auto* statement = std::get_if<Statement>(&node.value)) {
             if (const Flow flow = execute(*statement, scope, output); flow != Flow::normal)
                 return flow;

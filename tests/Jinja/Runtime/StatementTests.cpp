@@ -95,6 +95,8 @@ TEST(Macro, ArgumentsDefaultsAndKeywordsBindInTheCallersScope)
         {"{% for x in [1, 2] %}{% macro m() %}{{ x }}{{ loop.index }}{% endmacro %}{{ m() }}{% endfor %}", "1122"},
         {"{% macro m() %}{% set inner = 1 %}{% endmacro %}{{ m() }}{{ inner is defined }}", "false"},
         {"{% macro m() %}x{% endmacro %}{{ m }}", "[Macro m]"},
+        {"{% macro m(n) %}{% if n > 0 %}{{ m(n - 1) }}{% endif %}.{% endmacro %}{{ m(200) | length }}", "201"},
+        {"{% macro m() %}{{ m() }}{% endmacro %}{{ m() }}", "error: Runtime error: Template nested too deeply"},
     };
     expectRenders(cases);
 }
