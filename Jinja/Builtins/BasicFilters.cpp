@@ -33,18 +33,21 @@ bool isArray(const Value& input)
 }
 
 const Signature upperSignature{
+    .parameters = {},
     .withoutInput = []() -> Value { fail("upper filter requires string"); },
     .accepts = isString,
     .refused = [](const Value&) -> Value { fail("upper filter requires string"); },
 };
 
 const Signature lowerSignature{
+    .parameters = {},
     .withoutInput = []() -> Value { fail("lower filter requires string"); },
     .accepts = isString,
     .refused = [](const Value&) -> Value { fail("lower filter requires string"); },
 };
 
 const Signature lengthSignature{
+    .parameters = {},
     .withoutInput = []() -> Value { fail("length filter requires string, array, or object"); },
 };
 
@@ -60,7 +63,7 @@ const Parameter defaultParameters[] = {{"default_value", std::nullopt}, {"boolea
 const Signature defaultSignature{.parameters = defaultParameters};
 
 // first, last, random and reverse: nothing to bind, undefined without input.
-const Signature elementSignature{.withoutInput = undefinedResult};
+const Signature elementSignature{.parameters = {}, .withoutInput = undefinedResult};
 
 // The i-th character or element, for a string or array with at least one.
 Value characterOrElement(const Value& input, bool fromEnd)
