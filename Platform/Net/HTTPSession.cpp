@@ -1,8 +1,11 @@
 #include "Platform/Net/HTTPSession.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <curl/curl.h>
 
@@ -18,18 +21,159 @@ struct CurlCleanup {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 
+struct HeaderListCleanup {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
 size_t writeToFile(char* data, size_t size, size_t count, void* file)
 {
     return std::fwrite(data, size, count, static_cast<std::FILE*>(file)) * size;
 }
 
+size_t appendToString(char* data, size_t size, size_t count, void* text)
+{
+    static_cast<std::string*>(text)->append(data, size * count);
+    return size * count;
+}
+
+// One header line of the answer; a status line starts the headers afresh, so
+// only those of the final answer stay (an interim "100 Continue" has its own).
+size_t collectHeader(char* data, size_t size, size_t count, void* headers)
+{
+    auto& collected = *static_cast<HTTPHeaders*>(headers);
+    const std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) {
+        collected.clear();
+        return size * count;
+    }
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos || colon == 0)
+        return size * count;
+    constexpr std::string_view blanks = " \t\r\n";
+    std::string_view value = line.substr(colon + 1);
+    value.remove_prefix(std::min(value.find_first_not_of(blanks), value.size()));
+    value.remove_suffix(value.size() - std::min(value.find_last_not_of(blanks) + 1, value.size()));
+    collected.emplace_back(std::string(line.substr(0, colon)), std::string(value));
+    return size * count;
+}
+
+bool equalIgnoringASCIICase(std::string_view first, std::string_view second)
+{
+    return std::ranges::equal(first, second, [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+bool holdsLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+void configureTransfer(CURL* handle, const std::string& url, char* errorText, long idleSeconds)
+{
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
+    // A stalled server fails the transfer instead of hanging it for ever.
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, std::min(idleSeconds, 30L));
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds);
+}
+
+HTTPResponse finishedResponse(CURL* handle, const std::string& url)
+{
+    HTTPResponse response;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.statusCode);
+    const char* effectiveURL = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effectiveURL);
+    response.url = effectiveURL ? effectiveURL : url;
+    response.description = "URL: " + response.url + ", status code: " + std::to_string(response.statusCode);
+    return response;
+}
+
+std::string failureReason(CURLcode result, const char* errorText)
+{
+    return errorText[0] != '\0' ? errorText : curl_easy_strerror(result);
+}
+
 } // namespace
+
+std::optional<std::string> headerValue(const HTTPHeaders& headers, std::string_view name)
+{
+    for (const auto& [headerName, value] : headers)
+        if (equalIgnoringASCIICase(headerName, name))
+            return value;
+    return std::nullopt;
+}
+
+// The idle connections that copies of a session share, and idle transfer
+// handles: a handle keeps the machinery of its earlier transfers, which a new
+// one would set up again for every request. curl calls the lock functions
+// around every use of the shared cache, from whichever thread transfers.
+struct HTTPSession::Connections {
+    static constexpr size_t maxIdleHandles = 8;
+
+    Connections() : share(curl_share_init())
+    {
+        curl_share_setopt(share, CURLSHOPT_LOCKFUNC, lock);
+        curl_share_setopt(share, CURLSHOPT_UNLOCKFUNC, unlock);
+        curl_share_setopt(share, CURLSHOPT_USERDATA, this);
+        curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    }
+    ~Connections()
+    {
+        for (CURL* handle : idleHandles)
+            curl_easy_cleanup(handle);
+        curl_share_cleanup(share);
+    }
+    Connections(const Connections&) = delete;
+    Connections& operator=(const Connections&) = delete;
+
+    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* self)
+    {
+        static_cast<Connections*>(self)->mutexes[static_cast<size_t>(data)].lock();
+    }
+    static void unlock(CURL*, curl_lock_data data, void* self)
+    {
+        static_cast<Connections*>(self)->mutexes[static_cast<size_t>(data)].unlock();
+    }
+
+    std::unique_ptr<CURL, CurlCleanup> borrowHandle()
+    {
+        {
+            std::lock_guard lock(handlesMutex);
+            if (!idleHandles.empty()) {
+                CURL* handle = idleHandles.back();
+                idleHandles.pop_back();
+                return std::unique_ptr<CURL, CurlCleanup>(handle);
+            }
+        }
+        return std::unique_ptr<CURL, CurlCleanup>(curl_easy_init());
+    }
+
+    // Forgets the transfer's options, which point into the finished call.
+    void giveBack(std::unique_ptr<CURL, CurlCleanup> handle)
+    {
+        curl_easy_reset(handle.get());
+        std::lock_guard lock(handlesMutex);
+        if (idleHandles.size() < maxIdleHandles)
+            idleHandles.push_back(handle.release());
+    }
+
+    CURLSH* share;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes;
+    std::mutex handlesMutex;
+    std::vector<CURL*> idleHandles;
+};
 
 HTTPSession::HTTPSession()
 {
     // curl's global set-up is not thread-safe; run it once for the process.
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    connections_ = std::make_shared<Connections>();
 }
 
 HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem::path& destination) const
@@ -40,39 +184,68 @@ HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem
     std::unique_ptr<CURL, CurlCleanup> handle(curl_easy_init());
     if (!handle)
         throw NetworkError("Cannot start a transfer for " + url);
-
     char errorText[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
+    configureTransfer(handle.get(), url, errorText, 60);
     curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
     // A redirect loop ends, and no address (given or redirected to) reaches a
     // local file or another protocol.
     curl_easy_setopt(handle.get(), CURLOPT_MAXREDIRS, maxRedirects);
-    curl_easy_setopt(handle.get(), CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_ERRORBUFFER, errorText);
-    // A stalled server fails the transfer instead of hanging it for ever.
-    curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, writeToFile);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, file.get());
 
     const CURLcode result = curl_easy_perform(handle.get());
     const bool flushed = std::fflush(file.get()) == 0;
-    if (result != CURLE_OK) {
-        const std::string reason = errorText[0] != '\0' ? errorText : curl_easy_strerror(result);
-        throw NetworkError("Download of " + url + " failed: " + reason);
-    }
+    if (result != CURLE_OK)
+        throw NetworkError("Download of " + url + " failed: " + failureReason(result, errorText));
     if (!flushed)
         throw NetworkError("Cannot write download to " + destination.string());
+    return finishedResponse(handle.get(), url);
+}
 
-    HTTPResponse response;
-    curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &response.statusCode);
-    const char* effectiveURL = nullptr;
-    curl_easy_getinfo(handle.get(), CURLINFO_EFFECTIVE_URL, &effectiveURL);
-    response.url = effectiveURL ? effectiveURL : url;
-    response.description = "URL: " + response.url + ", status code: " + std::to_string(response.statusCode);
+HTTPResponse HTTPSession::send(const HTTPRequest& request) const
+{
+    std::unique_ptr<curl_slist, HeaderListCleanup> headerList;
+    for (const auto& [name, value] : request.headers) {
+        if (holdsLineBreak(name) || holdsLineBreak(value))
+            throw NetworkError("The header " + std::string(holdsLineBreak(name) ? "" : name + " ") +
+                               "of a request for " + request.url + " holds a line break");
+        const std::string line = value.empty() ? name + ";" : name + ": " + value;
+        curl_slist* extended = curl_slist_append(headerList.get(), line.c_str());
+        if (!extended)
+            throw NetworkError("Cannot start a transfer for " + request.url);
+        headerList.release();
+        headerList.reset(extended);
+    }
+
+    auto handle = connections_->borrowHandle();
+    if (!handle)
+        throw NetworkError("Cannot start a transfer for " + request.url);
+    char errorText[CURL_ERROR_SIZE] = {};
+    configureTransfer(handle.get(), request.url, errorText, static_cast<long>(request.idleTimeout.count()));
+    curl_easy_setopt(handle.get(), CURLOPT_SHARE, connections_->share);
+    if (request.method == "HEAD")
+        curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L);
+    else if (request.method != "GET")
+        curl_easy_setopt(handle.get(), CURLOPT_CUSTOMREQUEST, request.method.c_str());
+    curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headerList.get());
+    std::string body;
+    HTTPHeaders headers;
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, appendToString);
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(handle.get(), CURLOPT_HEADERFUNCTION, collectHeader);
+    curl_easy_setopt(handle.get(), CURLOPT_HEADERDATA, &headers);
+
+    const CURLcode result = curl_easy_perform(handle.get());
+    if (result != CURLE_OK) {
+        const std::string reason = failureReason(result, errorText);
+        connections_->giveBack(std::move(handle));
+        throw NetworkError(request.method + " " + request.url + " failed: " + reason);
+    }
+    HTTPResponse response = finishedResponse(handle.get(), request.url);
+    connections_->giveBack(std::move(handle));
+    response.headers = std::move(headers);
+    response.body = std::move(body);
     return response;
 }
 
