@@ -1,5 +1,4 @@
 #include "Jinja/Builtins/Filters.h"
-#include "Jinja/Builtins/PropertyMembers.h"
 #include "Jinja/Builtins/RandomSource.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/Limits.h"
@@ -80,24 +79,6 @@ Value characterOrElement(const Value& input, bool fromEnd)
     return fromEnd ? elements.back() : elements.front();
 }
 
-// What `join` prints for one element when it is given an attribute.
-Value attributeOf(const Value& element, const Value& attribute)
-{
-    if (attribute.isInt()) {
-        if (element.isObject()) {
-            const Value* member = element.asObject().find(String(std::to_string(attribute.asInt())));
-            return member ? *member : Value::undefined();
-        }
-        if (element.isArray() && attribute.asInt() >= 0 &&
-            static_cast<std::uint64_t>(attribute.asInt()) < element.asArray().size())
-            return element.asArray()[static_cast<std::size_t>(attribute.asInt())];
-        return Value::undefined();
-    }
-    if (attribute.isString() && (element.isObject() || element.isString()))
-        return PropertyMembers::evaluate(element, attribute.asString());
-    return Value::undefined();
-}
-
 } // namespace
 
 Value upper(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&)
@@ -139,7 +120,7 @@ Value join(std::span<const Value> arguments, const KeywordArguments& keywordArgu
     texts.reserve(elements.size());
     std::size_t size = 0;
     for (const Value& element : elements) {
-        texts.push_back(attribute.isNull() ? element.description() : attributeOf(element, attribute).description());
+        texts.push_back(attribute.isNull() ? element.description() : memberOf(element, attribute).description());
         size += texts.back().size() + (texts.size() > 1 ? separator.asString().utf8().size() : 0);
         checkStringSize(size);
     }

@@ -20,6 +20,11 @@ const std::unordered_map<String, Function>& builtIn()
         filters.reserve(filterCount);
         for (const auto& [name, function] : entries)
             filters.emplace(name, function);
+        addNumberFilters(filters);
+        addTextFilters(filters);
+        addCollectionFilters(filters);
+        addSelectionFilters(filters);
+        addMarkupFilters(filters);
         return filters;
     }();
     return table;

@@ -9,6 +9,8 @@
 
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -44,6 +46,11 @@ Prologue begin(std::span<const Value> arguments, const KeywordArguments& keyword
 
 using Environment = std::shared_ptr<Jinja::Environment>;
 
+// The member an attribute argument names: a string is member access on a
+// string or object; an int is an object's key spelt as its decimal digits or
+// an array's element at that position. Undefined for anything else.
+Value memberOf(const Value& element, const Value& attribute);
+
 Value upper(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
 Value lower(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
 // Characters of a string, elements of an array, entries of an object; 0 for undefined.
@@ -57,5 +64,82 @@ Value last(std::span<const Value> arguments, const KeywordArguments& keywordArgu
 // A character, element or key drawn uniformly; undefined for anything else.
 Value random(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
 Value reverse(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+
+using Table = std::unordered_map<String, Function>;
+
+// Each group of filters enters its names into the table.
+void addNumberFilters(Table& table);
+void addTextFilters(Table& table);
+void addCollectionFilters(Table& table);
+void addSelectionFilters(Table& table);
+void addMarkupFilters(Table& table);
+
+// An int's magnitude ("Integer overflow" for the smallest), a double without its sign.
+Value abs(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (default): a number, or the whole of a text in the C locale's notation; else `default` as it is.
+Value toFloat(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (default, base): a number truncated, or a text with an optional 0b, 0o or 0x prefix; else `default`.
+Value toInt(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (precision, method): "common" rounds halves away from zero, "ceil" and "floor" as named.
+Value round(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+
+Value capitalize(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (width): spaces on both sides, the odd one on the right.
+Value center(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+Value title(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// Runs of characters between white space.
+Value wordcount(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (old, new, count): replaced text is not searched again; an empty `old` inserts around every character.
+Value replace(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (length, killwords, end, leeway)
+Value truncate(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (width, first, blank): every line after the first, and the first on request.
+Value indent(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+
+// An array as it is, an object's values, a string's characters; else empty.
+Value list(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (case_sensitive, attribute): the first greatest or least element; elements
+// that cannot be ordered are passed over, members that cannot be ordered fail.
+Value max(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+Value min(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (batchSize, fillWith): rows of batchSize elements, the last filled up.
+Value batch(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (attribute, start): start + each element (or member) with the language's +.
+Value sum(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (case_sensitive, attribute): the first element of each strictly equal key.
+Value unique(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// An object's [key, value] pairs; else empty.
+Value items(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+
+// (numSlices, fillWith): elements dealt in turn to numSlices equal-length arrays, filled up.
+Value slice(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (filterName, attribute, default): each element through a filter, or its member.
+Value map(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment& environment);
+// (testname, ...): the elements that pass the test (or are truthy); reject keeps the others.
+Value select(std::span<const Value> arguments, const KeywordArguments& keywordArguments,
+             const Environment& environment);
+Value reject(std::span<const Value> arguments, const KeywordArguments& keywordArguments,
+             const Environment& environment);
+// (attribute, testname, ...): as select and reject, testing each element's member.
+Value selectattr(std::span<const Value> arguments, const KeywordArguments& keywordArguments,
+                 const Environment& environment);
+Value rejectattr(std::span<const Value> arguments, const KeywordArguments& keywordArguments,
+                 const Environment& environment);
+// (attribute): the member of a string or object.
+Value attr(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+
+// "&", "<", ">", the double and the single quote as character references;
+// text escaped before is escaped again.
+std::string htmlEscaped(std::string_view text);
+// The escaped text of a string, an empty one for anything else.
+Value forceescape(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// The value unchanged; nothing marks text as escaped.
+Value safe(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// The text without tags, its runs of white space as single spaces.
+Value striptags(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// Each "%s" replaced by the text of the next positional argument while any are left.
+Value format(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (width, break_long_words, wrapstring, break_on_hyphens): greedy wrapping of each line's words.
+Value wordwrap(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
 
 } // namespace Jinja::Filters
