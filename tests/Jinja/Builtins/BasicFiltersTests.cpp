@@ -7,19 +7,10 @@
 #include <set>
 
 using Jinja::Value;
+using JinjaTesting::expectRenders;
 using JinjaTesting::outcome;
 using JinjaTesting::RenderCase;
 using JinjaTesting::rendered;
-
-namespace {
-
-void expectRenders(std::span<const RenderCase> cases)
-{
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text), each.expected) << each.text;
-}
-
-} // namespace
 
 TEST(BasicFilters, CaseMappingAndLengthCountUserPerceivedCharacters)
 {

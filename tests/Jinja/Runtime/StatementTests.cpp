@@ -5,18 +5,9 @@
 #include <gtest/gtest.h>
 
 using Jinja::Value;
+using JinjaTesting::expectRenders;
 using JinjaTesting::RenderCase;
 using JinjaTesting::rendered;
-
-namespace {
-
-void expectRenders(std::span<const RenderCase> cases, const Jinja::Template::Context& context = {})
-{
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text, context), each.expected) << each.text;
-}
-
-} // namespace
 
 TEST(ForLoop, LoopObjectCountsEveryItemAndTheTestOnlySkips)
 {
