@@ -1,6 +1,6 @@
 #include "Jinja/Builtins/Filters.h"
-#include "tests/Jinja/RenderTesting.h"
-#include "tests/Jinja/ValueTesting.h"
+#include "Jinja/RenderTesting.h"
+#include "Jinja/ValueTesting.h"
 
 #include <gtest/gtest.h>
 

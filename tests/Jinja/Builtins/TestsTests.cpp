@@ -1,6 +1,6 @@
 #include "Jinja/Builtins/Tests.h"
 #include "Jinja/JinjaError.h"
-#include "tests/Jinja/RenderTesting.h"
+#include "Jinja/RenderTesting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "Jinja/RenderTesting.h"
 #include "Jinja/Runtime/Interpreter.h"
-#include "tests/Jinja/RenderTesting.h"
 
 #include <gtest/gtest.h>
 

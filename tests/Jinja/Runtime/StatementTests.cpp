@@ -1,6 +1,6 @@
+#include "Jinja/RenderTesting.h"
 #include "Jinja/Runtime/ControlFlow.h"
 #include "Jinja/Template.h"
-#include "tests/Jinja/RenderTesting.h"
 
 #include <gtest/gtest.h>
 
