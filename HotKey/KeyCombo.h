@@ -5,6 +5,8 @@
 
 #include <QVariantMap>
 
+class QMenu;
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,6 +40,22 @@ struct KeyCombo {
     // The modifier glyphs, then the key's description: "⌥⇧␣".
     std::string description() const;
 
+    // Combinations that are taken already. None of them is consulted when a
+    // hot key is registered or recorded.
+    //
+    // The desktop's own enabled global shortcuts where it lists them (GNOME's
+    // key bindings; Platform::desktopShortcuts()); empty on other desktops.
+    static std::vector<KeyCombo> systemKeyCombos();
+    // keyCombos(in:) of the application's own menu, the menu of its tray icon
+    // (a QSystemTrayIcon that is a child of the application object); empty
+    // without a QApplication or such a menu.
+    static std::vector<KeyCombo> mainMenuKeyCombos();
+    // The key equivalents of the menu's items in order, each item before the
+    // items of its submenu. An item counts when the first key of its shortcut
+    // names a key (keyFromString of its text); its modifiers give the mask:
+    // Meta (the Super key) is command, Alt is option, Control and Shift are
+    // themselves, as X11Modifiers.h maps them for hot keys.
+    static std::vector<KeyCombo> keyCombos(const QMenu& menu);
     // Combinations that applications commonly use for their own commands
     // (Preferences, Quit, Undo, Copy, Paste, ...).
     static std::vector<KeyCombo> standardKeyCombos();

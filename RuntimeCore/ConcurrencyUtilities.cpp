@@ -1,13 +1,12 @@
 #include "RuntimeCore/ConcurrencyUtilities.h"
 
-#include <unistd.h>
+#include "Platform/Concurrency/ProcessorCount.h"
 
 namespace RuntimeCore::ConcurrencyUtilities {
 
 int activeProcessorCount()
 {
-    long count = sysconf(_SC_NPROCESSORS_ONLN);
-    return count > 0 ? static_cast<int>(count) : 1;
+    return Platform::processorCount();
 }
 
 } // namespace RuntimeCore::ConcurrencyUtilities

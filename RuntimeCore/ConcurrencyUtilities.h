@@ -2,7 +2,8 @@
 
 namespace RuntimeCore::ConcurrencyUtilities {
 
-// The number of processors currently online, read afresh on every call.
+// The number of processors this process may run on (Platform::processorCount(),
+// which the thread pools size themselves by), read afresh on every call.
 int activeProcessorCount();
 
 } // namespace RuntimeCore::ConcurrencyUtilities

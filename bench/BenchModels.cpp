@@ -89,9 +89,8 @@ std::vector<float> benchAudio()
     for (int i = 0; i < kSamples; ++i) {
         const double t = i / 16000.0;
         const double envelope = 0.5 + 0.5 * std::sin(2 * M_PI * 0.37 * t);
-        samples[i] = static_cast<float>(0.3 * envelope *
-                                        (std::sin(2 * M_PI * (300 * t + 40 * t * t)) +
-                                         0.5 * std::sin(2 * M_PI * 1234 * t)));
+        samples[i] = static_cast<float>(
+            0.3 * envelope * (std::sin(2 * M_PI * (300 * t + 40 * t * t)) + 0.5 * std::sin(2 * M_PI * 1234 * t)));
     }
     return samples;
 }

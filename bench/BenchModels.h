@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/CoreML/MLModel.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
 
 #include <benchmark/benchmark.h>
@@ -27,6 +28,14 @@ std::vector<float> benchAudio();
 
 // The log-mel spectrogram of benchAudio() for the model.
 std::vector<float> benchMel(const Platform::ML::WhisperModel& model);
+
+// The model folders the model file of `size` converts into, with matrices of
+// `type`, converted once per process into the temporary folder and removed at
+// exit.
+const std::filesystem::path& benchFolders(ModelSize size, Platform::CoreML::MLMultiArrayDataType type);
+
+// benchAudio() as the input window of a mel folder.
+Platform::CoreML::MLMultiArray audioWindow(const Platform::CoreML::MLModel& mel);
 
 // The model size and thread count a benchmark runs with, from its arguments.
 ModelSize sizeArgument(const benchmark::State& state);

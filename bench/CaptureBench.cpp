@@ -10,6 +10,7 @@
 // (60 by default).
 #include "App/Audio/AudioCaptureManager.h"
 #include "bench/PeakMemory.h"
+#include "bench/ProcessTime.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -18,7 +19,6 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,25 +35,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-double secondsOf(const timeval& time)
-{
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-}
-
-double processCPUSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
-}
-
-double threadCPUSeconds()
-{
-    timespec time{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) / 1e9;
-}
 
 // Writes `chunks` chunks of a quiet tone, each `chunkDuration` long, into the
 // pipe, each at its time on the clock from `start`, and notes when each went in.

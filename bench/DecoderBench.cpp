@@ -49,8 +49,8 @@ public:
     {
         const auto& hp = model_.hparams;
         const auto view = KeyValueCacheView::positionMajor(keys_.data(), values_.data(), hp.nTextCtx, hp.nTextState);
-        decoder_.decode(std::span(tokens_).subspan(static_cast<size_t>(first), static_cast<size_t>(count)), first,
-                        view, cross_, newKeys_.data(), newValues_.data(), logits ? logits_.data() : nullptr);
+        decoder_.decode(std::span(tokens_).subspan(static_cast<size_t>(first), static_cast<size_t>(count)), first, view,
+                        cross_, newKeys_.data(), newValues_.data(), logits ? logits_.data() : nullptr);
         const size_t layerSize = static_cast<size_t>(count) * hp.nTextState;
         for (int l = 0; l < hp.nTextLayer; ++l) {
             const size_t to = (static_cast<size_t>(l) * hp.nTextCtx + first) * hp.nTextState;

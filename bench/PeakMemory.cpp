@@ -2,8 +2,8 @@
 
 #include "bench/BenchModels.h"
 
-#include "QelCore/Ggml/GgmlWhisperLoader.h"
 #include "QelCore/Decoding/WhisperTranscriber.h"
+#include "QelCore/Ggml/GgmlWhisperLoader.h"
 
 #include <cstdio>
 #include <fstream>
@@ -13,28 +13,15 @@
 
 namespace QelBench {
 
-long processStatusKiB(const char* key, const std::string& process)
-{
-    const std::string path = "/proc/" + process + "/status";
-    std::ifstream status(path);
-    std::string field;
-    while (status >> field) {
-        if (field == key) {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(1 << 16, '\n');
-    }
-    throw std::runtime_error(std::string("No ") + key + " in " + path);
-}
-
 namespace {
 
 // The high-water mark of this process's resident memory. Read here rather than
 // from the parent's wait: a spawned child shares the parent's memory until it
 // execs, and the kernel's peak figure for the child would include the parent's.
-long residentHighWaterKiB() { return processStatusKiB("VmHWM:"); }
+long residentHighWaterKiB()
+{
+    return processStatusKiB("VmHWM:");
+}
 
 } // namespace
 

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "bench/ProcessStatus.h"
+
 #include <filesystem>
 #include <string>
 
 namespace QelBench {
-
-// A figure of a process (this one unless `process` names another by its id)
-// from /proc/<process>/status in KiB, by its key ("VmRSS:" for resident memory
-// now, "VmHWM:" for its high-water mark).
-long processStatusKiB(const char* key, const std::string& process = "self");
 
 // The flag that makes the benchmark executable run one transcription window
 // as a child process and print its peak memory.

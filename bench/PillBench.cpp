@@ -31,8 +31,11 @@ QEL::FloatingPillView* recordingPill(benchmark::State& state)
     static QEL::FloatingPillView* pill = [] {
         auto* view = new QEL::FloatingPillView;
         view->resize(QEL::FloatingPillView::recordingSize);
-        view->setState({.isRecording = true, .isSpeechDetected = true, .isModelLoaded = true,
-                        .currentTranscript = "Send the quarterly report to Dana by Friday.", .lastLatencyMs = 312});
+        view->setState({.isRecording = true,
+                        .isSpeechDetected = true,
+                        .isModelLoaded = true,
+                        .currentTranscript = "Send the quarterly report to Dana by Friday.",
+                        .lastLatencyMs = 312});
         view->show();
         QApplication::processEvents();
         return view;

@@ -45,7 +45,7 @@ std::string dictation()
 void processText(benchmark::State& state, const std::string& text)
 {
     const QEL::TextProcessor processor(QEL::FillerRemover(), std::nullopt, QEL::SmartFormatter(),
-        [] { return QEL::AppContext(QEL::AppContext::general); });
+                                       [] { return QEL::AppContext(QEL::AppContext::general); });
     QEL::QELTranscriptionResult result;
     result.text = text;
     for (auto _ : state)
@@ -53,8 +53,14 @@ void processText(benchmark::State& state, const std::string& text)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
-void BM_ProcessDigitRun(benchmark::State& state) { processText(state, digitRun()); }
-void BM_ProcessDictation(benchmark::State& state) { processText(state, dictation()); }
+void BM_ProcessDigitRun(benchmark::State& state)
+{
+    processText(state, digitRun());
+}
+void BM_ProcessDictation(benchmark::State& state)
+{
+    processText(state, dictation());
+}
 
 BENCHMARK(BM_ProcessDigitRun)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProcessDictation)->Unit(benchmark::kMillisecond);

@@ -35,7 +35,7 @@ public:
             text += sentence;
         text.resize(textLength);
         for (int i = 0; i < kEntries; ++i) {
-            auto entry = QEL::SavedTranscript::dictation(text, Platform::Date {7e8 + i * 60.0});
+            auto entry = QEL::SavedTranscript::dictation(text, Platform::Date{7e8 + i * 60.0});
             rapidjson::Document document;
             const std::string bytes = Platform::JSON::serialize(entry->toJSON(document.GetAllocator()));
             std::ofstream(path_ / (entry->id + ".json"), std::ios::binary) << bytes;

@@ -29,44 +29,9 @@ using QelTools::predictArray;
 
 constexpr int kTokens = 64;
 
-// The folders of the model file of `size` with matrices of `type`, converted
-// once per process into the temporary folder and removed at exit.
-const std::filesystem::path& benchFolders(ModelSize size, MLMultiArrayDataType type)
-{
-    static std::mutex mutex;
-    static struct Folders {
-        std::map<std::pair<ModelSize, MLMultiArrayDataType>, std::filesystem::path> paths;
-        ~Folders()
-        {
-            for (const auto& entry : paths)
-                std::filesystem::remove_all(entry.second);
-        }
-    } folders;
-    std::lock_guard lock(mutex);
-    auto found = folders.paths.find({size, type});
-    if (found == folders.paths.end()) {
-        const auto path = std::filesystem::temp_directory_path()
-                          / ("qel-bench-" + std::to_string(getpid()) + "-" + modelSizeName(size) + "-"
-                             + std::string(multiArrayDataTypeNames.name(type)) + ".folders");
-        QelTools::convertWhisperModel(benchModelFile(size), path, {.matrixType = type});
-        found = folders.paths.emplace(std::pair{size, type}, path).first;
-    }
-    return found->second;
-}
-
 std::shared_ptr<const MLModel> load(ModelSize size, std::string_view name)
 {
     return MLModel::load(benchFolders(size, MLMultiArrayDataType::float16) / name);
-}
-
-MLMultiArray audioWindow(const MLModel& mel)
-{
-    MLMultiArray window(mel.modelDescription().inputDescriptionsByName.at("audio").multiArrayConstraint->shape,
-                        MLMultiArrayDataType::float32);
-    const auto audio = benchAudio();
-    std::copy_n(audio.begin(), std::min<std::size_t>(audio.size(), static_cast<std::size_t>(window.count())),
-                window.mutableValues<float>().begin());
-    return window;
 }
 
 // One window's first 64 tokens (start sequence, then ordinary tokens)
@@ -133,10 +98,11 @@ void BM_FolderEncoder(benchmark::State& state)
     setComputeThreads(threadsArgument(state));
     const auto features = predictArray(*mel, "audio", audioWindow(*mel), "melspectrogram_features");
     for (auto _ : state)
-        benchmark::DoNotOptimize(predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds").bytes());
-    state.counters["GFLOPS"] = benchmark::Counter(
-        encoderFlops(benchModel(size).hparams) * static_cast<double>(state.iterations()) / 1e9,
-        benchmark::Counter::kIsRate);
+        benchmark::DoNotOptimize(
+            predictArray(*encoder, "melspectrogram_features", features, "encoder_output_embeds").bytes());
+    state.counters["GFLOPS"] =
+        benchmark::Counter(encoderFlops(benchModel(size).hparams) * static_cast<double>(state.iterations()) / 1e9,
+                           benchmark::Counter::kIsRate);
     setComputeThreads(0);
 }
 
@@ -187,6 +153,39 @@ BENCHMARK(BM_FolderSetLoad)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+const std::filesystem::path& benchFolders(ModelSize size, MLMultiArrayDataType type)
+{
+    static std::mutex mutex;
+    static struct Folders {
+        std::map<std::pair<ModelSize, MLMultiArrayDataType>, std::filesystem::path> paths;
+        ~Folders()
+        {
+            for (const auto& entry : paths)
+                std::filesystem::remove_all(entry.second);
+        }
+    } folders;
+    std::lock_guard lock(mutex);
+    auto found = folders.paths.find({size, type});
+    if (found == folders.paths.end()) {
+        const auto path = std::filesystem::temp_directory_path()
+                          / ("qel-bench-" + std::to_string(getpid()) + "-" + modelSizeName(size) + "-"
+                             + std::string(multiArrayDataTypeNames.name(type)) + ".folders");
+        QelTools::convertWhisperModel(benchModelFile(size), path, {.matrixType = type});
+        found = folders.paths.emplace(std::pair{size, type}, path).first;
+    }
+    return found->second;
+}
+
+MLMultiArray audioWindow(const MLModel& mel)
+{
+    MLMultiArray window(mel.modelDescription().inputDescriptionsByName.at("audio").multiArrayConstraint->shape,
+                        MLMultiArrayDataType::float32);
+    const auto audio = benchAudio();
+    std::copy_n(audio.begin(), std::min<std::size_t>(audio.size(), static_cast<std::size_t>(window.count())),
+                window.mutableValues<float>().begin());
+    return window;
+}
 
 int runFoldersWindow(const std::filesystem::path& folders)
 {

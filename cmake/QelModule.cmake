@@ -74,8 +74,8 @@ endfunction()
 # One test executable per module from the .cpp files below tests/<module folder>/
 # (mirroring the source tree), plus any extra definitions in that folder's
 # CMakeLists.txt (tools, scripted tests). Under ThreadSanitizer the executable
-# holds only the files tests/ThreadTests.cmake lists, and the target
-# ThreadTests builds every such executable.
+# holds only the test files that run threads (the rule of tests/ThreadTests.cmake),
+# and the target ThreadTests builds every such executable.
 function(qel_add_module_tests name)
   get_property(folder GLOBAL PROPERTY QEL_MODULE_FOLDER_${name})
   if(NOT folder)
@@ -88,17 +88,11 @@ function(qel_add_module_tests name)
   endif()
   qel_sources_of_folder(sources ${dir} ${PROJECT_SOURCE_DIR}/${folder} "*.cpp")
   if(QEL_THREAD_SANITIZER)
-    list(TRANSFORM QEL_THREAD_TEST_FILES PREPEND ${PROJECT_SOURCE_DIR}/tests/ OUTPUT_VARIABLE threadTests)
-    set(listed)
-    foreach(source IN LISTS sources)
-      if(source IN_LIST threadTests)
-        list(APPEND listed ${source})
-      endif()
-    endforeach()
-    if(NOT listed)
+    qel_thread_test_sources(threaded "${sources}")
+    if(NOT threaded)
       return()
     endif()
-    set(sources ${listed})
+    set(sources ${threaded})
     if(NOT TARGET ThreadTests)
       add_custom_target(ThreadTests)
     endif()

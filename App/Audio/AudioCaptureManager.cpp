@@ -5,7 +5,9 @@
 #include "Platform/Audio/FrameAssembler.h"
 #include "Platform/Audio/RecordingStream.h"
 #include "Platform/Audio/SoundServerConnection.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
+
+#include <exception>
 
 namespace QEL {
 
@@ -71,14 +73,14 @@ void AudioCaptureManager::startCapture(BufferCallback onBuffer, EndCallback onEn
         session->stream = std::make_unique<RecordingStream>(*session->connection, sampleRate, std::move(callbacks));
     } catch (const SoundServerError& error) {
         FileLogger::log(std::string("Failed to create AudioQueue: ") + error.what());
-        throw AudioCaptureError::noInputDevice();
+        std::throw_with_nested(AudioCaptureError::noInputDevice());
     }
     try {
         session->stream->start();
     } catch (const SoundServerError& error) {
         FileLogger::log(std::string("Failed to start AudioQueue: ") + error.what());
         session.reset(); // the stream that never ran goes before the error does
-        throw AudioCaptureError::noInputDevice();
+        std::throw_with_nested(AudioCaptureError::noInputDevice());
     }
     session_ = std::move(session);
     FileLogger::log("AudioQueue capture started (16kHz Float32 mono)");

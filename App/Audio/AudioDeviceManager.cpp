@@ -4,7 +4,7 @@
 #include "App/Utils/FileLogger.h"
 #include "Platform/Audio/AudioSources.h"
 #include "Platform/Audio/SoundServerConnection.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 
 #include <algorithm>
 

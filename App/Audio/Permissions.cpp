@@ -1,10 +1,9 @@
 #include "App/Audio/Permissions.h"
 
 #include "App/AppIdentity.h"
-#include "Platform/Audio/AudioSources.h"
-#include "Platform/Audio/SoundServerConnection.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/Audio/MicrophoneAccess.h"
 #include "Platform/Concurrency/WorkerPool.h"
+#include "Platform/EventLoop/MainThread.h"
 
 namespace QEL::Permissions {
 
@@ -17,14 +16,12 @@ constexpr const char* accessDenied = "Microphone access denied. Please enable in
 
 std::optional<std::string> microphoneRefusal()
 {
-    try {
-        const Platform::Audio::SoundServerConnection connection(AppIdentity::name);
-        if (Platform::Audio::recordingSources(connection).empty())
-            return accessRequired;
-        return std::nullopt;
-    } catch (const Platform::Audio::SoundServerError& error) {
-        return error.refusedAccess() ? accessDenied : accessRequired;
+    switch (Platform::Audio::microphoneAccess(AppIdentity::name)) {
+    case Platform::Audio::MicrophoneAccess::granted: return std::nullopt;
+    case Platform::Audio::MicrophoneAccess::refused: return accessDenied;
+    case Platform::Audio::MicrophoneAccess::noInput: break;
     }
+    return accessRequired;
 }
 
 void requestMicrophoneAccess(std::function<void(const std::string& message)> showError)

@@ -13,19 +13,6 @@
 
 namespace QEL {
 
-namespace {
-
-// The error as the debug log shows it: the engine error's case with its
-// payload, otherwise its description.
-std::string debugDescription(const std::exception& error)
-{
-    if (const auto* engineError = dynamic_cast<const STTEngineError*>(&error))
-        return engineError->caseDescription();
-    return error.what();
-}
-
-} // namespace
-
 StreamingPipeline::StreamingPipeline(std::unique_ptr<VoiceActivityDetector> vad, std::shared_ptr<STTEngine> engine,
                                      std::unique_ptr<TextProcessor> processor,
                                      std::shared_ptr<TextInserting> inserter)

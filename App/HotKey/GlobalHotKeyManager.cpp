@@ -16,9 +16,6 @@ using HotKey::ModifierFlags;
 
 namespace {
 
-constexpr const char* keyCodeKey = "hotkeyKeyCode";
-constexpr const char* modifiersKey = "hotkeyModifiers";
-
 // A stored number that is exactly a whole number from 0 to `maximum`.
 std::optional<std::uint64_t> storedUnsigned(const std::optional<Platform::DefaultsValue>& value, std::uint64_t maximum)
 {
@@ -78,17 +75,22 @@ void GlobalHotKeyManager::setCurrentModifiers(ModifierFlags modifiers)
 
 void GlobalHotKeyManager::loadSavedBinding()
 {
-    if (const auto code = storedUnsigned(defaults_.object(keyCodeKey), std::numeric_limits<std::uint32_t>::max()))
-        setCurrentKey(HotKey::keyFromCarbonKeyCode(static_cast<std::uint32_t>(*code)).value_or(Key::space));
-    if (const auto raw = storedUnsigned(defaults_.object(modifiersKey), std::numeric_limits<std::uint64_t>::max()))
+    using SettingsKeys::hotkeyKeyCode;
+    using SettingsKeys::hotkeyModifiers;
+    if (const auto code =
+            storedUnsigned(defaults_.object(hotkeyKeyCode.key), std::numeric_limits<std::uint32_t>::max()))
+        setCurrentKey(
+            HotKey::keyFromCarbonKeyCode(static_cast<std::uint32_t>(*code)).value_or(hotkeyKeyCode.defaultValue));
+    if (const auto raw =
+            storedUnsigned(defaults_.object(hotkeyModifiers.key), std::numeric_limits<std::uint64_t>::max()))
         setCurrentModifiers(ModifierFlags{*raw});
 }
 
 void GlobalHotKeyManager::saveBinding()
 {
-    defaults_.set(std::int64_t(HotKey::carbonKeyCode(currentKey_)), keyCodeKey);
+    defaults_.set(std::int64_t(HotKey::carbonKeyCode(currentKey_)), SettingsKeys::hotkeyKeyCode.key);
     // Real modifier flags stay far below 2^63, where a signed number would turn negative.
-    defaults_.set(static_cast<std::int64_t>(currentModifiers_.rawValue), modifiersKey);
+    defaults_.set(static_cast<std::int64_t>(currentModifiers_.rawValue), SettingsKeys::hotkeyModifiers.key);
 }
 
 std::optional<std::string> GlobalHotKeyManager::applyBinding()

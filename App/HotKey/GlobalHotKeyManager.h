@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/Models/SettingsKeys.h"
 #include "HotKey/HotKey.h"
 
 #include "Platform/UserDefaults/UserDefaults.h"
@@ -14,8 +15,8 @@
 namespace QEL {
 
 // The one desktop-wide hot key that toggles dictation: the chosen key and
-// modifiers, stored in the settings under "hotkeyKeyCode" and
-// "hotkeyModifiers", registered as a global hot key whose every press calls
+// modifiers, stored in the settings (SettingsKeys::hotkeyKeyCode and
+// hotkeyModifiers), registered as a global hot key whose every press calls
 // onToggle, and shown to the user as glyphs and a key name. Default:
 // Option+Shift+Space. Used on the main thread only.
 class GlobalHotKeyManager : public QObject {
@@ -71,8 +72,8 @@ private:
 
     Platform::UserDefaults& defaults_;
     std::unique_ptr<HotKey::HotKey> hotKey_;
-    HotKey::Key currentKey_ = HotKey::Key::space;
-    HotKey::ModifierFlags currentModifiers_ = HotKey::ModifierFlags::option | HotKey::ModifierFlags::shift;
+    HotKey::Key currentKey_ = SettingsKeys::hotkeyKeyCode.defaultValue;
+    HotKey::ModifierFlags currentModifiers_ = SettingsKeys::hotkeyModifiers.defaultValue;
     // The last binding that registered.
     std::optional<Binding> working_;
 };

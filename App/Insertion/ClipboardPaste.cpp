@@ -3,7 +3,7 @@
 #include "App/Insertion/DesktopKeyPress.h"
 #include "App/Insertion/InsertionFailure.h"
 #include "Platform/Clipboard/Clipboard.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 #include "Platform/Input/SyntheticKeyboard.h"
 
 namespace QEL {

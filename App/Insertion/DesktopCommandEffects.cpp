@@ -3,7 +3,7 @@
 #include "App/Insertion/ClipboardPaste.h"
 #include "App/Insertion/DesktopKeyPress.h"
 #include "App/Insertion/InsertionFailure.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 #include "Platform/Input/SyntheticKeyboard.h"
 
 #include <stdexcept>

@@ -5,7 +5,7 @@
 #include "App/State/AppState.h"
 #include "App/Utils/FileLogger.h"
 #include "App/Views/Overlay/OverlayController.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 #include "Platform/Input/SyntheticKeyboard.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Text/Format.h"

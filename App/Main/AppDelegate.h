@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Notifications/DistributedNotificationObserver.h"
+#include "Platform/EventLoop/DistributedNotificationObserver.h"
 
 #include <memory>
 

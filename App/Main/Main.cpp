@@ -5,7 +5,7 @@
 #include "App/Views/MenuBar/MenuBarScene.h"
 #include "App/Views/Settings/SettingsWindow.h"
 #include "Platform/Desktop/X11Connection.h"
-#include "Platform/Process/TerminationSignals.h"
+#include "Platform/EventLoop/TerminationSignals.h"
 
 #include <QApplication>
 

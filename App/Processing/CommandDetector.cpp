@@ -18,23 +18,25 @@ constexpr auto pasteboardRestoreDelay = std::chrono::milliseconds(100);
 
 } // namespace
 
-CommandDetector::CommandDetector(std::shared_ptr<CommandEffects> effects) : effects_(std::move(effects)) {
-    if (!effects_) throw std::invalid_argument("a command detector needs the desktop's command effects");
+CommandDetector::CommandDetector(std::shared_ptr<CommandEffects> effects) : effects_(std::move(effects))
+{
+    if (!effects_)
+        throw std::invalid_argument("a command detector needs the desktop's command effects");
 }
 
-std::optional<VoiceCommand> CommandDetector::detect(std::string_view text) const {
+std::optional<VoiceCommand> CommandDetector::detect(std::string_view text) const
+{
     const std::string lowered = Platform::lowercased(text);
     std::string_view phrase = Platform::trimming(lowered, Platform::CharacterSet::whitespacesAndNewlines);
     phrase = Platform::trimming(phrase, Platform::CharacterSet::punctuation);
     return voiceCommand(phrase);
 }
 
-void CommandDetector::execute(VoiceCommand command) const {
+void CommandDetector::execute(VoiceCommand command) const
+{
     CommandEffects& effects = *effects_;
     switch (command) {
-    case VoiceCommand::deleteThat:
-        effects.pressKey(Key::deleteKey, ModifierFlags{});
-        break;
+    case VoiceCommand::deleteThat: effects.pressKey(Key::deleteKey, ModifierFlags{}); break;
     case VoiceCommand::scratchThat:
         effects.pressKey(Key::deleteKey, ModifierFlags{});
         for (int word = 0; word < scratchWordCount; ++word) {
@@ -43,28 +45,16 @@ void CommandDetector::execute(VoiceCommand command) const {
         }
         break;
     case VoiceCommand::undoThat:
-    case VoiceCommand::undo:
-        effects.pressKey(Key::z, ModifierFlags::command);
-        break;
-    case VoiceCommand::newLine:
-        effects.pressKey(Key::returnKey, ModifierFlags{});
-        break;
+    case VoiceCommand::undo: effects.pressKey(Key::z, ModifierFlags::command); break;
+    case VoiceCommand::newLine: effects.pressKey(Key::returnKey, ModifierFlags{}); break;
     case VoiceCommand::newParagraph:
         effects.pressKey(Key::returnKey, ModifierFlags{});
         effects.pressKey(Key::returnKey, ModifierFlags{});
         break;
-    case VoiceCommand::selectAll:
-        effects.pressKey(Key::a, ModifierFlags::command);
-        break;
-    case VoiceCommand::copyThat:
-        effects.pressKey(Key::c, ModifierFlags::command);
-        break;
-    case VoiceCommand::pasteThat:
-        effects.pressKey(Key::v, ModifierFlags::command);
-        break;
-    case VoiceCommand::stopDictation:
-        effects.stopDictation();
-        break;
+    case VoiceCommand::selectAll: effects.pressKey(Key::a, ModifierFlags::command); break;
+    case VoiceCommand::copyThat: effects.pressKey(Key::c, ModifierFlags::command); break;
+    case VoiceCommand::pasteThat: effects.pressKey(Key::v, ModifierFlags::command); break;
+    case VoiceCommand::stopDictation: effects.stopDictation(); break;
     case VoiceCommand::period: insertPunctuation("."); break;
     case VoiceCommand::comma: insertPunctuation(","); break;
     case VoiceCommand::questionMark: insertPunctuation("?"); break;
@@ -74,7 +64,8 @@ void CommandDetector::execute(VoiceCommand command) const {
     }
 }
 
-void CommandDetector::insertPunctuation(const std::string& mark) const {
+void CommandDetector::insertPunctuation(const std::string& mark) const
+{
     effects_->pasteText(mark, pasteboardRestoreDelay);
 }
 

@@ -8,7 +8,8 @@ namespace QEL {
 namespace {
 
 // All phrases run before any regular expression, each kind in table order.
-const std::vector<ReplacementRule>& removalRules() {
+const std::vector<ReplacementRule>& removalRules()
+{
     // Phrases are removed as whole words: "resort of" and "Hi meant" are words
     // of their own, not fillers.
     static const std::vector<ReplacementRule> rules = [] {
@@ -23,19 +24,22 @@ const std::vector<ReplacementRule>& removalRules() {
     return rules;
 }
 
-const ReplacementRule& spaceRunRule() {
+const ReplacementRule& spaceRunRule()
+{
     static const ReplacementRule rule(" {2,}", " ");
     return rule;
 }
 
-void replaceEvery(std::string& text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+const ReplacementRule& spaceBeforeCommaRule()
+{
+    static const ReplacementRule rule(" ,", ",");
+    return rule;
 }
 
 } // namespace
 
-const std::vector<FillerRemover::FillerPattern>& FillerRemover::fillerPatterns() {
+const std::vector<FillerRemover::FillerPattern>& FillerRemover::fillerPatterns()
+{
     static const std::vector<FillerPattern> patterns = {
         {"you know what I mean", false},
         {"you know what", false},
@@ -59,11 +63,13 @@ const std::vector<FillerRemover::FillerPattern>& FillerRemover::fillerPatterns()
     return patterns;
 }
 
-std::string FillerRemover::removeFillers(std::string_view input) const {
+std::string FillerRemover::removeFillers(std::string_view input) const
+{
     std::string text(input);
-    for (const ReplacementRule& rule : removalRules()) text = rule.apply(text);
+    for (const ReplacementRule& rule : removalRules())
+        text = rule.apply(text);
     // A comma that followed a removed filler joins the word before the gap.
-    replaceEvery(text, " ,", ",");
+    text = spaceBeforeCommaRule().apply(text);
     text = spaceRunRule().apply(text);
     return std::string(Platform::trimming(text, Platform::CharacterSet::whitespacesAndNewlines));
 }

@@ -25,13 +25,15 @@ struct Rules {
     ReplacementRule lonePronoun{R"(\bi\b)", "I"};
     std::vector<ReplacementRule> contractions;
     ReplacementRule sentenceStart{R"(([.!?]\s+)([a-z]))", [](std::string_view text, const RegexMatch& match) {
-                                      return std::string(match.group(text, 1)) + Platform::uppercased(match.group(text, 2));
+                                      return std::string(match.group(text, 1)) +
+                                             Platform::uppercased(match.group(text, 2));
                                   }};
     ReplacementRule spaceRun{"  +", " "};
 
-    Rules() {
+    Rules()
+    {
         const std::pair<const char*, const char*> ignoringCaseForms[] = {
-            {R"(\bim\b)", "I'm"},   {R"(\bdont\b)", "don't"}, {R"(\bcant\b)", "can't"},
+            {R"(\bim\b)", "I'm"},     {R"(\bdont\b)", "don't"}, {R"(\bcant\b)", "can't"},
             {R"(\bwont\b)", "won't"}, {R"(\bive\b)", "I've"},
         };
         for (const auto& [pattern, replacement] : ignoringCaseForms)
@@ -42,18 +44,16 @@ struct Rules {
     }
 };
 
-const Rules& rules() {
+const Rules& rules()
+{
     static const Rules shared;
     return shared;
 }
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 } // namespace
 
-std::string SmartFormatter::format(std::string_view text, AppContext context) const {
+std::string SmartFormatter::format(std::string_view text, AppContext context) const
+{
     std::string result = itn_.normalize(text);
     result = fixTranscriptionArtifacts(std::move(result));
     result = smartCapitalize(std::move(result));
@@ -61,29 +61,34 @@ std::string SmartFormatter::format(std::string_view text, AppContext context) co
     return cleanSpacing(std::move(result));
 }
 
-std::string SmartFormatter::fixTranscriptionArtifacts(std::string text) const {
+std::string SmartFormatter::fixTranscriptionArtifacts(std::string text) const
+{
     const Rules& r = rules();
     text = std::string(Platform::trimming(text, CharacterSet::whitespacesAndNewlines));
-    for (const ReplacementRule* rule : {&r.markRun, &r.spaceBeforeMark, &r.spaceAfterMark, &r.spaceAfterFullStop,
-                                        &r.lonePronoun})
+    for (const ReplacementRule* rule :
+         {&r.markRun, &r.spaceBeforeMark, &r.spaceAfterMark, &r.spaceAfterFullStop, &r.lonePronoun})
         text = rule->apply(text);
-    for (const ReplacementRule& rule : r.contractions) text = rule.apply(text);
+    for (const ReplacementRule& rule : r.contractions)
+        text = rule.apply(text);
     return text;
 }
 
-std::string SmartFormatter::smartCapitalize(std::string text) const {
+std::string SmartFormatter::smartCapitalize(std::string text) const
+{
     std::string_view first = Platform::firstGrapheme(text);
-    if (Platform::isLowercase(first)) text = Platform::uppercased(first) + text.substr(first.size());
+    if (Platform::isLowercase(first))
+        text = Platform::uppercased(first) + text.substr(first.size());
     return rules().sentenceStart.apply(text);
 }
 
-std::string SmartFormatter::applyContextFormatting(std::string text, AppContext context) const {
+std::string SmartFormatter::applyContextFormatting(std::string text, AppContext context) const
+{
     switch (context) {
     case AppContext::general:
-    case AppContext::codeEditor:
-        return text;
+    case AppContext::codeEditor: return text;
     case AppContext::email:
-        if (!endsWith(text, ".") && !endsWith(text, "!") && !endsWith(text, "?")) text += '.';
+        if (!text.ends_with('.') && !text.ends_with('!') && !text.ends_with('?'))
+            text += '.';
         return text;
     case AppContext::teamChat:
     case AppContext::messaging: {
@@ -96,9 +101,11 @@ std::string SmartFormatter::applyContextFormatting(std::string text, AppContext 
                 std::size_t end = opening.find(' ', start);
                 word = opening.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
             }
-            if (!isAcronymOrName(word)) text = Platform::lowercased(first) + text.substr(first.size());
+            if (!isAcronymOrName(word))
+                text = Platform::lowercased(first) + text.substr(first.size());
         }
-        if (endsWith(text, ".") && !endsWith(text, "...")) text = std::string(Platform::dropLastGraphemes(text));
+        if (text.ends_with('.') && !text.ends_with("..."))
+            text = std::string(Platform::dropLastGraphemes(text));
         return text;
     }
     case AppContext::terminal: {
@@ -110,13 +117,16 @@ std::string SmartFormatter::applyContextFormatting(std::string text, AppContext 
     return text;
 }
 
-std::string SmartFormatter::cleanSpacing(std::string text) const {
+std::string SmartFormatter::cleanSpacing(std::string text) const
+{
     text = rules().spaceRun.apply(text);
     return std::string(Platform::trimming(text, CharacterSet::whitespacesAndNewlines));
 }
 
-bool SmartFormatter::isAcronymOrName(std::string_view word) const {
-    if (Platform::uppercased(word) == word) return true;
+bool SmartFormatter::isAcronymOrName(std::string_view word) const
+{
+    if (Platform::uppercased(word) == word)
+        return true;
     return Platform::isUppercase(Platform::firstGrapheme(word)) && Platform::graphemeCount(word) > 1;
 }
 

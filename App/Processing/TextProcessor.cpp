@@ -2,15 +2,15 @@
 
 namespace QEL {
 
-TextProcessor::TextProcessor(std::optional<FillerRemover> fillerRemover,
-                             std::optional<CommandDetector> commandDetector, SmartFormatter smartFormatter,
-                             ContextDetection detectContext)
-    : fillerRemover_(std::move(fillerRemover)),
-      commandDetector_(std::move(commandDetector)),
-      smartFormatter_(std::move(smartFormatter)),
-      detectContext_(std::move(detectContext)) {}
+TextProcessor::TextProcessor(std::optional<FillerRemover> fillerRemover, std::optional<CommandDetector> commandDetector,
+                             SmartFormatter smartFormatter, ContextDetection detectContext)
+    : fillerRemover_(std::move(fillerRemover)), commandDetector_(std::move(commandDetector)),
+      smartFormatter_(std::move(smartFormatter)), detectContext_(std::move(detectContext))
+{
+}
 
-ProcessedResult TextProcessor::process(const QELTranscriptionResult& result) const {
+ProcessedResult TextProcessor::process(const QELTranscriptionResult& result) const
+{
     ProcessedResult processed{
         .text = result.text,
         .originalText = result.text,
@@ -21,7 +21,8 @@ ProcessedResult TextProcessor::process(const QELTranscriptionResult& result) con
     };
     if (commandDetector_) {
         processed.detectedCommand = commandDetector_->detect(result.text);
-        if (processed.detectedCommand) return processed;
+        if (processed.detectedCommand)
+            return processed;
     }
     std::string text = fillerRemover_ ? fillerRemover_->removeFillers(result.text) : result.text;
     const AppContext context = detectContext_ ? detectContext_() : AppContext(AppContext::general);

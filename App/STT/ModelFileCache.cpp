@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -152,8 +153,8 @@ std::filesystem::path ensureModelFile(const std::string& ggmlName, const Platfor
     try {
         QelCore::checkGgmlWhisperModelFile(download.path());
     } catch (const QelCore::ModelFileError& error) {
-        throw STTEngineError::transcriptionFailed("Model download error: " + url
-                                                  + " did not give a whole model file (" + error.what() + ")");
+        std::throw_with_nested(STTEngineError::transcriptionFailed(
+            "Model download error: " + url + " did not give a whole model file (" + error.what() + ")"));
     }
 
     download.moveInto(modelPath);

@@ -1,5 +1,7 @@
 #include "App/STT/STTEngineError.h"
 
+#include "Platform/ErrorCauses.h"
+
 namespace QEL {
 
 STTEngineError::STTEngineError(Kind kind, std::string message, const std::string& description)
@@ -24,6 +26,15 @@ std::string STTEngineError::caseDescription() const
     case Kind::modelNotLoaded: return "modelNotLoaded";
     }
     return "unknown";
+}
+
+std::string debugDescription(const std::exception& error)
+{
+    return Platform::describingCauses(error, [](const std::exception& each) {
+        if (const auto* engineError = dynamic_cast<const STTEngineError*>(&each))
+            return engineError->caseDescription();
+        return std::string(each.what());
+    });
 }
 
 } // namespace QEL

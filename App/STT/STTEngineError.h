@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -24,5 +25,10 @@ private:
     Kind kind_;
     std::string message_;
 };
+
+// Any error as the debug log shows it: an engine error's case with its
+// payload, any other error's description, and after it the errors that caused
+// it (Platform::describingCauses).
+std::string debugDescription(const std::exception& error);
 
 } // namespace QEL

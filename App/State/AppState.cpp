@@ -1,9 +1,10 @@
 #include "App/State/AppState.h"
 
 #include "App/AppIdentity.h"
+#include "App/Models/SettingsKeys.h"
 #include "App/Models/TranscriptHistoryStore.h"
 #include "App/Utils/StandardDefaults.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 #include "Platform/Text/CharacterSets.h"
 
 #include <utility>
@@ -11,15 +12,6 @@
 namespace QEL {
 
 namespace {
-
-constexpr const char* selectedModelKey = "selectedModel";
-constexpr const char* insertionModeKey = "insertionMode";
-constexpr const char* silenceThresholdMsKey = "silenceThresholdMs";
-constexpr const char* removeFillersKey = "removeFillers";
-constexpr const char* enableCommandsKey = "enableCommands";
-constexpr const char* selectedLanguageKey = "selectedLanguage";
-constexpr const char* customVocabularyKey = "customVocabulary";
-constexpr const char* vocabularySampleSentenceKey = "vocabularySampleSentence";
 
 std::string trimmed(std::string_view text)
 {
@@ -70,68 +62,68 @@ std::string AppState::readyStatus() const
 
 std::string AppState::selectedModel() const
 {
-    return defaults_.value<std::string>(selectedModelKey).value_or("openai_whisper-small.en");
+    return storedValue(defaults_, SettingsKeys::selectedModel);
 }
 
 void AppState::setSelectedModel(const std::string& model)
 {
-    defaults_.set(model, selectedModelKey);
+    defaults_.set(model, SettingsKeys::selectedModel.key);
     emit selectedModelChanged(model);
 }
 
 InsertionMode AppState::insertionMode() const
 {
-    return insertionModeNames.value(defaults_.value<std::string>(insertionModeKey).value_or(""))
-        .value_or(InsertionMode::paste);
+    return insertionModeNames.value(defaults_.value<std::string>(SettingsKeys::insertionMode.key).value_or(""))
+        .value_or(SettingsKeys::insertionMode.defaultValue);
 }
 
 void AppState::setInsertionMode(InsertionMode mode)
 {
-    defaults_.set(std::string(insertionModeNames.name(mode)), insertionModeKey);
+    defaults_.set(std::string(insertionModeNames.name(mode)), SettingsKeys::insertionMode.key);
     emit insertionModeChanged(mode);
 }
 
 std::int64_t AppState::silenceThresholdMs() const
 {
-    return defaults_.value<std::int64_t>(silenceThresholdMsKey).value_or(400);
+    return storedValue(defaults_, SettingsKeys::silenceThresholdMs);
 }
 
 void AppState::setSilenceThresholdMs(std::int64_t milliseconds)
 {
-    defaults_.set(milliseconds, silenceThresholdMsKey);
+    defaults_.set(milliseconds, SettingsKeys::silenceThresholdMs.key);
     emit silenceThresholdMsChanged(milliseconds);
 }
 
 bool AppState::removeFillers() const
 {
-    return defaults_.value<bool>(removeFillersKey).value_or(true);
+    return storedValue(defaults_, SettingsKeys::removeFillers);
 }
 
 void AppState::setRemoveFillers(bool remove)
 {
-    defaults_.set(remove, removeFillersKey);
+    defaults_.set(remove, SettingsKeys::removeFillers.key);
     emit removeFillersChanged(remove);
 }
 
 bool AppState::enableCommands() const
 {
-    return defaults_.value<bool>(enableCommandsKey).value_or(true);
+    return storedValue(defaults_, SettingsKeys::enableCommands);
 }
 
 void AppState::setEnableCommands(bool enable)
 {
-    defaults_.set(enable, enableCommandsKey);
+    defaults_.set(enable, SettingsKeys::enableCommands.key);
     emit enableCommandsChanged(enable);
 }
 
 std::string AppState::selectedLanguage() const
 {
-    return defaults_.value<std::string>(selectedLanguageKey).value_or("auto");
+    return storedValue(defaults_, SettingsKeys::selectedLanguage);
 }
 
 void AppState::setSelectedLanguage(const std::string& language)
 {
-    defaults_.set(language, selectedLanguageKey);
+    defaults_.set(language, SettingsKeys::selectedLanguage.key);
     emit selectedLanguageChanged(language);
 }
 
@@ -139,7 +131,7 @@ std::string AppState::composeInitialPrompt(const Platform::UserDefaults& default
 {
     std::string prompt = "QEL is a cross-platform voice dictation app.";
     std::string words;
-    for (const std::string& entry : defaults.stringArray(customVocabularyKey).value_or(std::vector<std::string>{})) {
+    for (const std::string& entry : storedValue(defaults, SettingsKeys::customVocabulary)) {
         const std::string word = trimmed(entry);
         if (word.empty())
             continue;
@@ -147,7 +139,7 @@ std::string AppState::composeInitialPrompt(const Platform::UserDefaults& default
     }
     if (!words.empty())
         prompt += " Words to remember: " + words + ".";
-    const std::string sentence = trimmed(defaults.string(vocabularySampleSentenceKey).value_or(""));
+    const std::string sentence = trimmed(storedValue(defaults, SettingsKeys::vocabularySampleSentence));
     if (!sentence.empty())
         prompt += " " + sentence;
     return prompt;

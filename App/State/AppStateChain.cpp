@@ -6,7 +6,7 @@
 #include "App/Processing/TextProcessor.h"
 #include "App/VAD/EnergyVAD.h"
 #include "App/VAD/SileroVAD.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 #include "Platform/Text/Format.h"
 
 #include <algorithm>

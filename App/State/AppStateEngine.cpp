@@ -1,27 +1,14 @@
 #include "App/State/AppState.h"
 
+#include "App/Models/SettingsKeys.h"
 #include "App/STT/QelCoreEngine.h"
 #include "App/STT/STTEngineError.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 
 #include <stdexcept>
 #include <utility>
 
 namespace QEL {
-
-namespace {
-
-constexpr const char* useQelCoreEngineKey = "useQelCoreEngine";
-
-// The error as a developer reads it: the case and its payload where the error has one.
-std::string fullDescription(const std::exception& error)
-{
-    if (const auto* engineError = dynamic_cast<const STTEngineError*>(&error))
-        return engineError->caseDescription();
-    return error.what();
-}
-
-} // namespace
 
 void AppState::loadEngine(std::function<void()> whenDone)
 {
@@ -37,8 +24,7 @@ void AppState::loadEngine(std::function<void()> whenDone)
     const std::string model = selectedModel();
     logger_.info("Loading STT engine with model: " + model);
 
-    // Only a stored Boolean false selects the built-in engine.
-    if (defaults_.object(useQelCoreEngineKey) == Platform::DefaultsValue(false)) {
+    if (!storedValue(defaults_, SettingsKeys::useQelCoreEngine)) {
         Platform::printTagged("QEL", "RadozodEri engine selected for model " + model);
         failLoading(std::runtime_error("The built-in speech engine is not available yet"));
         if (whenDone)
@@ -110,7 +96,7 @@ void AppState::failLoading(const std::exception& error)
 {
     const std::string message = std::string("Failed to load model: ") + error.what();
     Platform::printTagged("QEL", "ENGINE ERROR: " + message);
-    Platform::printTagged("QEL", "Full error: " + fullDescription(error));
+    Platform::printTagged("QEL", "Full error: " + debugDescription(error));
     publish(errorMessage_, message, &AppState::errorMessageChanged);
     publish(statusMessage_, "Error loading model", &AppState::statusMessageChanged);
     publish(isLoadingModel_, false, &AppState::isLoadingModelChanged);

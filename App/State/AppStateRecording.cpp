@@ -2,7 +2,7 @@
 
 #include "App/Models/TranscriptHistoryStore.h"
 #include "App/Utils/FileLogger.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 #include "Platform/Text/Format.h"
 #include "Platform/Text/Graphemes.h"
 

@@ -6,7 +6,7 @@
 
 #include "InternalCollectionsUtilities/Descriptions.h"
 #include "InternalCollectionsUtilities/Fatal.h"
-#include "OrderedCollections/OrderedDictionary/OffsetRange.h"
+#include "OrderedCollections/OffsetRange.h"
 
 #include <optional>
 #include <ostream>
@@ -45,6 +45,8 @@ public:
             return index;
         return std::nullopt;
     }
+    // The keys of the slice, at the same offsets.
+    auto keys() const { return base_->keys()[bounds_]; }
     auto values() const { return base_->values()[bounds_]; }
 
     auto begin() const { return typename Dictionary::const_iterator(base_, bounds_.lowerBound); }

@@ -346,7 +346,7 @@ private:
     // The pairs in order; `checked` stops the program on a repeated key.
     template <std::ranges::input_range Pairs>
     static OrderedDictionary fromPairs(Pairs&& pairs, bool checked);
-    // Puts the pair at order[i] at offset i, rebuilding the key set in one pass.
+    // Puts the pair at order[i] at offset i; the key set refills its index in place.
     void permute(const std::vector<std::ptrdiff_t>& order);
 
     // Puts the lent value back, as `set` would have written it.

@@ -3,63 +3,26 @@
 // Reordering and removal by position for the ordered dictionary. The key set
 // keeps its index in step; the values follow the same permutation or removal.
 // Sorting and shuffling work on a permutation first, so a throwing ordering
-// leaves the dictionary as it was, and then rebuild the key set in one pass.
+// or generator leaves the dictionary as it was.
 
 #include "InternalCollectionsUtilities/Fatal.h"
 #include "InternalCollectionsUtilities/RandomDraw.h"
 #include "OrderedCollections/OrderedDictionary/OrderedDictionary.h"
+#include "OrderedCollections/OrderedSet/Permutations.h"
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
 #include <utility>
 #include <vector>
 
 namespace OrderedCollections {
 
-namespace detail {
-
-// A stable merge sort of positions that stays within bounds whatever the
-// ordering answers, and leaves `positions` untouched when it throws.
-template <class Less>
-std::vector<std::ptrdiff_t> sortedPositions(std::ptrdiff_t count, Less&& less)
-{
-    std::vector<std::ptrdiff_t> positions(static_cast<std::size_t>(count));
-    std::iota(positions.begin(), positions.end(), 0);
-    std::vector<std::ptrdiff_t> merged(positions.size());
-    for (std::size_t width = 1; width < positions.size(); width *= 2) {
-        for (std::size_t start = 0; start < positions.size(); start += 2 * width) {
-            const std::size_t middle = std::min(start + width, positions.size());
-            const std::size_t end = std::min(start + 2 * width, positions.size());
-            std::size_t left = start, right = middle, out = start;
-            while (left < middle && right < end)
-                merged[out++] = less(positions[right], positions[left]) ? positions[right++] : positions[left++];
-            while (left < middle)
-                merged[out++] = positions[left++];
-            while (right < end)
-                merged[out++] = positions[right++];
-        }
-        positions.swap(merged);
-    }
-    return positions;
-}
-
-} // namespace detail
-
 template <class Key, class Value>
 void OrderedDictionary<Key, Value>::permute(const std::vector<std::ptrdiff_t>& order)
 {
     InternalCollectionsUtilities::precondition(order.size() == size());
-    std::vector<Key> keys;
-    std::vector<Value> values;
-    keys.reserve(order.size());
-    values.reserve(order.size());
-    for (const std::ptrdiff_t position : order) {
-        keys.push_back(keys_[position]);
-        values.push_back(std::move(values_[static_cast<std::size_t>(position)]));
-    }
-    keys_ = OrderedSet<Key>::uncheckedUniqueElements(std::move(keys));
-    values_ = std::move(values);
+    keys_._permute(order);
+    values_ = detail::arranged(values_, order);
 }
 
 template <class Key, class Value>
@@ -105,21 +68,11 @@ void OrderedDictionary<Key, Value>::sort()
     sort([](const ConstElement& a, const ConstElement& b) { return a.key < b.key; });
 }
 
-// A forward Fisher-Yates shuffle, one draw per position but the last. The
-// draws shuffle positions first, so a throwing generator loses nothing.
 template <class Key, class Value>
 template <class Generator>
 void OrderedDictionary<Key, Value>::shuffle(Generator&& generator)
 {
-    if (count() < 2)
-        return;
-    std::vector<std::ptrdiff_t> order(size());
-    std::iota(order.begin(), order.end(), 0);
-    for (std::size_t i = 0, n = order.size(); n > 1; ++i, --n) {
-        const auto r = static_cast<std::size_t>(InternalCollectionsUtilities::boundedDraw(generator, n));
-        std::swap(order[i], order[i + r]);
-    }
-    permute(order);
+    permute(detail::shuffledPositions(count(), generator));
 }
 
 template <class Key, class Value>

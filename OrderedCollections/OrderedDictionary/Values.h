@@ -8,7 +8,7 @@
 #include "InternalCollectionsUtilities/Descriptions.h"
 #include "InternalCollectionsUtilities/Fatal.h"
 #include "OrderedCollections/HashTable/SeededHash.h"
-#include "OrderedCollections/OrderedDictionary/OffsetRange.h"
+#include "OrderedCollections/OffsetRange.h"
 
 #include <algorithm>
 #include <functional>

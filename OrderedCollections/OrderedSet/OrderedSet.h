@@ -9,6 +9,7 @@
 #include "InternalCollectionsUtilities/Descriptions.h"
 #include "InternalCollectionsUtilities/Fatal.h"
 #include "OrderedCollections/HashTable/Maintenance.h"
+#include "OrderedCollections/OffsetRange.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -27,13 +28,26 @@
 namespace OrderedCollections {
 
 template <class Element>
-class OrderedSet {
+class OrderedSetSlice;
+template <class Element>
+class OrderedSetUnorderedView;
+
+// A range whose elements the set can take and look up.
+template <class Range, class Element>
+concept ElementRange =
+    std::ranges::input_range<Range> && std::convertible_to<std::ranges::range_reference_t<Range>, Element>;
+
+template <class Element>
+class OrderedSet : public OffsetIndexing {
 public:
     using value_type = Element;
     using const_iterator = typename std::vector<Element>::const_iterator;
     using iterator = const_iterator;
     using size_type = std::size_t;
     using difference_type = std::ptrdiff_t;
+    // A view of a range of positions; it must not outlive the set.
+    using SubSequence = OrderedSetSlice<Element>;
+    using UnorderedView = OrderedSetUnorderedView<Element>;
 
     // What an insertion did: whether it added the item, and the item's position.
     struct InsertResult {
@@ -132,6 +146,12 @@ public:
     }
     const_iterator begin() const { return elements_.begin(); }
     const_iterator end() const { return elements_.end(); }
+
+    std::ptrdiff_t startIndex() const { return 0; }
+    std::ptrdiff_t endIndex() const { return count(); }
+    OffsetRange indices() const { return {0, count()}; }
+    // The range must lie within 0 ... count (defined in OrderedSetSlice.h).
+    SubSequence operator[](OffsetRange range) const;
 
     const std::vector<Element>& elements() const { return elements_; }
     // Rebuilds the set from the array, keeping first occurrences.
@@ -335,12 +355,33 @@ public:
 
     void swapAt(std::ptrdiff_t i, std::ptrdiff_t j);
     void reverse();
+    // Elements for which the predicate holds go last; returns the first of them.
+    template <class Predicate>
+    std::ptrdiff_t partition(Predicate&& belongsInSecondPartition);
+    // The same, telling `exchanged` the two positions of every exchange.
+    template <class Predicate, class Callback>
+    requires std::predicate<Predicate&, const Element&> std::ptrdiff_t _partition(Predicate&& belongsInSecondPartition,
+                                                                                  Callback&& exchanged);
     template <class Value, class Predicate>
     std::ptrdiff_t _partition(std::span<Value> values, Predicate&& belongsInSecondPartition);
     template <class Value, class Predicate>
     std::ptrdiff_t _halfStablePartition(std::span<Value> values, Predicate&& belongsInSecondPartition);
 
+    // A throwing ordering or generator leaves the order as it was.
+    void sort();
+    template <class Less>
+    void sort(Less&& areInIncreasingOrder);
+    void shuffle();
+    template <class Generator>
+    void shuffle(Generator&& generator);
+    // Puts the element at order[i] at offset i and refills the index in place.
+    void _permute(const std::vector<std::ptrdiff_t>& order);
+
     void removeAll(bool keepingCapacity = false);
+    // The rest keep their order; a throwing predicate removes nothing.
+    template <class Predicate>
+    requires std::predicate<Predicate&, const Element&>
+    void removeAll(Predicate&& shouldBeRemoved);
     Element remove(std::ptrdiff_t at);
     void removeSubrange(std::ptrdiff_t lower, std::ptrdiff_t upper);
     Element removeFirst();
@@ -348,7 +389,61 @@ public:
     void removeFirst(std::ptrdiff_t k);
     void removeLast(std::ptrdiff_t k);
 
-    // The index's state.
+    // Set algebra (defined in OrderedSetAlgebra.h and OrderedSetRelations.h).
+    // The operand is another ordered set, its unordered view or slice, a
+    // standard set, the keys of a standard map, or any range of elements, read
+    // once and only as far as the answer needs. Results keep this set's order,
+    // followed by the operand's new elements in its order.
+
+    // Removes an equal element and returns the stored one. (A positional
+    // `remove` exists, so an element overload would be ambiguous for integers.)
+    std::optional<Element> removeMember(const Element& item);
+    // `union` is a keyword.
+    template <ElementRange<Element> Other>
+    OrderedSet union_(Other&& other) const;
+    template <ElementRange<Element> Other>
+    OrderedSet appending(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void formUnion(Other&& other);
+    template <ElementRange<Element> Other>
+    OrderedSet intersection(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void formIntersection(Other&& other);
+    template <ElementRange<Element> Other>
+    OrderedSet subtracting(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void subtract(Other&& other);
+    template <ElementRange<Element> Other>
+    OrderedSet symmetricDifference(Other&& other) const;
+    template <ElementRange<Element> Other>
+    void formSymmetricDifference(Other&& other);
+
+    template <ElementRange<Element> Other>
+    bool isSubset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isSuperset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isStrictSubset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isStrictSuperset(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isDisjoint(Other&& other) const;
+    template <ElementRange<Element> Other>
+    bool isEqualSet(Other&& other) const;
+
+    // The set seen as a plain set (defined in OrderedSetUnorderedView.h): a
+    // copy, or this set lent to `body` and moved back afterwards, also when
+    // the body throws.
+    UnorderedView unordered() const;
+    template <class Body>
+    decltype(auto) withUnordered(Body&& body);
+
+    // The index's state, for tests (defined in OrderedSetTestingHooks.h).
+
+    class UnstableInternals;
+    UnstableInternals unstable() const;
+    // A set with exactly this index size and bias; other geometries stop the program.
+    static OrderedSet withExactGeometry(int scale, std::ptrdiff_t bias, std::vector<Element> contents);
 
     const std::optional<detail::HashTable>& _table() const { return table_; }
     std::ptrdiff_t _capacity() const { return table_ ? table_->capacity() : detail::HashTable::maximumUnhashedCount; }
@@ -398,5 +493,11 @@ struct std::hash<OrderedCollections::OrderedSet<Element>> {
     }
 };
 
+#include "OrderedCollections/OrderedSet/OrderedSetAlgebra.h"
 #include "OrderedCollections/OrderedSet/OrderedSetInsertion.h"
+#include "OrderedCollections/OrderedSet/OrderedSetOperands.h"
+#include "OrderedCollections/OrderedSet/OrderedSetRelations.h"
 #include "OrderedCollections/OrderedSet/OrderedSetReordering.h"
+#include "OrderedCollections/OrderedSet/OrderedSetSlice.h"
+#include "OrderedCollections/OrderedSet/OrderedSetTestingHooks.h"
+#include "OrderedCollections/OrderedSet/OrderedSetUnorderedView.h"

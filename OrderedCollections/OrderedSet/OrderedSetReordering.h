@@ -1,10 +1,13 @@
 #pragma once
 
 // Reordering and removal for the ordered set: exchanges and partitions move
-// two stored offsets each, reversing rebuilds the index, and removals either
-// shift the offsets on the shorter side or rebuild when much goes.
+// two stored offsets each, sorting and shuffling refill the index in place,
+// reversing rebuilds it, and removals either shift the offsets on the shorter
+// side or rebuild when much goes.
 
+#include "InternalCollectionsUtilities/RandomDraw.h"
 #include "OrderedCollections/OrderedSet/OrderedSet.h"
+#include "OrderedCollections/OrderedSet/Permutations.h"
 
 #include <algorithm>
 #include <utility>
@@ -47,15 +50,14 @@ void OrderedSet<Element>::reverse()
     _regenerateHashTable();
 }
 
-// Pairs for which the predicate holds go after the others; returns the first
-// of them. An error from the predicate leaves every exchange made so far, with
-// the index in step.
-template <class Element>
-template <class Value, class Predicate>
-std::ptrdiff_t OrderedSet<Element>::_partition(std::span<Value> values, Predicate&& belongsInSecondPartition)
+namespace detail {
+
+// Moves the offsets for which `holds` is true after the others, exchanging
+// through `exchange`; returns the first of them.
+template <class Holds, class Exchange>
+std::ptrdiff_t partitionOffsets(std::ptrdiff_t count, Holds&& holds, Exchange&& exchange)
 {
-    const auto holds = predicateAtOffset(values, belongsInSecondPartition);
-    std::ptrdiff_t lo = 0, hi = count();
+    std::ptrdiff_t lo = 0, hi = count;
     while (true) {
         while (lo < hi && !holds(lo))
             ++lo;
@@ -66,12 +68,50 @@ std::ptrdiff_t OrderedSet<Element>::_partition(std::span<Value> values, Predicat
             --j;
         if (j == lo)
             return lo;
-        swapElements(lo, j);
-        using std::swap;
-        swap(values[static_cast<std::size_t>(lo)], values[static_cast<std::size_t>(j)]);
+        exchange(lo, j);
         ++lo;
         hi = j;
     }
+}
+
+} // namespace detail
+
+// An error from the predicate leaves every exchange made so far, with the
+// index in step.
+template <class Element>
+template <class Predicate, class Callback>
+requires std::predicate<Predicate&, const Element&> std::ptrdiff_t
+OrderedSet<Element>::_partition(Predicate&& belongsInSecondPartition, Callback&& exchanged)
+{
+    return detail::partitionOffsets(
+        count(),
+        [&](std::ptrdiff_t i) {
+            return static_cast<bool>(std::invoke(belongsInSecondPartition, elements_[static_cast<std::size_t>(i)]));
+        },
+        [&](std::ptrdiff_t i, std::ptrdiff_t j) {
+            swapElements(i, j);
+            std::invoke(exchanged, i, j);
+        });
+}
+
+template <class Element>
+template <class Predicate>
+std::ptrdiff_t OrderedSet<Element>::partition(Predicate&& belongsInSecondPartition)
+{
+    return _partition(belongsInSecondPartition, [](std::ptrdiff_t, std::ptrdiff_t) {});
+}
+
+// The same over keys and a parallel span of values.
+template <class Element>
+template <class Value, class Predicate>
+std::ptrdiff_t OrderedSet<Element>::_partition(std::span<Value> values, Predicate&& belongsInSecondPartition)
+{
+    return detail::partitionOffsets(count(), predicateAtOffset(values, belongsInSecondPartition),
+                                    [&](std::ptrdiff_t i, std::ptrdiff_t j) {
+                                        swapElements(i, j);
+                                        using std::swap;
+                                        swap(values[static_cast<std::size_t>(i)], values[static_cast<std::size_t>(j)]);
+                                    });
 }
 
 // The same, keeping the pairs for which the predicate is false in their order.
@@ -92,6 +132,43 @@ std::ptrdiff_t OrderedSet<Element>::_halfStablePartition(std::span<Value> values
         ++p;
     }
     return p;
+}
+
+template <class Element>
+void OrderedSet<Element>::_permute(const std::vector<std::ptrdiff_t>& order)
+{
+    detail::precondition(order.size() == elements_.size());
+    elements_ = detail::arranged(elements_, order);
+    _regenerateExistingHashTable();
+}
+
+template <class Element>
+template <class Less>
+void OrderedSet<Element>::sort(Less&& areInIncreasingOrder)
+{
+    _permute(detail::sortedPositions(count(), [&](std::ptrdiff_t a, std::ptrdiff_t b) {
+        return static_cast<bool>(std::invoke(areInIncreasingOrder, elements_[static_cast<std::size_t>(a)],
+                                             elements_[static_cast<std::size_t>(b)]));
+    }));
+}
+
+template <class Element>
+void OrderedSet<Element>::sort()
+{
+    sort(std::less<>());
+}
+
+template <class Element>
+template <class Generator>
+void OrderedSet<Element>::shuffle(Generator&& generator)
+{
+    _permute(detail::shuffledPositions(count(), generator));
+}
+
+template <class Element>
+void OrderedSet<Element>::shuffle()
+{
+    shuffle(InternalCollectionsUtilities::systemRandomGenerator());
 }
 
 // Keeping capacity keeps the table's size, seed, reserved scale and bias too.
@@ -136,6 +213,30 @@ void OrderedSet<Element>::removeSubrange(std::ptrdiff_t lower, std::ptrdiff_t up
         detail::deleteBucket(handle, _find(elements_[static_cast<std::size_t>(k)]).bucket, hashOfElementAt());
     detail::adjustContentsForRemoval(handle, lower, upper, std::span<const Element>(elements_));
     erase();
+}
+
+// The predicate sees every element before any moves, so a throw leaves the set whole.
+template <class Element>
+template <class Predicate>
+requires std::predicate<Predicate&, const Element&>
+void OrderedSet<Element>::removeAll(Predicate&& shouldBeRemoved)
+{
+    const bool removedAny = InternalCollectionsUtilities::detail::withTemporaryBitSet(
+        count(), [&](InternalCollectionsUtilities::detail::UnsafeBitSet& removed) {
+            for (std::size_t i = 0; i < elements_.size(); ++i)
+                if (std::invoke(shouldBeRemoved, std::as_const(elements_[i])))
+                    removed.insert(i);
+            if (removed.isEmpty())
+                return false;
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < elements_.size(); ++i)
+                if (!removed.contains(i))
+                    elements_[kept++] = std::move(elements_[i]);
+            elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(kept), elements_.end());
+            return true;
+        });
+    if (removedAny)
+        _regenerateHashTable();
 }
 
 template <class Element>

@@ -1,6 +1,8 @@
 #include "Platform/Audio/AudioSources.h"
 
 #include <pulse/context.h>
+#include <pulse/def.h>
+#include <pulse/error.h>
 #include <pulse/introspect.h>
 #include <pulse/subscribe.h>
 
@@ -13,9 +15,9 @@ void addSource(pa_context*, const pa_source_info* info, int isLast, void* userda
     if (isLast || !info || info->monitor_of_sink != PA_INVALID_INDEX)
         return;
     const char* vendor = pa_proplist_gets(info->proplist, PA_PROP_DEVICE_VENDOR_NAME);
-    static_cast<std::vector<AudioSource>*>(userdata)->push_back({info->index, info->name ? info->name : "",
-                                                                 info->description ? info->description : "",
-                                                                 vendor ? vendor : "", info->sample_spec.channels});
+    static_cast<std::vector<AudioSource>*>(userdata)->push_back(
+        {info->index, info->name ? info->name : "", info->description ? info->description : "", vendor ? vendor : "",
+         info->sample_spec.channels, info->sample_spec.rate});
 }
 
 struct ServerFacts {
@@ -65,6 +67,25 @@ std::string defaultSourceName(const SoundServerConnection& connection)
     ServerFacts facts;
     connection.finish(lock, pa_context_get_server_info(connection.context(), readServerFacts, &facts));
     return facts.defaultSource;
+}
+
+AudioSource defaultRecordingSource(const SoundServerConnection& connection)
+{
+    const std::string name = defaultSourceName(connection);
+    if (name.empty())
+        throw SoundServerError(PA_ERR_NOENTITY, "the sound server has no default source");
+    for (AudioSource& input : recordingSources(connection))
+        if (input.name == name)
+            return std::move(input);
+    throw SoundServerError(PA_ERR_NOENTITY, "the default source \"" + name + "\" is not an input");
+}
+
+AudioSource recordingSource(const SoundServerConnection& connection, std::uint32_t index)
+{
+    for (AudioSource& input : recordingSources(connection))
+        if (input.index == index)
+            return std::move(input);
+    throw SoundServerError(PA_ERR_NOENTITY, "no source that records has the index " + std::to_string(index));
 }
 
 void setDefaultSource(const SoundServerConnection& connection, const std::string& name)

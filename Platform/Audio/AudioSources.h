@@ -18,6 +18,7 @@ struct AudioSource {
     std::string description; // the name people see; may be empty
     std::string vendor;      // the device's maker; empty when unknown
     int channelCount = 0;
+    unsigned sampleRate = 0; // the rate it records at
 };
 
 // The sources that record, in the server's order. Every function here takes
@@ -26,6 +27,14 @@ std::vector<AudioSource> recordingSources(const SoundServerConnection& connectio
 
 // The name of the server's default source; empty when it has none.
 std::string defaultSourceName(const SoundServerConnection& connection);
+
+// The default source; throws SoundServerError when there is none or it is
+// not an input (a monitor of an output).
+AudioSource defaultRecordingSource(const SoundServerConnection& connection);
+
+// The source that records with that index; throws SoundServerError when
+// there is none.
+AudioSource recordingSource(const SoundServerConnection& connection, std::uint32_t index);
 
 // Makes the source of that name the server's default.
 void setDefaultSource(const SoundServerConnection& connection, const std::string& name);

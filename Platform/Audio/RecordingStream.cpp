@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 namespace Platform::Audio {
 
@@ -18,18 +19,6 @@ namespace {
 // waking this process and the server more often than needed.
 constexpr unsigned fragmentsPerSecond = 50;
 
-// The default source's name when it is an input; throws otherwise.
-std::string inputToRecordFrom(const SoundServerConnection& connection)
-{
-    const std::string name = defaultSourceName(connection);
-    if (name.empty())
-        throw SoundServerError(PA_ERR_NOENTITY, "the sound server has no default source");
-    const std::vector<AudioSource> inputs = recordingSources(connection);
-    if (std::none_of(inputs.begin(), inputs.end(), [&](const AudioSource& input) { return input.name == name; }))
-        throw SoundServerError(PA_ERR_NOENTITY, "the default source \"" + name + "\" is not an input");
-    return name;
-}
-
 void recordOutcome(pa_stream*, int success, void* succeeded)
 {
     *static_cast<bool*>(succeeded) = success != 0;
@@ -38,10 +27,27 @@ void recordOutcome(pa_stream*, int success, void* succeeded)
 } // namespace
 
 RecordingStream::RecordingStream(const SoundServerConnection& connection, unsigned sampleRate, Callbacks callbacks)
-    : connection_(connection), callbacks_(std::move(callbacks)), sourceName_(inputToRecordFrom(connection))
+    : connection_(connection), callbacks_(std::move(callbacks)), sourceName_(defaultRecordingSource(connection).name),
+      sampleRate_(sampleRate), channelCount_(1)
+{
+    open();
+}
+
+RecordingStream::RecordingStream(const SoundServerConnection& connection, const AudioSource& source,
+                                 Callbacks callbacks)
+    : connection_(connection), callbacks_(std::move(callbacks)), sourceName_(source.name),
+      sampleRate_(source.sampleRate), channelCount_(static_cast<unsigned>(std::max(source.channelCount, 0)))
+{
+    open();
+}
+
+void RecordingStream::open()
 {
     SoundServerConnection::Lock lock(connection_);
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, sampleRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, sampleRate_, static_cast<std::uint8_t>(channelCount_)};
+    if (!pa_sample_spec_valid(&format) || channelCount_ > PA_CHANNELS_MAX)
+        throw SoundServerError(PA_ERR_INVALID, "cannot record " + std::to_string(channelCount_) + " channels at " +
+                                                   std::to_string(sampleRate_) + " Hz");
     stream_ = pa_stream_new(connection_.context(), "Recording", &format, nullptr);
     if (!stream_)
         throw connection_.lastError("cannot create a recording stream");
@@ -86,11 +92,21 @@ void RecordingStream::release()
 
 void RecordingStream::start()
 {
+    setCorked(false, "start");
+}
+
+void RecordingStream::pause()
+{
+    setCorked(true, "pause");
+}
+
+void RecordingStream::setCorked(bool corked, const char* action)
+{
     SoundServerConnection::Lock lock(connection_);
     bool succeeded = false;
-    connection_.finish(lock, pa_stream_cork(stream_, 0, recordOutcome, &succeeded));
+    connection_.finish(lock, pa_stream_cork(stream_, corked ? 1 : 0, recordOutcome, &succeeded));
     if (!succeeded)
-        throw connection_.lastError("cannot start recording from \"" + sourceName_ + "\"");
+        throw connection_.lastError(std::string("cannot ") + action + " recording from \"" + sourceName_ + "\"");
 }
 
 void RecordingStream::onStateChange(pa_stream* stream, void* self)

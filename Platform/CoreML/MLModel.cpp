@@ -1,9 +1,12 @@
 #include "Platform/CoreML/MLModel.h"
 
+#include "Platform/CoreML/Folder/CheckedJSON.h"
 #include "Platform/CoreML/Folder/ModelFolder.h"
 #include "Platform/CoreML/Kinds/ModelKinds.h"
 #include "Platform/CoreML/MLModelError.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
+
+#include <exception>
 
 namespace Platform::CoreML {
 namespace {
@@ -59,7 +62,11 @@ std::shared_ptr<const MLModel> MLModel::load(const std::filesystem::path& path,
         auto computation = construct(folder);
         return std::shared_ptr<const MLModel>(new MLModel(std::move(folder), std::move(computation), configuration));
     } catch (const MLModelError& failure) {
-        throw MLModelError("Cannot load the model at " + path.string() + ": " + failure.what());
+        std::throw_with_nested(MLModelError("Cannot load the model at " + path.string() + ": " + failure.what()));
+    } catch (const JSON::DecodingError& failure) {
+        // The kinds' reading of their hyper-parameters.
+        std::throw_with_nested(
+            MLModelError("Cannot load the model at " + path.string() + ": " + CheckedJSON::modelErrorText(failure)));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
@@ -121,7 +122,7 @@ private:
         try {
             connection_ = std::make_unique<X11Connection>();
         } catch (const X11Unavailable& error) {
-            throw HotKeyRegistrationError(error.what());
+            std::throw_with_nested(HotKeyRegistrationError(error.what()));
         }
         notifier_ = std::make_unique<QSocketNotifier>(connection_->fileDescriptor(), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readEvents(); });

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <exception>
 #include <optional>
 #include <stop_token>
 #include <thread>
@@ -63,7 +64,7 @@ SharedKeyboard& sharedKeyboard()
             throw SyntheticInputError("Cannot send key presses: the X server does not offer the XTEST extension");
         return keyboard;
     } catch (const X11Unavailable& error) {
-        throw SyntheticInputError(std::string("Cannot send key presses: ") + error.what());
+        std::throw_with_nested(SyntheticInputError(std::string("Cannot send key presses: ") + error.what()));
     }
 }
 

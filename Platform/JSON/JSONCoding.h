@@ -29,22 +29,41 @@ namespace Platform::JSON {
 
 using Allocator = rapidjson::Document::AllocatorType;
 
+// Where a value sits in a JSON document: member keys, and array positions as
+// decimal text, outermost first. Every reader of JSON in the tree names places
+// this way.
+using CodingPath = std::vector<std::string>;
+
+// The path as a reader writes it, "inputs[2].shape[1]": positions in brackets,
+// keys after a dot. Empty for the document itself.
+inline std::string pathText(const CodingPath& path)
+{
+    std::string text;
+    for (const std::string& component : path) {
+        const bool position = !component.empty() && component.find_first_not_of("0123456789") == std::string::npos;
+        if (position)
+            text += "[" + component + "]";
+        else
+            text += (text.empty() ? "" : ".") + component;
+    }
+    return text;
+}
+
 // A JSON value that does not have the shape the decoded type needs. The
-// description says what is wrong; the coding path says where: member keys, and
-// array positions as decimal text, outermost first.
+// description says what is wrong; the coding path says where.
 class DecodingError : public std::runtime_error {
 public:
-    explicit DecodingError(const std::string& description, std::vector<std::string> codingPath = {})
+    explicit DecodingError(const std::string& description, CodingPath codingPath = {})
         : std::runtime_error(description), codingPath_(std::move(codingPath))
     {
     }
 
-    const std::vector<std::string>& codingPath() const { return codingPath_; }
+    const CodingPath& codingPath() const { return codingPath_; }
 
     // The same error seen from one level further out.
     DecodingError inside(std::string component) const
     {
-        std::vector<std::string> path;
+        CodingPath path;
         path.reserve(codingPath_.size() + 1);
         path.push_back(std::move(component));
         path.insert(path.end(), codingPath_.begin(), codingPath_.end());
@@ -52,7 +71,7 @@ public:
     }
 
 private:
-    std::vector<std::string> codingPath_;
+    CodingPath codingPath_;
 };
 
 // Runs `decode` and puts `component` in front of the path of any decoding error.

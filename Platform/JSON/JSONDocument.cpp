@@ -2,11 +2,14 @@
 
 #include <rapidjson/error/en.h>
 #include <rapidjson/memorystream.h>
+#include <rapidjson/prettywriter.h>
 #include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <array>
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 namespace Platform::JSON {
@@ -19,8 +22,7 @@ using rapidjson::SizeType;
 // beyond the depth limit.
 class DepthLimitedBuilder {
 public:
-    DepthLimitedBuilder(rapidjson::Document& document, std::size_t maxDepth)
-        : document_(document), maxDepth_(maxDepth)
+    DepthLimitedBuilder(rapidjson::Document& document, std::size_t maxDepth) : document_(document), maxDepth_(maxDepth)
     {
     }
 
@@ -82,9 +84,11 @@ rapidjson::Document parseWith(std::string_view text, std::size_t maxDepth)
     };
     document.Populate(build);
     if (tooDeep)
-        throw ParseError("Nesting deeper than " + std::to_string(maxDepth) + " levels", reader.GetErrorOffset());
+        throw ParseError(reader.GetParseErrorCode(), "Nesting deeper than " + std::to_string(maxDepth) + " levels",
+                         reader.GetErrorOffset());
     if (reader.HasParseError())
-        throw ParseError(rapidjson::GetParseError_En(reader.GetParseErrorCode()), reader.GetErrorOffset());
+        throw ParseError(reader.GetParseErrorCode(), rapidjson::GetParseError_En(reader.GetParseErrorCode()),
+                         reader.GetErrorOffset());
     return document;
 }
 
@@ -135,8 +139,8 @@ WriteError unwritableNumber(double number, const std::vector<OpenContainer>& ope
 {
     const char* name = std::isnan(number) ? "NaN" : number > 0 ? "infinity" : "-infinity";
     const std::string path = pathOf(open);
-    return WriteError(std::string("Cannot write ") + name + (path.empty() ? "" : " at \"" + path + "\"")
-                      + ": JSON has no number for it");
+    return WriteError(std::string("Cannot write ") + name + (path.empty() ? "" : " at \"" + path + "\"") +
+                      ": JSON has no number for it");
 }
 
 // Walks the value with an explicit stack of the containers still open.
@@ -182,7 +186,7 @@ void writeIteratively(const rapidjson::Value& root, Writer& writer)
 }
 
 template <unsigned flags>
-std::string serializeWith(const rapidjson::Value& value)
+std::string serializeCompactly(const rapidjson::Value& value)
 {
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, rapidjson::CrtAllocator, flags>
@@ -191,29 +195,73 @@ std::string serializeWith(const rapidjson::Value& value)
     return std::string(buffer.GetString(), buffer.GetSize());
 }
 
+// The library's indenting writer takes no write flags, so it writes
+// non-finite numbers itself when they are allowed.
+class IndentingWriter : public rapidjson::PrettyWriter<rapidjson::StringBuffer> {
+public:
+    IndentingWriter(rapidjson::StringBuffer& buffer, bool allowNanAndInfinity)
+        : PrettyWriter(buffer), allowNanAndInfinity_(allowNanAndInfinity)
+    {
+        SetIndent(' ', 2);
+    }
+
+    bool Double(double number)
+    {
+        if (std::isfinite(number) || !allowNanAndInfinity_)
+            return PrettyWriter::Double(number);
+        const std::string_view text = std::isnan(number) ? "NaN" : number > 0 ? "Infinity" : "-Infinity";
+        return RawValue(text.data(), text.size(), rapidjson::kNumberType);
+    }
+
+private:
+    bool allowNanAndInfinity_;
+};
+
 } // namespace
 
-ParseError::ParseError(const std::string& problem, std::size_t offset)
-    : std::runtime_error(problem + " at offset " + std::to_string(offset)), offset_(offset)
+ParseError::ParseError(unsigned code, const std::string& problem, std::size_t offset)
+    : std::runtime_error(problem + " at offset " + std::to_string(offset)), code_(code), problem_(problem),
+      offset_(offset)
 {
 }
 
+namespace {
+
+// The reader takes its options as template flags: each option that is on adds
+// its flag, one option after the other.
+template <unsigned flags, std::size_t option = 0>
+rapidjson::Document parseWithOptions(std::string_view text, const ParseOptions& options)
+{
+    constexpr std::array optionFlags {rapidjson::kParseNanAndInfFlag, rapidjson::kParseValidateEncodingFlag,
+                                      rapidjson::kParseFullPrecisionFlag};
+    if constexpr (option == optionFlags.size()) {
+        return parseWith<flags>(text, options.maxDepth);
+    } else {
+        const bool wanted[] {options.allowNanAndInfinity, options.requireValidUTF8, options.fullPrecision};
+        if (wanted[option])
+            return parseWithOptions<flags | optionFlags[option], option + 1>(text, options);
+        return parseWithOptions<flags, option + 1>(text, options);
+    }
+}
+
+} // namespace
+
 rapidjson::Document parseDocument(std::string_view text, const ParseOptions& options)
 {
-    constexpr unsigned nanAndInfinity = rapidjson::kParseNanAndInfFlag;
-    constexpr unsigned validUTF8 = rapidjson::kParseValidateEncodingFlag;
-    if (options.allowNanAndInfinity)
-        return options.requireValidUTF8 ? parseWith<nanAndInfinity | validUTF8>(text, options.maxDepth)
-                                        : parseWith<nanAndInfinity>(text, options.maxDepth);
-    return options.requireValidUTF8 ? parseWith<validUTF8>(text, options.maxDepth)
-                                    : parseWith<rapidjson::kParseDefaultFlags>(text, options.maxDepth);
+    return parseWithOptions<rapidjson::kParseDefaultFlags>(text, options);
 }
 
 std::string serialize(const rapidjson::Value& value, const WriteOptions& options)
 {
+    if (options.indented) {
+        rapidjson::StringBuffer buffer;
+        IndentingWriter writer(buffer, options.allowNanAndInfinity);
+        writeIteratively(value, writer);
+        return std::string(buffer.GetString(), buffer.GetSize());
+    }
     if (options.allowNanAndInfinity)
-        return serializeWith<rapidjson::kWriteNanAndInfFlag>(value);
-    return serializeWith<rapidjson::kWriteDefaultFlags>(value);
+        return serializeCompactly<rapidjson::kWriteNanAndInfFlag>(value);
+    return serializeCompactly<rapidjson::kWriteDefaultFlags>(value);
 }
 
 } // namespace Platform::JSON

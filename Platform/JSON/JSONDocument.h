@@ -13,13 +13,18 @@
 namespace Platform::JSON {
 
 // Text that is not a JSON document. what() is the problem followed by
-// " at offset N", the byte where it was found.
+// " at offset N", the byte where it was found; code() is the reader's error
+// code (rapidjson::ParseErrorCode) and problem() its bare message.
 class ParseError : public std::runtime_error {
 public:
-    ParseError(const std::string& problem, std::size_t offset);
+    ParseError(unsigned code, const std::string& problem, std::size_t offset);
+    unsigned code() const { return code_; }
+    const std::string& problem() const { return problem_; }
     std::size_t offset() const { return offset_; }
 
 private:
+    unsigned code_;
+    std::string problem_;
     std::size_t offset_;
 };
 
@@ -42,6 +47,8 @@ struct ParseOptions {
     std::size_t maxDepth = defaultMaxDepth;
     // Refuse text that is not valid UTF-8 instead of passing its bytes on.
     bool requireValidUTF8 = false;
+    // Read decimal numbers exactly to the nearest double, at some cost in speed.
+    bool fullPrecision = false;
 };
 
 // Parses a whole document (one value with nothing but white space after it)
@@ -52,9 +59,12 @@ struct WriteOptions {
     // Write non-finite numbers as NaN, Infinity and -Infinity; otherwise they
     // are refused.
     bool allowNanAndInfinity = false;
+    // One member or element a line, each level indented by two more spaces,
+    // for files that people read; otherwise the compact form.
+    bool indented = false;
 };
 
-// The compact text of a value of any depth, written without recursion.
+// The text of a value of any depth, written without recursion.
 // Throws WriteError.
 std::string serialize(const rapidjson::Value& value, const WriteOptions& options = {});
 

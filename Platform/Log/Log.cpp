@@ -34,15 +34,17 @@ void Logger::log(Type type, std::string_view message) const
            static_cast<int>(message.size()), message.data());
 }
 
-void printTagged(std::string_view tag, std::string_view message)
+void printLine(std::string_view message)
 {
-    std::string line = "[";
-    line.append(tag);
-    line.append("] ");
-    line.append(message);
+    std::string line(message);
     line.push_back('\n');
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
+}
+
+void printTagged(std::string_view tag, std::string_view message)
+{
+    printLine("[" + std::string(tag) + "] " + std::string(message));
 }
 
 } // namespace Platform

@@ -27,6 +27,8 @@ private:
     std::string category_;
 };
 
+// Writes the message and a line feed to standard output as one write.
+void printLine(std::string_view message);
 // Writes "[<tag>] " + message + a line feed to standard output as one write.
 void printTagged(std::string_view tag, std::string_view message);
 

@@ -16,20 +16,20 @@ namespace {
 // Lithuanian special cases whatever the user's locale.
 constexpr const char* rootLocale = "";
 
-using Utf8Mapping = void (*)(const char*, uint32_t, icu::StringPiece, icu::ByteSink&, icu::Edits*,
-                             UErrorCode&);
+using Utf8Mapping = void (*)(const char*, uint32_t, icu::StringPiece, icu::ByteSink&, icu::Edits*, UErrorCode&);
 
-std::string mapCase(std::string_view text, Utf8Mapping mapping) {
+std::string mapCase(std::string_view text, Utf8Mapping mapping)
+{
     std::string result;
     icu::StringByteSink<std::string> sink(&result, static_cast<int32_t>(text.size()));
     UErrorCode status = U_ZERO_ERROR;
-    mapping(rootLocale, 0, icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), sink,
-            nullptr, status);
+    mapping(rootLocale, 0, icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), sink, nullptr, status);
     return U_SUCCESS(status) ? result : std::string(text);
 }
 
 // The single code point of `character`, or a negative value when it has more.
-UChar32 singleCodePoint(std::string_view character) {
+UChar32 singleCodePoint(std::string_view character)
+{
     int32_t offset = 0;
     UChar32 c = 0;
     const auto length = static_cast<int32_t>(character.size());
@@ -51,19 +51,31 @@ std::string caseFolded(std::string_view text)
 
 } // namespace
 
-std::string uppercased(std::string_view text) { return mapCase(text, icu::CaseMap::utf8ToUpper); }
+std::string uppercased(std::string_view text)
+{
+    return mapCase(text, icu::CaseMap::utf8ToUpper);
+}
 
-std::string lowercased(std::string_view text) { return mapCase(text, icu::CaseMap::utf8ToLower); }
+std::string lowercased(std::string_view text)
+{
+    return mapCase(text, icu::CaseMap::utf8ToLower);
+}
 
-bool isUppercase(std::string_view character) {
-    if (character.empty()) return false;
-    if (UChar32 c = singleCodePoint(character); c >= 0) return u_hasBinaryProperty(c, UCHAR_UPPERCASE);
+bool isUppercase(std::string_view character)
+{
+    if (character.empty())
+        return false;
+    if (UChar32 c = singleCodePoint(character); c >= 0)
+        return u_hasBinaryProperty(c, UCHAR_UPPERCASE);
     return uppercased(character) == character && lowercased(character) != character;
 }
 
-bool isLowercase(std::string_view character) {
-    if (character.empty()) return false;
-    if (UChar32 c = singleCodePoint(character); c >= 0) return u_hasBinaryProperty(c, UCHAR_LOWERCASE);
+bool isLowercase(std::string_view character)
+{
+    if (character.empty())
+        return false;
+    if (UChar32 c = singleCodePoint(character); c >= 0)
+        return u_hasBinaryProperty(c, UCHAR_LOWERCASE);
     return lowercased(character) == character && uppercased(character) != character;
 }
 
@@ -74,7 +86,8 @@ std::string caseFoldingKey(std::string_view text)
     if (isASCII(text)) {
         std::string key(text);
         for (char& c : key)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
         return key;
     }
     return nfc(caseFolded(nfc(text)));

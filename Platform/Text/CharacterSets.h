@@ -1,6 +1,6 @@
 #pragma once
 
-// Unicode character sets used to trim text, tested code point by code point.
+// Unicode character sets, tested code point by code point.
 
 #include <string>
 #include <string_view>
@@ -8,9 +8,13 @@
 namespace Platform {
 
 enum class CharacterSet {
-    whitespaces,             // space separators (Zs) and the tab, no line breaks
-    whitespacesAndNewlines,  // the Unicode White_Space set, line and paragraph separators included
-    punctuation,             // the Unicode punctuation categories (P*)
+    whitespaces,            // space separators (Zs) and the tab, no line breaks
+    whitespacesAndNewlines, // the Unicode White_Space set, line and paragraph separators included
+    punctuation,            // the Unicode punctuation categories (P*)
+    uppercaseLetters,       // the upper-case and title-case letters (Lu, Lt)
+    other,                  // the general categories C*: control, format, surrogate, private use, unassigned
+    alphanumerics,          // letters, marks and numbers (L*, M*, N*)
+    nonspacingMarks,        // the combining marks that take no space of their own (Mn), such as accents
 };
 
 bool contains(CharacterSet set, char32_t codePoint);

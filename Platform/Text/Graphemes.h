@@ -13,6 +13,8 @@ namespace Platform {
 // The text's characters in order, as views into `text`.
 std::vector<std::string_view> graphemeClusters(std::string_view text);
 std::size_t graphemeCount(std::string_view text);
+// The lengths of UTF-16 text's characters in code units, in order.
+std::vector<std::size_t> graphemeLengths(std::u16string_view text);
 
 // The first `count` characters (the whole text when it has fewer).
 std::string_view graphemePrefix(std::string_view text, std::size_t count);
@@ -23,5 +25,8 @@ std::string_view dropLastGraphemes(std::string_view text, std::size_t count = 1)
 // The first and the last character; empty for an empty text.
 std::string_view firstGrapheme(std::string_view text);
 std::string_view lastGrapheme(std::string_view text);
+// The byte offset where the character holding byte `offset` ends; the text's
+// size when `offset` is at or past the end.
+std::size_t nextGraphemeBoundary(std::string_view text, std::size_t offset);
 
 } // namespace Platform

@@ -79,8 +79,30 @@ public:
                                std::string_view replacementTemplate) const;
 
 private:
+    friend class RegexSearch;
     struct Compiled;
     std::shared_ptr<const Compiled> compiled_;
+};
+
+// Successive searches of one pattern in one text, each in the part of the
+// text from an offset the caller picks, as if that part were the whole text
+// (anchors and look-arounds stop at its start). Offsets in the matches count
+// from the start of the text. The text must outlive the search; one search
+// serves one thread.
+class RegexSearch {
+public:
+    RegexSearch(const Regex& regex, std::string_view text);
+    ~RegexSearch();
+    RegexSearch(const RegexSearch&) = delete;
+    RegexSearch& operator=(const RegexSearch&) = delete;
+
+    // The first match in text[from...]; none past the end.
+    std::optional<RegexMatch> firstMatch(std::size_t from);
+
+private:
+    struct State;
+    Regex regex_; // keeps the compiled pattern alive
+    std::unique_ptr<State> state_;
 };
 
 } // namespace Platform

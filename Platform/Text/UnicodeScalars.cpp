@@ -20,10 +20,11 @@ void forEachCodePoint(std::string_view text,
 
 std::optional<char32_t> firstCodePoint(std::string_view text)
 {
+    if (text.empty())
+        return std::nullopt;
     int32_t offset = 0;
-    UChar32 c = -1;
-    if (!text.empty())
-        U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), offset, static_cast<int32_t>(text.size()), c);
+    UChar32 c = 0;
+    U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), offset, static_cast<int32_t>(text.size()), c);
     return c < 0 ? std::nullopt : std::optional<char32_t>(static_cast<char32_t>(c));
 }
 

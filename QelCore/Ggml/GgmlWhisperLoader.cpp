@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
@@ -393,13 +394,13 @@ WhisperModel readModelFile(const std::filesystem::path& path, Weights weights)
         try {
             model = readModel(reader, weights);
         } catch (const ModelFileError& error) {
-            throw ModelFileError(path.filename().string() + ": " + error.what());
+            std::throw_with_nested(ModelFileError(path.filename().string() + ": " + error.what()));
         }
         if (file.changedSinceOpened())
             throw ModelFileError("Model file " + path.string() + " changed while it was being read");
         return model;
     } catch (const Platform::FileReadError& error) {
-        throw ModelFileError(error.what());
+        std::throw_with_nested(ModelFileError(error.what()));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Hub/Api/DefaultEndpoint.h"
 #include "RadozodEri/Core/ModelSupport.h"
 
 #include <cstdint>
@@ -28,8 +29,8 @@ struct Constants {
         "\"'.\u3002,\uff0c!\uff01?\uff1f:\uff1a\u201d)]}\u3001";
     // The model-support table file of a model repository.
     static constexpr std::string_view defaultRemoteConfigName = "config.json";
-    // The model hub's base URL: a placeholder that names no real host.
-    static constexpr std::string_view defaultRemoteEndpoint = "https://hub.example.invalid";
+    // The model hub's base URL, the hub client's own default.
+    static constexpr std::string_view defaultRemoteEndpoint = Hub::defaultEndpoint;
     // Characters that frame a special token's text, as in "<|en|>".
     static constexpr std::string_view specialTokenCharacters = "<|>";
 

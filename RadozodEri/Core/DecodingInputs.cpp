@@ -17,9 +17,7 @@ DecodingInputs::DecodingInputs(std::vector<int> initialPrompt, Platform::CoreML:
                                Platform::CoreML::MLMultiArray decoderKeyPaddingMask,
                                Platform::CoreML::MLMultiArray prefillKeyCache,
                                Platform::CoreML::MLMultiArray prefillValueCache)
-    : initialPrompt(std::move(initialPrompt)),
-      inputIds(std::move(inputIds)),
-      cacheLength(std::move(cacheLength)),
+    : DecodingInputsType(std::move(initialPrompt), std::move(inputIds), std::move(cacheLength)),
       keyCache(std::move(keyCache)),
       valueCache(std::move(valueCache)),
       alignmentWeights(std::move(alignmentWeights)),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/CoreML/MLMultiArray.h"
+#include "RadozodEri/Core/DecodingInputsType.h"
 
 #include <vector>
 
@@ -12,7 +12,7 @@ namespace RadozodEri {
 // cache position the next step writes, the mask of positions the model must
 // ignore (0 to attend, -10000 to ignore), and what the context prefill made.
 // One transcription uses it at a time.
-class DecodingInputs {
+class DecodingInputs : public DecodingInputsType {
 public:
     DecodingInputs(std::vector<int> initialPrompt, Platform::CoreML::MLMultiArray inputIds,
                    Platform::CoreML::MLMultiArray cacheLength, Platform::CoreML::MLMultiArray keyCache,
@@ -27,11 +27,8 @@ public:
     // negative p). The caches keep their entries; the masks' positions from n
     // on are left alone. Throws std::invalid_argument for a negative n and
     // std::out_of_range when the masks are shorter than n, changing nothing.
-    void reset(int prefilledCacheSize, int maxTokenContext);
+    void reset(int prefilledCacheSize, int maxTokenContext) override;
 
-    std::vector<int> initialPrompt;
-    Platform::CoreML::MLMultiArray inputIds;
-    Platform::CoreML::MLMultiArray cacheLength;
     Platform::CoreML::MLMultiArray keyCache;
     Platform::CoreML::MLMultiArray valueCache;
     Platform::CoreML::MLMultiArray alignmentWeights;

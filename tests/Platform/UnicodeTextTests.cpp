@@ -4,6 +4,7 @@
 #include "Platform/Text/Graphemes.h"
 #include "Platform/Text/LanguageRecognizer.h"
 #include "Platform/Text/Normalization.h"
+#include "Platform/Text/UTF16.h"
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,9 @@ TEST(Graphemes, CountUserPerceivedCharacters)
         {"a\r\nb", 3},
         {"\U0001F469\u200D\U0001F4BB", 1}, // emoji joined by ZWJ
         {"ß", 1},
+        {"\u0120a\u02FF\r\r\n", 5},
+        {"\u00E9\u0301x", 2}, // a composed letter with a further accent
+        {"a\xC3", 2},          // a cut-off sequence
     };
     for (const auto& c : cases) {
         EXPECT_EQ(graphemeCount(c.text), c.count) << c.text;
@@ -49,6 +53,14 @@ TEST(Graphemes, CutAtCharacterBoundaries)
     EXPECT_EQ(lastGrapheme(text), "\r\n");
     EXPECT_EQ(firstGrapheme(""), "");
     EXPECT_EQ(lastGrapheme(""), "");
+}
+
+TEST(Graphemes, LengthsOfUTF16CharactersInCodeUnits)
+{
+    EXPECT_EQ(graphemeLengths(u"h\u00E9e\u0301\U0001F600\r\n"), (std::vector<std::size_t>{1, 1, 2, 2, 2}));
+    EXPECT_EQ(graphemeLengths(u""), std::vector<std::size_t>{});
+    // An unpaired surrogate is a character of its own.
+    EXPECT_EQ(graphemeLengths(std::u16string{u'a', char16_t(0xD800), u'b'}), (std::vector<std::size_t>{1, 1, 1}));
 }
 
 TEST(CaseMapping, UsesFullLocaleIndependentMappings)
@@ -107,6 +119,25 @@ TEST(CharacterSets, TrimTheUnicodeSets)
     for (const auto& c : cases) EXPECT_EQ(trimming(c.text, c.set), c.expected) << c.text;
 }
 
+TEST(CharacterSets, UppercaseLettersAreTheUpperAndTitleCaseCategories)
+{
+    for (char32_t c : {U'A', U'\u00C9', U'\u01C5', U'\u0394'})
+        EXPECT_TRUE(contains(CharacterSet::uppercaseLetters, c)) << int(c);
+    // A digit, a lower-case letter, and a circled capital (a symbol, though upper case).
+    for (char32_t c : {U'2', U'a', U'\u24B6', U'_'})
+        EXPECT_FALSE(contains(CharacterSet::uppercaseLetters, c)) << int(c);
+}
+
+TEST(CharacterSets, AlphanumericsAreLettersMarksAndNumbersAndNonspacingMarksTheAccents)
+{
+    for (char32_t c : {U'a', U'\u00C9', U'7', U'\u0663', U'\u0301', U'\u4E2D', U'\u00B2'})
+        EXPECT_TRUE(contains(CharacterSet::alphanumerics, c)) << int(c);
+    for (char32_t c : {U'_', U'-', U' ', U'.', U'$'})
+        EXPECT_FALSE(contains(CharacterSet::alphanumerics, c)) << int(c);
+    EXPECT_EQ(removing("e\u0301a\u0308\u0903", CharacterSet::nonspacingMarks), "ea\u0903")
+        << "a spacing mark is no accent";
+}
+
 TEST(CharacterSets, RemoveEveryCodePointOfASet)
 {
     EXPECT_EQ(removing("¿«Don't», she—said…?", CharacterSet::punctuation), "Dont shesaid");
@@ -124,6 +155,39 @@ TEST(UnicodeScalars, DecodeCodePointsAndReplaceMalformedBytes)
     EXPECT_EQ(validUTF8("a\u00E9"), "a\u00E9");
     EXPECT_EQ(validUTF8("\xE3\x81"), "\uFFFD");
     EXPECT_EQ(validUTF8("x\xFFy\xE3\x81\x82"), "x\uFFFDy\u3042");
+}
+
+TEST(UTF16, ConvertsBothWaysWithoutNormalising)
+{
+    const struct {
+        const char* text;
+        std::u16string units;
+    } cases[] = {
+        {"", u""},
+        {"h\u00E9", u"h\u00E9"},
+        {"e\u0301", u"e\u0301"},
+        {"\U0001F600!", u"\U0001F600!"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(utf16(c.text), c.units) << c.text;
+        EXPECT_EQ(utf8(c.units), c.text) << c.text;
+    }
+    // Ill-formed UTF-8: a stray byte, an overlong form, an encoded surrogate,
+    // a code point beyond Unicode, a sequence cut short.
+    const struct {
+        const char* bytes;
+        std::u16string units;
+    } malformed[] = {
+        {"a\xFF", u"a\uFFFD"},
+        {"\xC0\xAFx", u"\uFFFD\uFFFDx"},
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"\xE3\x81", u"\uFFFD"},
+        {"\xF0\x9F\x98", u"\uFFFD"},
+    };
+    for (const auto& c : malformed)
+        EXPECT_EQ(utf16(c.bytes), c.units) << c.bytes;
+    EXPECT_EQ(utf8(std::u16string{char16_t(0xDC00), u'x'}), "\uFFFDx");
 }
 
 TEST(LanguageRecognizer, DominantLanguageByScript)
@@ -148,11 +212,40 @@ TEST(LanguageRecognizer, DominantLanguageByScript)
     for (const auto& c : cases) EXPECT_EQ(dominantLanguage(c.text), c.language) << c.text;
 }
 
-TEST(Normalization, ComposesToNFC)
+TEST(Normalization, ProducesEachForm)
 {
-    EXPECT_EQ(nfc("e\u0301"), "\u00E9");
-    EXPECT_EQ(nfc("A\u030A"), "\u00C5");
-    EXPECT_EQ(nfc("plain"), "plain");
+    const struct {
+        const char* text;
+        const char* c;
+        const char* d;
+        const char* kc;
+        const char* kd;
+    } cases[] = {
+        {"e\u0301", "\u00E9", "e\u0301", "\u00E9", "e\u0301"},
+        {"\u00C5", "\u00C5", "A\u030A", "\u00C5", "A\u030A"},
+        {"\uFB01", "\uFB01", "\uFB01", "fi", "fi"}, // a ligature only compatibility splits
+        {"\uFF21\u00E9", "\uFF21\u00E9", "\uFF21e\u0301", "A\u00E9", "Ae\u0301"},              // fullwidth A
+        {"q\u0307\u0323", "q\u0323\u0307", "q\u0323\u0307", "q\u0323\u0307", "q\u0323\u0307"}, // marks reordered
+        {"plain", "plain", "plain", "plain", "plain"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(nfc(c.text), c.c) << c.text;
+        EXPECT_EQ(nfd(c.text), c.d) << c.text;
+        EXPECT_EQ(nfkc(c.text), c.kc) << c.text;
+        EXPECT_EQ(nfkd(c.text), c.kd) << c.text;
+    }
+}
+
+TEST(Graphemes, NextBoundaryEndsTheCharacterHoldingAnOffset)
+{
+    const std::string text = "e\u0301\U0001F1E9\U0001F1EA\r\nx";
+    EXPECT_EQ(nextGraphemeBoundary(text, 0), 3u);
+    EXPECT_EQ(nextGraphemeBoundary(text, 1), 3u);  // inside the accent
+    EXPECT_EQ(nextGraphemeBoundary(text, 3), 11u); // the flag's two regional indicators
+    EXPECT_EQ(nextGraphemeBoundary(text, 11), 13u);
+    EXPECT_EQ(nextGraphemeBoundary(text, 13), 14u);
+    EXPECT_EQ(nextGraphemeBoundary(text, 14), 14u);
+    EXPECT_EQ(nextGraphemeBoundary("", 0), 0u);
 }
 
 TEST(CharacterProperties, ClassifyCodePoints)

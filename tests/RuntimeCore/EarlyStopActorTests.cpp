@@ -26,3 +26,19 @@ TEST(EarlyStopActor, FlagsLiveFromSetUntilRemoved)
     EXPECT_FALSE(actor.get(stopped));
     EXPECT_EQ(actor.remove(running), false);
 }
+
+TEST(EarlyStopActor, AReplacedFlagNeverOutlivesItsWindow)
+{
+    RuntimeCore::EarlyStopActor actor;
+    const UUID window = UUID::random();
+    EXPECT_FALSE(actor.replace(true, window));
+    EXPECT_EQ(actor.count(), 0u);
+
+    actor.set(false, window);
+    EXPECT_TRUE(actor.replace(true, window));
+    EXPECT_TRUE(actor.get(window));
+    EXPECT_EQ(actor.count(), 1u);
+    actor.remove(window);
+    EXPECT_FALSE(actor.replace(true, window));
+    EXPECT_EQ(actor.count(), 0u);
+}

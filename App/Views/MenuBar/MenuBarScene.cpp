@@ -21,7 +21,8 @@ const QColor recordingColour(0xe5, 0x39, 0x35);
 
 } // namespace
 
-MenuBarScene::MenuBarScene(AppState& state, AudioDeviceManager& devices) : state_(state), devices_(devices)
+MenuBarScene::MenuBarScene(AppState& state, AudioDeviceManager& devices)
+    : state_(state), devices_(devices), trayIcon_(QCoreApplication::instance())
 {
     connect(&state_, &AppState::changed, this, &MenuBarScene::refresh);
     devices_.setOnChange([this] { refresh(); });

@@ -4,7 +4,8 @@
 // StatusNotifierItem host where the desktop has one, an XEmbed tray
 // otherwise) whose menu shows the application state and the microphones and
 // acts on them. Any change of either rebuilds what changed in the menu and
-// the icon.
+// the icon. The icon is a child of the application object, where the hot-key
+// library finds the application's own menu (KeyCombo::mainMenuKeyCombos()).
 
 #include "App/Views/MenuBar/MenuBarMenu.h"
 

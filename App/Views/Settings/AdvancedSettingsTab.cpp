@@ -1,5 +1,6 @@
 #include "App/Views/Settings/AdvancedSettingsTab.h"
 
+#include "App/Models/SettingsKeys.h"
 #include "App/State/AppState.h"
 #include "Platform/Text/Format.h"
 
@@ -17,11 +18,6 @@
 namespace QEL {
 
 namespace {
-
-constexpr const char* energyThresholdKey = "vadEnergyThreshold";
-constexpr const char* overlapWindowKey = "overlapWindowMs";
-constexpr double defaultEnergyThreshold = 0.015;
-constexpr std::int64_t defaultOverlapWindowMs = 2000;
 
 // The energy slider moves in steps of 0.005 from 0.005 to 0.1: positions 1 to
 // 20 of a whole-number slider. Dividing (rather than multiplying by 0.005)
@@ -91,7 +87,7 @@ void AdvancedSettingsTab::addVoiceActivitySection()
     addRow(section, "Energy threshold", {energyThreshold_, energyThresholdValue_});
     connect(energyThreshold_, &QSlider::valueChanged, this, [this](int position) {
         const double threshold = static_cast<double>(position) / energyStepsPerUnit;
-        defaults_.set(threshold, energyThresholdKey);
+        defaults_.set(threshold, SettingsKeys::vadEnergyThreshold.key);
         showEnergyThreshold(threshold);
     });
 }
@@ -102,7 +98,7 @@ void AdvancedSettingsTab::addStreamingSection()
     overlapWindow_ = millisecondsStepper(500, 5000, 500);
     addRow(section, "Overlap window", {overlapWindow_});
     connect(overlapWindow_, &QSpinBox::valueChanged, this,
-            [this](int milliseconds) { defaults_.set(std::int64_t{milliseconds}, overlapWindowKey); });
+            [this](int milliseconds) { defaults_.set(std::int64_t{milliseconds}, SettingsKeys::overlapWindowMs.key); });
 }
 
 void AdvancedSettingsTab::addDebugSection()
@@ -123,15 +119,14 @@ void AdvancedSettingsTab::refresh()
         silenceThreshold_->setValue(clamped(state_.silenceThresholdMs(), silenceThreshold_));
     }
     {
-        const double threshold = defaults_.value<double>(energyThresholdKey).value_or(defaultEnergyThreshold);
+        const double threshold = storedValue(defaults_, SettingsKeys::vadEnergyThreshold);
         const QSignalBlocker blocker(energyThreshold_);
         energyThreshold_->setValue(energyPosition(threshold));
         showEnergyThreshold(threshold);
     }
     {
         const QSignalBlocker blocker(overlapWindow_);
-        overlapWindow_->setValue(
-            clamped(defaults_.value<std::int64_t>(overlapWindowKey).value_or(defaultOverlapWindowMs), overlapWindow_));
+        overlapWindow_->setValue(clamped(storedValue(defaults_, SettingsKeys::overlapWindowMs), overlapWindow_));
     }
     modelLoaded_->setText(yesOrNo(state_.isModelLoaded()));
     recording_->setText(yesOrNo(state_.isRecording()));

@@ -1,6 +1,7 @@
 #include "App/Views/Settings/GeneralSettingsTab.h"
 
 #include "App/AppIdentity.h"
+#include "App/Models/SettingsKeys.h"
 #include "App/State/AppState.h"
 #include "App/Views/HotKeyRecorder/HotKeyRecorderView.h"
 #include "App/Views/Style/Symbols.h"
@@ -23,8 +24,6 @@
 namespace QEL {
 
 namespace {
-
-constexpr const char* launchAtLoginKey = "launchAtLogin";
 
 QString title(InsertionMode mode)
 {
@@ -124,7 +123,7 @@ void GeneralSettingsTab::refresh()
     }
     {
         const QSignalBlocker blocker(launchAtLogin_);
-        launchAtLogin_->setChecked(defaults_.value<bool>(launchAtLoginKey).value_or(false));
+        launchAtLogin_->setChecked(storedValue(defaults_, SettingsKeys::launchAtLogin));
     }
     // Typing and pasting into other applications needs synthetic key presses.
     const bool trusted = Platform::SyntheticKeyboard::isAvailable();
@@ -154,7 +153,7 @@ void GeneralSettingsTab::changeLaunchAtLogin(bool launch)
         launchAtLoginFailure_->show();
         return;
     }
-    defaults_.set(launch, launchAtLoginKey);
+    defaults_.set(launch, SettingsKeys::launchAtLogin.key);
     launchAtLoginFailure_->hide();
 }
 

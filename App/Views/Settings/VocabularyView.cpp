@@ -1,5 +1,6 @@
 #include "App/Views/Settings/VocabularyView.h"
 
+#include "App/Models/SettingsKeys.h"
 #include "App/Views/Style/Symbols.h"
 #include "App/Views/Style/TextStyles.h"
 #include "Platform/Text/CaseMapping.h"
@@ -19,9 +20,6 @@
 namespace QEL {
 
 namespace {
-
-constexpr const char* customVocabularyKey = "customVocabulary";
-constexpr const char* sampleSentenceKey = "vocabularySampleSentence";
 
 std::string trimmed(const QString& text)
 {
@@ -43,8 +41,7 @@ void clear(QLayout* layout)
 } // namespace
 
 VocabularyView::VocabularyView(Platform::UserDefaults& defaults, QWidget* parent)
-    : SettingsForm(parent), defaults_(defaults),
-      words_(defaults.stringArray(customVocabularyKey).value_or(std::vector<std::string>{}))
+    : SettingsForm(parent), defaults_(defaults), words_(storedValue(defaults, SettingsKeys::customVocabulary))
 {
     addIntroduction();
     addWordsSection();
@@ -92,7 +89,8 @@ void VocabularyView::addContextSection()
     section->addWidget(wrappingLabel("Optional. Write a sentence that uses your vocabulary in context — it helps "
                                      "Whisper recognize the words.",
                                      TextStyle::caption, Emphasis::secondary));
-    auto* sentence = new QPlainTextEdit(QString::fromStdString(defaults_.string(sampleSentenceKey).value_or("")));
+    auto* sentence =
+        new QPlainTextEdit(QString::fromStdString(storedValue(defaults_, SettingsKeys::vocabularySampleSentence)));
     sentence->setAccessibleName("Sample sentence");
     sentence->setMinimumHeight(60);
     sentence->setMaximumHeight(90);
@@ -102,8 +100,9 @@ void VocabularyView::addContextSection()
                                     "background: transparent; }")
                                 .arg(border.name(QColor::HexArgb)));
     section->addWidget(sentence);
-    connect(sentence, &QPlainTextEdit::textChanged, this,
-            [this, sentence] { defaults_.set(sentence->toPlainText().toStdString(), sampleSentenceKey); });
+    connect(sentence, &QPlainTextEdit::textChanged, this, [this, sentence] {
+        defaults_.set(sentence->toPlainText().toStdString(), SettingsKeys::vocabularySampleSentence.key);
+    });
 }
 
 void VocabularyView::addNote()
@@ -176,7 +175,7 @@ void VocabularyView::removeWord(const std::string& word)
 
 void VocabularyView::storeWords()
 {
-    defaults_.set(words_, customVocabularyKey);
+    defaults_.set(words_, SettingsKeys::customVocabulary.key);
 }
 
 } // namespace QEL

@@ -1,8 +1,11 @@
 #include "Platform/CoreML/Folder/ModelFolder.h"
 
+#include "Platform/CoreML/Folder/CheckedJSON.h"
 #include "Platform/CoreML/MLModelError.h"
 #include "Platform/Files/ReadFile.h"
 #include "Platform/JSON/JSONDocument.h"
+
+#include <exception>
 
 namespace Platform::CoreML {
 namespace {
@@ -27,14 +30,15 @@ ModelManifest readManifest(const std::filesystem::path& folder)
             throw MLModelError(std::string(kModelDescriptionFile) + " is too large to be a model description");
         text = description.readAll();
     } catch (const FileReadError& failure) {
-        throw MLModelError(failure.what());
+        std::throw_with_nested(MLModelError(failure.what()));
     }
     try {
         return ModelManifest::fromJSON(JSON::parseDocument(text));
     } catch (const JSON::ParseError& failure) {
-        throw MLModelError(std::string(kModelDescriptionFile) + " is not JSON: " + failure.what());
-    } catch (const MLModelError& failure) {
-        throw MLModelError(std::string(kModelDescriptionFile) + ": " + failure.what());
+        std::throw_with_nested(MLModelError(std::string(kModelDescriptionFile) + " is not JSON: " + failure.what()));
+    } catch (const JSON::DecodingError& failure) {
+        std::throw_with_nested(
+            MLModelError(std::string(kModelDescriptionFile) + ": " + CheckedJSON::modelErrorText(failure)));
     }
 }
 
@@ -61,7 +65,7 @@ ModelFolder::ModelFolder(const std::filesystem::path& path)
     try {
         weightsFile_ = std::make_unique<MappedFile>(path / kModelWeightsFile);
     } catch (const FileReadError& failure) {
-        throw MLModelError(failure.what());
+        std::throw_with_nested(MLModelError(failure.what()));
     }
     const std::span<const std::byte> file = weightsFile_->bytes();
     for (const auto& entry : manifest_.weights) {

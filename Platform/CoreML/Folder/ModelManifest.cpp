@@ -1,7 +1,6 @@
 #include "Platform/CoreML/Folder/ModelManifest.h"
 
 #include "Platform/CoreML/Folder/CheckedJSON.h"
-#include "Platform/CoreML/MLModelError.h"
 
 #include <limits>
 #include <set>
@@ -10,31 +9,32 @@ namespace Platform::CoreML {
 namespace {
 
 using namespace CheckedJSON;
+using JSON::DecodingError;
 
 constexpr std::int64_t kMaxInt64 = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 
-MLMultiArrayDataType readDataType(const rapidjson::Value& value, const std::string& where)
+MLMultiArrayDataType readDataType(const rapidjson::Value& value, const CodingPath& where)
 {
     const std::string name = string(value, where);
     if (const auto type = multiArrayDataTypeNames.value(name))
         return *type;
-    throw MLModelError(where + " is '" + name + "', not an element type (float16, float32, float64, int32)");
+    throw DecodingError("is '" + name + "', not an element type (float16, float32, float64, int32)", where);
 }
 
-std::vector<std::int64_t> readShape(const rapidjson::Value& value, const std::string& where,
-                                    std::int64_t maxElements)
+std::vector<std::int64_t> readShape(const rapidjson::Value& value, const CodingPath& where, std::int64_t maxElements)
 {
     const auto extents = array(value, where);
     if (extents.Empty() || extents.Size() > kMaxFeatureRank)
-        throw MLModelError(where + " has " + std::to_string(extents.Size()) + " dimensions; 1 to "
-                           + std::to_string(kMaxFeatureRank) + " are allowed");
+        throw DecodingError("has " + std::to_string(extents.Size()) + " dimensions; 1 to " +
+                                std::to_string(kMaxFeatureRank) + " are allowed",
+                            where);
     std::vector<std::int64_t> shape;
     std::int64_t count = 1;
     for (rapidjson::SizeType i = 0; i < extents.Size(); ++i) {
         shape.push_back(integer(extents[i], element(where, i), 1, kMaxInt32));
         if (__builtin_mul_overflow(count, shape.back(), &count) || count > maxElements)
-            throw MLModelError(where + " holds more than " + std::to_string(maxElements) + " elements");
+            throw DecodingError("holds more than " + std::to_string(maxElements) + " elements", where);
     }
     return shape;
 }
@@ -43,18 +43,18 @@ std::vector<MLFeatureDescription> readFeatures(const rapidjson::Value& json, con
 {
     std::vector<MLFeatureDescription> features;
     std::set<std::string> names;
-    const std::string list = key;
-    const auto entries = array(member(json, key, ""), list);
+    const CodingPath list{key};
+    const auto entries = array(member(json, key, {}), list);
     for (rapidjson::SizeType i = 0; i < entries.Size(); ++i) {
-        const std::string where = element(list, i);
+        const CodingPath where = element(list, i);
         MLFeatureDescription feature;
         feature.name = string(member(entries[i], "name", where), field(where, "name"));
         if (!names.insert(feature.name).second)
-            throw MLModelError(list + " names '" + feature.name + "' twice");
+            throw DecodingError("names '" + feature.name + "' twice", list);
         const std::string typeName = string(member(entries[i], "type", where), field(where, "type"));
         const auto type = featureTypeNames.value(typeName);
         if (!type)
-            throw MLModelError(field(where, "type") + " is '" + typeName + "', not multiArray or int64");
+            throw DecodingError("is '" + typeName + "', not multiArray or int64", field(where, "type"));
         feature.type = *type;
         if (feature.type == MLFeatureType::multiArray)
             feature.multiArrayConstraint = MLMultiArrayConstraint{
@@ -68,12 +68,12 @@ std::vector<MLFeatureDescription> readFeatures(const rapidjson::Value& json, con
 std::vector<AlignmentHead> readAlignmentHeads(const rapidjson::Value& json)
 {
     std::vector<AlignmentHead> heads;
-    const auto entries = array(member(json, "alignmentHeads", ""), "alignmentHeads");
+    const auto entries = array(member(json, "alignmentHeads", {}), {"alignmentHeads"});
     for (rapidjson::SizeType i = 0; i < entries.Size(); ++i) {
-        const std::string where = element("alignmentHeads", i);
+        const CodingPath where = element({"alignmentHeads"}, i);
         const auto pair = array(entries[i], where);
         if (pair.Size() != 2)
-            throw MLModelError(where + " is not a pair of layer and head");
+            throw DecodingError("is not a pair of layer and head", where);
         heads.push_back({integer(pair[0], element(where, 0), 0, kMaxInt32),
                          integer(pair[1], element(where, 1), 0, kMaxInt32)});
     }
@@ -84,18 +84,18 @@ std::vector<WeightEntry> readWeights(const rapidjson::Value& json)
 {
     std::vector<WeightEntry> weights;
     std::set<std::string> names;
-    const auto entries = array(member(json, "weights", ""), "weights");
+    const auto entries = array(member(json, "weights", {}), {"weights"});
     for (rapidjson::SizeType i = 0; i < entries.Size(); ++i) {
-        const std::string where = element("weights", i);
+        const CodingPath where = element({"weights"}, i);
         WeightEntry weight;
         weight.name = string(member(entries[i], "name", where), field(where, "name"));
         if (!names.insert(weight.name).second)
-            throw MLModelError("weights names '" + weight.name + "' twice");
+            throw DecodingError("names '" + weight.name + "' twice", {"weights"});
         weight.dataType = readDataType(member(entries[i], "dataType", where), field(where, "dataType"));
         weight.shape = readShape(member(entries[i], "shape", where), field(where, "shape"), kMaxInt64 / 8);
         weight.offset = integer(member(entries[i], "offset", where), field(where, "offset"), 0, kMaxInt64);
         if (weight.offset % static_cast<std::int64_t>(elementSize(weight.dataType)) != 0)
-            throw MLModelError(field(where, "offset") + " is not a multiple of its element size");
+            throw DecodingError("is not a multiple of its element size", field(where, "offset"));
         weights.push_back(std::move(weight));
     }
     return weights;
@@ -127,19 +127,20 @@ rapidjson::Value featuresJSON(const std::vector<MLFeatureDescription>& features,
 
 ModelManifest ModelManifest::fromJSON(const rapidjson::Value& json)
 {
-    const std::string format = string(member(json, "format", ""), "format");
+    const std::string format = string(member(json, "format", {}), {"format"});
     if (format != kModelFolderFormat)
-        throw MLModelError("format is '" + format + "', not " + std::string(kModelFolderFormat));
-    const std::int64_t version = integer(member(json, "formatVersion", ""), "formatVersion", 0, kMaxInt64);
+        throw DecodingError("is '" + format + "', not " + std::string(kModelFolderFormat), {"format"});
+    const std::int64_t version = integer(member(json, "formatVersion", {}), {"formatVersion"}, 0, kMaxInt64);
     if (version != kModelFolderFormatVersion)
-        throw MLModelError("formatVersion is " + std::to_string(version) + "; this runtime reads version "
-                           + std::to_string(kModelFolderFormatVersion));
+        throw DecodingError("is " + std::to_string(version) + "; this runtime reads version " +
+                                std::to_string(kModelFolderFormatVersion),
+                            {"formatVersion"});
 
     ModelManifest manifest;
-    manifest.kind = string(member(json, "kind", ""), "kind");
-    const rapidjson::Value& hyperParameters = member(json, "hyperParameters", "");
+    manifest.kind = string(member(json, "kind", {}), {"kind"});
+    const rapidjson::Value& hyperParameters = member(json, "hyperParameters", {});
     if (!hyperParameters.IsObject())
-        throw MLModelError("hyperParameters is not an object");
+        throw DecodingError("is not an object", {"hyperParameters"});
     manifest.hyperParameters.CopyFrom(hyperParameters, manifest.hyperParameters.GetAllocator());
     manifest.inputs = readFeatures(json, "inputs");
     manifest.outputs = readFeatures(json, "outputs");

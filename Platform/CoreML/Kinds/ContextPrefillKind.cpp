@@ -43,8 +43,8 @@ std::unique_ptr<ModelComputation> ContextPrefillKind::make(std::shared_ptr<const
                            + std::to_string(kind->languages_) + " languages");
     if (kind->languages_ > 1 || kind->tasks_ > 1)
         kind->firstLanguageToken_ = CheckedJSON::integer(
-            CheckedJSON::member(folder->hyperParameters(), "firstLanguageToken", "hyperParameters"),
-            "hyperParameters.firstLanguageToken", 0, std::int64_t{1} << 30);
+            CheckedJSON::member(folder->hyperParameters(), "firstLanguageToken", {"hyperParameters"}),
+            {"hyperParameters", "firstLanguageToken"}, 0, std::int64_t{1} << 30);
     kind->keyOutput_ = requiredFloats(outputs, "key_cache_prefill", "output", {1, shape[2], 1, shape[3]});
     kind->valueOutput_ = requiredFloats(outputs, "value_cache_prefill", "output", {1, shape[2], 1, shape[3]});
     refuseOtherOutputs(outputs, {"key_cache_prefill", "value_cache_prefill"}, "a context prefill");

@@ -37,10 +37,11 @@ std::unique_ptr<ModelComputation> ScriptedDecoder::make(std::shared_ptr<const Mo
                        "a scripted decoder");
 
     const std::int64_t vocabulary = decoder->logits_.shape[2];
-    const std::string where = "hyperParameters.tokens";
-    const auto tokens = CheckedJSON::array(CheckedJSON::member(folder->hyperParameters(), "tokens", "hyperParameters"), where);
+    const CheckedJSON::CodingPath where{"hyperParameters", "tokens"};
+    const auto tokens =
+        CheckedJSON::array(CheckedJSON::member(folder->hyperParameters(), "tokens", {"hyperParameters"}), where);
     if (tokens.Empty())
-        throw MLModelError(where + " is empty");
+        throw JSON::DecodingError("is empty", where);
     for (rapidjson::SizeType i = 0; i < tokens.Size(); ++i)
         decoder->tokens_.push_back(CheckedJSON::integer(tokens[i], CheckedJSON::element(where, i), 0, vocabulary - 1));
     return decoder;

@@ -66,10 +66,10 @@ WhisperHyperParameters readWhisperHyperParameters(const ModelFolder& folder)
 {
     WhisperHyperParameters hparams;
     for (const auto& parameter : kHyperParameters) {
-        const std::string where = CheckedJSON::field("hyperParameters", parameter.key);
-        hparams.*parameter.field = static_cast<std::int32_t>(CheckedJSON::integer(
-            CheckedJSON::member(folder.hyperParameters(), parameter.key, "hyperParameters"), where,
-            parameter.minimum, parameter.maximum));
+        const CheckedJSON::CodingPath where{"hyperParameters", parameter.key};
+        hparams.*parameter.field = static_cast<std::int32_t>(
+            CheckedJSON::integer(CheckedJSON::member(folder.hyperParameters(), parameter.key, {"hyperParameters"}),
+                                 where, parameter.minimum, parameter.maximum));
     }
     if (hparams.nAudioState % hparams.nAudioHead != 0 || hparams.nTextState % hparams.nTextHead != 0)
         throw MLModelError("hyperParameters give a width that its head count does not divide");

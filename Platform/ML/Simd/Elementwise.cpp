@@ -57,27 +57,50 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void geluSpan(float
         values[i] = 0.5f * values[i] * (1.0f + fastErf(values[i] * invSqrt2));
 }
 
+__attribute__((target_clones("avx512f", "avx2", "default"))) float maximum(const float* values, long count)
+{
+    // Eight independent lanes let the compiler keep the reduction in vectors.
+    constexpr long lanes = 8;
+    float maxima[lanes];
+    for (long j = 0; j < lanes; ++j)
+        maxima[j] = -INFINITY;
+    const long whole = count / lanes * lanes;
+    for (long i = 0; i < whole; i += lanes)
+        for (long j = 0; j < lanes; ++j)
+            maxima[j] = values[i + j] > maxima[j] ? values[i + j] : maxima[j];
+    float largest = -INFINITY;
+    for (long j = 0; j < lanes; ++j)
+        largest = std::max(largest, maxima[j]);
+    for (long i = whole; i < count; ++i)
+        largest = values[i] > largest ? values[i] : largest;
+    return largest;
+}
+
+__attribute__((target_clones("avx512f", "avx2", "default"))) float sumOfExponentials(const float* values, long count,
+                                                                                     float shift)
+{
+    constexpr long lanes = 8;
+    float sums[lanes] = {};
+    const long whole = count / lanes * lanes;
+    for (long i = 0; i < whole; i += lanes)
+        for (long j = 0; j < lanes; ++j)
+            sums[j] += fastExp(values[i + j] - shift);
+    float sum = 0.0f;
+    for (long j = 0; j < lanes; ++j)
+        sum += sums[j];
+    for (long i = whole; i < count; ++i)
+        sum += fastExp(values[i] - shift);
+    return sum;
+}
+
 __attribute__((target_clones("avx512f", "avx2", "default"))) void softmax(float* values, int count)
 {
-    // Eight independent lanes let the compiler keep the reductions in vectors.
-    constexpr int lanes = 8;
-    float maxima[lanes], sums[lanes];
-    for (int j = 0; j < lanes; ++j)
-        maxima[j] = -INFINITY;
-    const int whole = count / lanes * lanes;
-    for (int i = 0; i < whole; i += lanes)
-        for (int j = 0; j < lanes; ++j)
-            maxima[j] = values[i + j] > maxima[j] ? values[i + j] : maxima[j];
-    float maximum = -INFINITY;
-    for (int j = 0; j < lanes; ++j)
-        maximum = std::max(maximum, maxima[j]);
-    for (int i = whole; i < count; ++i)
-        maximum = std::max(maximum, values[i]);
-
+    const float largest = maximum(values, count);
     for (int i = 0; i < count; ++i)
-        values[i] = fastExp(values[i] - maximum);
-    for (int j = 0; j < lanes; ++j)
-        sums[j] = 0.0f;
+        values[i] = fastExp(values[i] - largest);
+    constexpr int lanes = 8;
+    float sums[lanes] = {};
+    const int whole = count / lanes * lanes;
     for (int i = 0; i < whole; i += lanes)
         for (int j = 0; j < lanes; ++j)
             sums[j] += values[i + j];

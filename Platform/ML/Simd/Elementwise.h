@@ -8,4 +8,11 @@ void geluSpan(float* values, long count);
 // Numerically stable softmax in place.
 void softmax(float* values, int count);
 
+// The largest value, passing over NaNs; -infinity when there is none.
+float maximum(const float* values, long count);
+
+// The sum of exp(value - shift) over the values, each exponential to about
+// 2 ulp; values more than 87 below the shift count as exp(-87).
+float sumOfExponentials(const float* values, long count, float shift);
+
 } // namespace Platform::ML

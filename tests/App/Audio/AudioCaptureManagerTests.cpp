@@ -1,6 +1,7 @@
 #include "App/Audio/AudioCaptureManager.h"
 
 #include "App/Doubles/DebugLogFile.h"
+#include "Platform/ErrorCauses.h"
 #include "Platform/Vector/RootMeanSquare.h"
 #include "Support/CoreApplication.h"
 #include "Support/DesktopTest.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <numbers>
 #include <optional>
@@ -290,6 +292,10 @@ TEST_F(AudioCapture, WithoutAnInputToRecordStartingFailsWithNoInputDevice)
         } catch (const AudioCaptureError& error) {
             EXPECT_EQ(error, AudioCaptureError::noInputDevice());
             EXPECT_STREQ(error.what(), "No audio input device found");
+            // The server's error stays inside it; the log has it once, below.
+            const std::string serverError =
+                std::string(setting.logged).substr(std::strlen("Failed to create AudioQueue: "));
+            EXPECT_EQ(Platform::describingCauses(error), "No audio input device found (because: " + serverError + ")");
         }
         EXPECT_FALSE(manager.isCapturing());
         EXPECT_EQ(debugLog.messages(), std::vector<std::string>{setting.logged});

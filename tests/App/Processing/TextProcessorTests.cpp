@@ -8,14 +8,20 @@ using namespace QEL;
 
 namespace {
 
-QELTranscriptionResult result(std::string text) {
-    return {.text = std::move(text), .isPartial = true, .segments = {{"x", 0, 1}}, .language = "en",
+QELTranscriptionResult result(std::string text)
+{
+    return {.text = std::move(text),
+            .isPartial = true,
+            .segments = {{"x", 0, 1}},
+            .language = "en",
             .processingTime = 0.25};
 }
 
-TextProcessor processor(bool fillers, bool commands, AppContext context = AppContext::general) {
+TextProcessor processor(bool fillers, bool commands, AppContext context = AppContext::general)
+{
     std::optional<CommandDetector> detector;
-    if (commands) detector.emplace(std::make_shared<Testing::RecordingCommandEffects>());
+    if (commands)
+        detector.emplace(std::make_shared<Testing::RecordingCommandEffects>());
     return TextProcessor(fillers ? std::optional<FillerRemover>(FillerRemover()) : std::nullopt, detector,
                          SmartFormatter(), [context] { return context; });
 }

@@ -1,6 +1,6 @@
 #include "App/Models/TranscriptHistoryStore.h"
 #include "App/State/AppState.h"
-#include "Platform/Concurrency/MainThread.h"
+#include "Platform/EventLoop/MainThread.h"
 
 #include "App/Doubles/DebugLogFile.h"
 #include "App/Doubles/ModelCacheFixture.h"

@@ -45,6 +45,9 @@ TEST(OrderedDictionaryViews, SlicesUseTheDictionarysOffsets)
     EXPECT_EQ(slice.description(), R"(["c": 3, "d": 4])");
     EXPECT_EQ(slice.values().elements(), (std::vector<int>{3, 4}));
     EXPECT_EQ((slice[OffsetRange{3, 4}]).count(), 1);
+    EXPECT_EQ(slice.keys().startIndex(), 2);
+    EXPECT_EQ(slice.keys().description(), R"(["c", "d"])");
+    EXPECT_FALSE(slice.keys().contains("a"));
 
     const auto elements = five.elements();
     EXPECT_EQ(elements[4].value, 5);

@@ -1,3 +1,4 @@
+#include "OrderedCollections/OrderedSet/NumberedSet.h"
 #include "OrderedCollections/OrderedSet/OrderedSet.h"
 
 #include <gtest/gtest.h>
@@ -8,20 +9,8 @@
 namespace {
 
 using OrderedCollections::OrderedSet;
-
-OrderedSet<int> setOf(int count)
-{
-    OrderedSet<int> set;
-    for (int i = 0; i < count; ++i)
-        set.append(i);
-    return set;
-}
-
-void expectEveryElementFound(const OrderedSet<int>& set)
-{
-    for (std::ptrdiff_t i = 0; i < set.count(); ++i)
-        EXPECT_EQ(set._find(set[i]).index, i) << set[i];
-}
+using OrderedCollectionsTests::expectEveryElementFound;
+using OrderedCollectionsTests::setOf;
 
 TEST(OrderedSetCore, TheTableAppearsWithTheSixteenthElementAndGrowsAtThreeQuarters)
 {

@@ -57,6 +57,14 @@ TEST(JSONCoding, DecodingErrorsSayWhatAndWhere)
     }
 }
 
+TEST(JSONCoding, APathReadsAsKeysAfterDotsAndPositionsInBrackets)
+{
+    EXPECT_EQ(Platform::JSON::pathText({"inputs", "2", "shape", "1"}), "inputs[2].shape[1]");
+    EXPECT_EQ(Platform::JSON::pathText({"items", "0", "value"}), "items[0].value");
+    EXPECT_EQ(Platform::JSON::pathText({"0", "name"}), "[0].name");
+    EXPECT_EQ(Platform::JSON::pathText({}), "");
+}
+
 TEST(JSONCoding, OptionalMembersAreWrittenOnlyWhenPresentAndReadMissingOrNullAsAbsent)
 {
     rapidjson::Document document;

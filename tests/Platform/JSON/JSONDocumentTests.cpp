@@ -3,8 +3,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-using Platform::JSON::ParseError;
 using Platform::JSON::parseDocument;
+using Platform::JSON::ParseError;
 using Platform::JSON::serialize;
 
 TEST(JSONDocument, ParseErrorsNameTheProblemAndItsOffset)
@@ -13,15 +13,20 @@ TEST(JSONDocument, ParseErrorsNameTheProblemAndItsOffset)
         std::string text;
         std::string message;
         size_t offset;
+        rapidjson::ParseErrorCode code;
     };
     const Case cases[] = {
-        {"", "The document is empty. at offset 0", 0},
-        {R"({"a": })", "Invalid value. at offset 6", 6},
-        {R"({"a": 1} x)", "The document root must not be followed by other values. at offset 9", 9},
-        {"[NaN]", "Invalid value. at offset 1", 1},
-        {std::string(300000, '['), "Nesting deeper than 256 levels at offset 256", 256},
-        {std::string(100, '{'), "Missing a name for object member. at offset 1", 1},
-        {R"({"a":)" + std::string(400, '['), "Nesting deeper than 256 levels at offset 260", 260},
+        {"", "The document is empty. at offset 0", 0, rapidjson::kParseErrorDocumentEmpty},
+        {R"({"a": })", "Invalid value. at offset 6", 6, rapidjson::kParseErrorValueInvalid},
+        {R"({"a": 1} x)", "The document root must not be followed by other values. at offset 9", 9,
+         rapidjson::kParseErrorDocumentRootNotSingular},
+        {"[NaN]", "Invalid value. at offset 1", 1, rapidjson::kParseErrorValueInvalid},
+        {std::string(300000, '['), "Nesting deeper than 256 levels at offset 256", 256,
+         rapidjson::kParseErrorTermination},
+        {std::string(100, '{'), "Missing a name for object member. at offset 1", 1,
+         rapidjson::kParseErrorObjectMissName},
+        {R"({"a":)" + std::string(400, '['), "Nesting deeper than 256 levels at offset 260", 260,
+         rapidjson::kParseErrorTermination},
     };
     for (const auto& c : cases) {
         try {
@@ -30,6 +35,8 @@ TEST(JSONDocument, ParseErrorsNameTheProblemAndItsOffset)
         } catch (const ParseError& error) {
             EXPECT_EQ(std::string(error.what()), c.message);
             EXPECT_EQ(error.offset(), c.offset) << c.message;
+            EXPECT_EQ(error.code(), unsigned(c.code)) << c.message;
+            EXPECT_EQ(error.problem() + " at offset " + std::to_string(c.offset), c.message);
         }
     }
 }
@@ -54,6 +61,11 @@ TEST(JSONDocument, DepthLimitAndNonFiniteNumbersAreOptions)
     EXPECT_EQ(document["i"].GetDouble(), -INFINITY);
     EXPECT_EQ(serialize(document, {.allowNanAndInfinity = true}), R"({"n":NaN,"i":-Infinity})");
     EXPECT_THROW(serialize(document), Platform::JSON::WriteError);
+
+    // Thirty digits: only the exact reading gives the nearest double.
+    const char* manyDigits = "[123456789012345678901234567890]";
+    EXPECT_EQ(parseDocument(manyDigits, {.fullPrecision = true})[0].GetDouble(), 123456789012345678901234567890.0);
+    EXPECT_NE(parseDocument(manyDigits)[0].GetDouble(), 123456789012345678901234567890.0);
 }
 
 TEST(JSONDocument, RefusedNumbersAreNamedByTheirPath)
@@ -96,4 +108,24 @@ TEST(JSONDocument, WritesWhatItReadsAndAnyDepthWithoutRecursion)
         value = outer;
     }
     EXPECT_EQ(serialize(value), std::string(depth, '[') + std::string(depth, ']'));
+}
+
+TEST(JSONDocument, IndentedFormPutsEachMemberOnItsOwnLine)
+{
+    const auto document = parseDocument(R"({"text":" Hi","segments":[{"id":0,"words":[]},{}],"seekTime":null})");
+    EXPECT_EQ(serialize(document, {.indented = true}), "{\n"
+                                                       "  \"text\": \" Hi\",\n"
+                                                       "  \"segments\": [\n"
+                                                       "    {\n"
+                                                       "      \"id\": 0,\n"
+                                                       "      \"words\": []\n"
+                                                       "    },\n"
+                                                       "    {}\n"
+                                                       "  ],\n"
+                                                       "  \"seekTime\": null\n"
+                                                       "}");
+
+    const auto numbers = parseDocument("[NaN,-Infinity,0.5]", {.allowNanAndInfinity = true});
+    EXPECT_EQ(serialize(numbers, {.allowNanAndInfinity = true, .indented = true}), "[\n  NaN,\n  -Infinity,\n  0.5\n]");
+    EXPECT_THROW(serialize(numbers, {.indented = true}), Platform::JSON::WriteError);
 }

@@ -109,3 +109,19 @@ TEST(Regex, OneCompiledPatternServesManyThreads)
     threads.clear();
     EXPECT_EQ(wrong.load(), 0);
 }
+
+TEST(Regex, SearchFromAnOffsetSeesOnlyTheRestOfTheText)
+{
+    const std::string text = "ab ab";
+    Regex anchored("^ab");
+    Platform::RegexSearch search(anchored, text);
+    ASSERT_TRUE(search.firstMatch(3));
+    EXPECT_EQ(search.firstMatch(3)->range(), (Platform::RegexMatch::Range{3, 5}));
+    EXPECT_FALSE(search.firstMatch(1));
+    EXPECT_FALSE(search.firstMatch(6));
+
+    Regex behind("(?<=a)b");
+    Platform::RegexSearch lookBehind(behind, text);
+    EXPECT_EQ(lookBehind.firstMatch(0)->range().begin, 1u);
+    EXPECT_EQ(lookBehind.firstMatch(4), std::nullopt); // the "a" before lies outside
+}

@@ -20,6 +20,16 @@ public:
     {
     }
 
+    std::vector<std::string> tokenize(std::string_view text) const override
+    {
+        std::vector<std::string> tokens;
+        for (int id : encode(text))
+            tokens.push_back(pieces_[id]);
+        return tokens;
+    }
+
+    std::vector<int> encode(std::string_view text, bool) const override { return encode(text); }
+
     // Whole pieces only: enough for texts made of the vocabulary's pieces.
     std::vector<int> encode(std::string_view text) const override
     {
@@ -37,7 +47,8 @@ public:
         return ids;
     }
 
-    std::string decode(std::span<const int> tokens) const override
+    using Tokenizers::Tokenizer::decode;
+    std::string decode(std::span<const int> tokens, bool) const override
     {
         std::string bytes;
         for (int id : tokens)
@@ -63,6 +74,13 @@ public:
                 return text;
         return std::nullopt;
     }
+
+    std::optional<std::string> bosToken() const override { return std::nullopt; }
+    std::optional<int> bosTokenId() const override { return std::nullopt; }
+    std::optional<std::string> eosToken() const override { return std::nullopt; }
+    std::optional<int> eosTokenId() const override { return std::nullopt; }
+    std::optional<std::string> unknownToken() const override { return std::nullopt; }
+    std::optional<int> unknownTokenId() const override { return std::nullopt; }
 
 private:
     std::vector<std::string> pieces_;

@@ -1,5 +1,12 @@
 // The tray icon and its menu in a real tray host, chosen with the pointer.
 
+// ThreadSanitizer: left out, because the pointer is moved by programs that
+// QProcess starts through a clone sharing the test's memory, which the
+// detector takes for a fork (scripts/test). Here it then reports the
+// dictation chain's construction as racing with the session waiter that
+// received the chain through a mutex; the application state's own tests run
+// that chain under the detector.
+
 #include "App/Views/MenuBar/MenuBarScene.h"
 #include "App/Audio/AudioDeviceManager.h"
 

@@ -3,6 +3,8 @@
 #include "App/Views/MenuBar/MenuInfoLine.h"
 
 #include "App/Views/TestAppState.h"
+#include "HotKey/KeyCombo.h"
+#include "Platform/Input/CarbonModifiers.h"
 
 #include <QWidgetAction>
 
@@ -53,4 +55,24 @@ TEST(MenuBarScene, TheMenuFollowsTheStateAndTheIconTheRecordingFlag)
     state->startRecording(); // before any load
     EXPECT_THAT(infoLines(scene.menu()),
                 ElementsAre("Microphone", "No microphone found", "Model still loading, please wait...", "Recent"));
+}
+
+// The hot-key library finds the tray's menu as the application's own.
+TEST(MenuBarScene, TheTrayMenuIsTheApplicationsMenu)
+{
+    TestSupport::ScopedEnvironment noSoundServer{"PULSE_SERVER", "unix:/nonexistent"};
+    TestAppState state;
+    QEL::AudioDeviceManager devices;
+    EXPECT_THAT(HotKey::KeyCombo::mainMenuKeyCombos(), ElementsAre());
+    {
+        QEL::MenuBarScene scene(*state, devices);
+        using HotKey::Key;
+        constexpr std::uint32_t control = Platform::CarbonModifier::control;
+        constexpr std::uint32_t shift = Platform::CarbonModifier::shift;
+        EXPECT_THAT(HotKey::KeyCombo::mainMenuKeyCombos(),
+                    ElementsAre(HotKey::KeyCombo(Key::d, HotKey::modifierFlagsFromCarbonFlags(control | shift)),
+                                HotKey::KeyCombo(Key::comma, HotKey::modifierFlagsFromCarbonFlags(control)),
+                                HotKey::KeyCombo(Key::q, HotKey::modifierFlagsFromCarbonFlags(control))));
+    }
+    EXPECT_THAT(HotKey::KeyCombo::mainMenuKeyCombos(), ElementsAre());
 }

@@ -1,6 +1,8 @@
 #include "Platform/CoreML/Kinds/KindFeatures.h"
 #include "Platform/CoreML/MLModel.h"
 #include "Platform/CoreML/MLModelError.h"
+#include "Platform/ErrorCauses.h"
+#include "Platform/JSON/JSONCoding.h"
 #include "Platform/JSON/JSONDocument.h"
 
 #include "Support/ModelFolderFixtures.h"
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 
 using namespace Platform::CoreML;
@@ -184,4 +187,48 @@ TEST(ModelFolder, SurvivesRandomDamage)
     }
     EXPECT_GT(refused, 100);
     EXPECT_LT(refused, 290); // some damage leaves a usable folder
+}
+
+// The model error keeps the description's fault inside it: a decoding error
+// whose coding path names the place as every JSON reader of the tree does.
+TEST(ModelFolder, AFaultInTheDescriptionKeepsItsPlaceAsACodingPath)
+{
+    using Doc = rapidjson::Document;
+    const struct {
+        const char* what;
+        std::function<void(rapidjson::Document&)> edit;
+        Platform::JSON::CodingPath path;
+        const char* message;
+    } cases[] = {
+        {"a negative extent",
+         [](Doc& d) { input(d, 2)["shape"][1].SetInt(-4); },
+         {"inputs", "2", "shape", "1"},
+         "model.json: inputs[2].shape[1] is -4; it must lie between 1 and 2147483647"},
+        {"a missing name",
+         [](Doc& d) { input(d, 1).RemoveMember("name"); },
+         {"inputs", "1", "name"},
+         "model.json: inputs[1].name is missing"},
+        {"no object at all", [](Doc& d) { d.SetArray(); }, {}, "model.json: The description is not an object"},
+        {"scripted tokens past the vocabulary",
+         [](Doc& d) { d["hyperParameters"]["tokens"][0].SetInt(1 << 20); },
+         {"hyperParameters", "tokens", "0"},
+         "hyperParameters.tokens[0] is 1048576"},
+    };
+    for (const auto& c : cases) {
+        TemporaryFolder parent;
+        const auto folder = writeGoodFolder(parent.path());
+        editDescription(c.edit)(folder);
+        try {
+            MLModel::load(folder);
+            ADD_FAILURE() << c.what << ": loaded";
+        } catch (const MLModelError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << c.what << ": " << error.what();
+            std::optional<Platform::JSON::CodingPath> path;
+            Platform::forEachCause(error, [&](const std::exception& cause) {
+                if (const auto* decoding = dynamic_cast<const Platform::JSON::DecodingError*>(&cause))
+                    path = decoding->codingPath();
+            });
+            EXPECT_EQ(path, c.path) << c.what;
+        }
+    }
 }

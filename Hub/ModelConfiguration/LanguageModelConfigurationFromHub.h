@@ -1,0 +1,50 @@
+#pragma once
+
+// The configuration files a tokenizer is built from: the model configuration
+// ("config.json"), the tokenizer configuration ("tokenizer_config.json", with
+// a chat template of its own file put in) and the tokenizer data
+// ("tokenizer.json", required). Loading starts on a worker thread at
+// construction; each getter waits for it and rethrows its failure.
+
+#include "Hub/Config/Config.h"
+
+#include <filesystem>
+#include <future>
+#include <optional>
+#include <string>
+
+namespace Hub {
+
+class LanguageModelConfigurationFromHub {
+public:
+    struct Configurations {
+        std::optional<Config> modelConfig;
+        std::optional<Config> tokenizerConfig;
+        Config tokenizerData;
+    };
+
+    explicit LanguageModelConfigurationFromHub(std::filesystem::path modelFolder);
+
+    std::optional<Config> modelConfig() const;
+    // The file's configuration; one without a tokenizer class gets the class
+    // of the model type's fallback configuration, else one named after the
+    // model type ("bert" gives "BertTokenizer").
+    std::optional<Config> tokenizerConfig() const;
+    std::optional<std::string> modelType() const;
+    Config tokenizerData() const;
+
+    // Throws HubClientError: configurationMissing without "tokenizer.json",
+    // jsonSerialization for a file that does not parse, fileSystemError for
+    // one that cannot be read. An unreadable chat template is left out.
+    static Configurations loadConfig(const std::filesystem::path& modelFolder);
+    // The model type's configuration among the hub module's resources, none
+    // for a type of characters other than letters, digits, "_" and "-".
+    static std::optional<Config> fallbackTokenizerConfig(const std::string& modelType);
+    static std::optional<Config> fallbackTokenizerConfig(const std::string& modelType,
+                                                         const std::filesystem::path& resourceFolder);
+
+private:
+    std::shared_future<Configurations> configPromise_;
+};
+
+} // namespace Hub

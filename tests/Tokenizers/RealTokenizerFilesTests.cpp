@@ -1,0 +1,81 @@
+// Tokenizers built from published tokenizer files that the test set-up
+// fetches (scripts/fetch-tokenizer-files); tests skip when a file is absent.
+#include "Tokenizers/PreTrainedTokenizer.h"
+
+#include "Hub/Config/YYJSONParser.h"
+#include "Platform/Files/ReadFile.h"
+#include "tools/TestTokenizer/TestTokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+using namespace Tokenizers;
+
+namespace {
+
+// Built once per name: the largest file takes a while.
+const PreTrainedTokenizer* published(const std::string& name)
+{
+    static std::map<std::string, std::unique_ptr<PreTrainedTokenizer>> built;
+    const auto found = built.find(name);
+    if (found != built.end())
+        return found->second.get();
+    const std::filesystem::path folder = QelTools::tokenizerFilesFolder() / name;
+    std::unique_ptr<PreTrainedTokenizer>& tokenizer = built[name];
+    if (std::filesystem::exists(folder / "tokenizer.json") && std::filesystem::exists(folder / "tokenizer_config.json"))
+        tokenizer = std::make_unique<PreTrainedTokenizer>(
+            Hub::YYJSONParser::parseToConfig(Platform::readFile(folder / "tokenizer_config.json")),
+            Hub::YYJSONParser::parseToConfig(Platform::readFile(folder / "tokenizer.json")), true);
+    return tokenizer.get();
+}
+
+// Many scripts in composed form, white space runs and line breaks, none of
+// the spellings that decoding's clean-up rewrites.
+const char* const mixedScripts =
+    "Hello world. Grüße aus Köln; ça va?\n\n"
+    "Ελληνικά κείμενα, русский текст и 中文文本，日本語のテキスト。\n"
+    "  العربية   हिन्दी   ไทย 한국어 🎉👍🏽 tabs\tand    spaces\n"
+    "x² ≠ y₀ — “quoted” 'plain' {braces} <tags> 12345";
+
+} // namespace
+
+TEST(PublishedTokenizerFiles, BuildStrictAndKeepTheirSpecialTokensWhole)
+{
+    const std::vector<std::tuple<std::string, std::string, int>> cases = {
+        {"llama3", "<|begin_of_text|>", 128000},
+        {"qwen3", "<|im_end|>", 151645},
+        {"gemma3", "<bos>", 2},
+    };
+    for (const auto& [name, special, id] : cases) {
+        const PreTrainedTokenizer* tokenizer = published(name);
+        if (!tokenizer) {
+            std::cout << "The " << name << " tokenizer files are absent: skipped\n";
+            continue;
+        }
+        EXPECT_EQ(tokenizer->convertTokenToId(special), id) << name;
+        const std::vector<int> ids = tokenizer->encode("one" + special + "two", false);
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << name;
+        EXPECT_EQ(tokenizer->decode(ids), "one" + special + "two") << name;
+        EXPECT_EQ(tokenizer->decode(ids, true), "onetwo") << name;
+    }
+}
+
+TEST(PublishedTokenizerFiles, DecodeWhatTheyEncodeInEveryScript)
+{
+    for (const std::string name : {"llama3", "qwen3", "gemma3"})
+        if (const PreTrainedTokenizer* tokenizer = published(name))
+            EXPECT_EQ(tokenizer->decode(tokenizer->encode(mixedScripts, false)), mixedScripts) << name;
+}
+
+TEST(PublishedTokenizerFiles, KeepWhiteSpaceTokensWholeAmongThousandsOfAddedTokens)
+{
+    const PreTrainedTokenizer* gemma = published("gemma3");
+    if (!gemma)
+        GTEST_SKIP() << "The gemma3 tokenizer files are absent";
+    // Runs of line breaks and of spaces are added tokens of their own there.
+    const std::vector<std::string> tokens = gemma->tokenize("a\n\n\nb    c");
+    EXPECT_NE(std::find(tokens.begin(), tokens.end(), "\n\n\n"), tokens.end());
+    EXPECT_EQ(gemma->decode(gemma->encode("a\n\n\nb    c", false)), "a\n\n\nb    c");
+}
