@@ -1,6 +1,6 @@
 #include "Hub/Api/HubApi.h"
 
-#include "Hub/HubClientError.h"
+#include "Hub/Api/ResolveURL.h"
 #include "Platform/JSON/JSONDocument.h"
 #include "RuntimeCore/Extensions/FoundationExtensions.h"
 
@@ -10,10 +10,7 @@ namespace Hub {
 
 Platform::URL HubApi::endpointURL() const
 {
-    auto url = Platform::URL::parse(endpoint);
-    if (!url)
-        throw HubClientError::parseError("The hub endpoint \"" + endpoint + "\" is no absolute URL");
-    return *url;
+    return Hub::endpointURL(endpoint);
 }
 
 std::vector<std::string> HubApi::getFilenames(const Repo& repo, const std::string& revision,

@@ -8,15 +8,19 @@
 #include "Hub/Api/FileMetadata.h"
 #include "Hub/Api/RedirectSession.h"
 #include "Hub/Api/SiblingsResponse.h"
+#include "Hub/Cache/LocalDownloadFileMetadata.h"
 #include "Hub/Config/Config.h"
 #include "Hub/Offline/NetworkMonitor.h"
 #include "Hub/Repo.h"
 #include "Platform/Net/HTTPSession.h"
 #include "Platform/Net/URL.h"
+#include "Platform/Progress/Progress.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -26,10 +30,16 @@ class HubApi {
 public:
     using EnvironmentError = Hub::EnvironmentError;
     using FileMetadata = Hub::FileMetadata;
+    using LocalDownloadFileMetadata = Hub::LocalDownloadFileMetadata;
     using NetworkMonitor = Hub::NetworkMonitor;
     using NetworkStateActor = Hub::NetworkStateActor;
     using Sibling = Hub::Sibling;
     using SiblingsResponse = Hub::SiblingsResponse;
+    struct HubFileDownloader;
+    // Receives the overall progress of a snapshot, and in the second form the
+    // transfer speed in bytes per second once one was reported.
+    using ProgressHandler = std::function<void(const Platform::Progress&)>;
+    using SpeedProgressHandler = std::function<void(const Platform::Progress&, std::optional<double>)>;
 
     // Without a download base the cache lies in the documents folder under
     // "modelhub"; without a token one is looked for (discoverHubToken); without
@@ -65,6 +75,57 @@ public:
     // throws Platform::FileReadError; one that is no JSON HubClientError's
     // jsonSerialization.
     Config configuration(const std::filesystem::path& fileURL) const;
+    // A JSON file of the cached repository, by its path inside it.
+    Config configuration(const std::string& filename, const Repo& repo) const;
+
+    // downloadBase / kind / id; nothing is created.
+    std::filesystem::path localRepoLocation(const Repo& repo) const;
+
+    // The record at the path: none without one, and none for one that cannot be
+    // read or parsed, which is logged and deleted (the cache never repairs a
+    // record); a record that cannot be deleted throws invalidMetadataError.
+    static std::optional<LocalDownloadFileMetadata> readDownloadMetadata(const std::filesystem::path& metadataPath);
+    // A record of the commit, the etag and the current time, replacing the old
+    // one whole; throws fileWriteError.
+    static void writeDownloadMetadata(const std::string& commitHash, const std::string& etag,
+                                      const std::filesystem::path& metadataPath);
+    // Whether the pattern finds a match in the hash; false for a pattern that
+    // does not compile.
+    static bool isValidHash(const std::string& hash, const std::string& pattern);
+    // The SHA-256 of the file as 64 lower-case hexadecimal digits. A file that
+    // cannot be opened throws fileNotFound with its name; a failing read throws
+    // Platform::FileReadError.
+    static std::string computeFileHash(const std::filesystem::path& file);
+
+    // Brings the repository's files matching the patterns at the revision into
+    // the cache, one after another, and returns the repository's folder.
+    // Offline, nothing is fetched: the cached copy is checked instead (every
+    // file has a record, and a SHA-256 etag still matches the content). A stop
+    // request ends the snapshot with Platform::TransferCancelled; finished files
+    // stay.
+    std::filesystem::path snapshot(const Repo& repo, const std::string& revision, const std::vector<std::string>& globs,
+                                   const ProgressHandler& progressHandler = {}, std::stop_token stop = {}) const;
+    std::filesystem::path snapshot(const Repo& repo, const std::string& revision, const std::vector<std::string>& globs,
+                                   const SpeedProgressHandler& progressHandler, std::stop_token stop = {}) const;
+    std::filesystem::path snapshot(const std::string& repoId, const std::string& revision,
+                                   const std::vector<std::string>& globs, const ProgressHandler& progressHandler = {},
+                                   std::stop_token stop = {}) const;
+    std::filesystem::path snapshot(const Repo& repo, const std::string& revision, const std::string& glob,
+                                   const ProgressHandler& progressHandler = {}, std::stop_token stop = {}) const;
+    std::filesystem::path snapshot(const std::string& repoId, const std::string& revision, const std::string& glob,
+                                   const ProgressHandler& progressHandler = {}, std::stop_token stop = {}) const;
+    std::filesystem::path snapshot(const std::string& repoId, const std::string& revision,
+                                   const std::vector<std::string>& globs, const SpeedProgressHandler& progressHandler,
+                                   std::stop_token stop = {}) const;
+    std::filesystem::path snapshot(const Repo& repo, const std::string& revision, const std::string& glob,
+                                   const SpeedProgressHandler& progressHandler, std::stop_token stop = {}) const;
+    std::filesystem::path snapshot(const std::string& repoId, const std::string& revision, const std::string& glob,
+                                   const SpeedProgressHandler& progressHandler, std::stop_token stop = {}) const;
+
+    // The hub's description of the token's account. Without a token (an empty
+    // one is a token) it throws authorizationRequired before any request; an
+    // answer that is no JSON object throws parse.
+    Config whoami() const;
 
     // GET, accepting statuses 200 to 299: 401 and 403 throw
     // authorizationRequired, 404 fileNotFound with the last path component,
@@ -99,6 +160,9 @@ public:
                                               const std::string& glob) const;
 
 private:
+    std::filesystem::path offlineSnapshot(const std::filesystem::path& repoDestination,
+                                          const std::filesystem::path& metadataDestination) const;
+
     Platform::HTTPRequest request(const std::string& url, std::string method) const;
     // The endpoint as a URL; an endpoint that is no absolute URL throws
     // HubClientError's parseError naming it.

@@ -1,5 +1,7 @@
 #include "Hub/Api/HubApi.h"
 
+#include "Hub/Api/ResolveURL.h"
+
 namespace Hub {
 
 FileMetadata HubApi::getFileMetadata(const std::string& url) const
@@ -13,10 +15,7 @@ std::vector<FileMetadata> HubApi::getFileMetadata(const Repo& repo, const std::s
     const std::vector<std::string> names = getFilenames(repo, revision, globs);
     if (names.empty())
         return {};
-    Platform::URL repoURL = endpointURL();
-    if (repo.type != RepoType::models)
-        repoURL = repoURL.appendingPath(repoTypeNames.name(repo.type));
-    repoURL = repoURL.appendingPath(repo.id).appendingPath("resolve").appendingPathComponent(revision);
+    const Platform::URL repoURL = resolveURL(endpoint, repo, revision);
     std::vector<FileMetadata> metadata;
     metadata.reserve(names.size());
     for (const std::string& name : names)

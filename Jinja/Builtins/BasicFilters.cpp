@@ -64,15 +64,22 @@ const Signature defaultSignature{.parameters = defaultParameters};
 // first, last, random and reverse: nothing to bind, undefined without input.
 const Signature elementSignature{.parameters = {}, .withoutInput = undefinedResult};
 
-// The i-th character or element, for a string or array with at least one.
-Value characterOrElement(const Value& input, bool fromEnd)
+// first and last: the end character of a string or element of an array.
+Value endItem(std::span<const Value> arguments, const KeywordArguments& keywordArguments, bool fromEnd,
+              const char* refusal)
 {
+    const Prologue prologue = begin(arguments, keywordArguments, elementSignature);
+    if (prologue.result)
+        return *prologue.result;
+    const Value& input = prologue.input;
     if (input.isString()) {
         const Characters characters(input.asString().utf8());
         if (characters.size() == 0)
             return Value::undefined();
         return Value(characters[fromEnd ? characters.size() - 1 : 0]);
     }
+    if (!input.isArray())
+        fail(refusal);
     const Array& elements = input.asArray();
     if (elements.empty())
         return Value::undefined();
@@ -146,22 +153,12 @@ Value defaultValue(std::span<const Value> arguments, const KeywordArguments& key
 
 Value first(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&)
 {
-    Prologue prologue = begin(arguments, keywordArguments, elementSignature);
-    if (prologue.result)
-        return *prologue.result;
-    if (!prologue.input.isString() && !prologue.input.isArray())
-        fail("first filter requires array or string");
-    return characterOrElement(prologue.input, false);
+    return endItem(arguments, keywordArguments, false, "first filter requires array or string");
 }
 
 Value last(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&)
 {
-    Prologue prologue = begin(arguments, keywordArguments, elementSignature);
-    if (prologue.result)
-        return *prologue.result;
-    if (!prologue.input.isString() && !prologue.input.isArray())
-        fail("last filter requires array or string");
-    return characterOrElement(prologue.input, true);
+    return endItem(arguments, keywordArguments, true, "last filter requires array or string");
 }
 
 Value random(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&)

@@ -81,6 +81,15 @@ void configureTransfer(CURL* handle, const std::string& url, char* errorText, lo
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds);
 }
 
+// As a browser would, except that a redirect loop ends and no address (given
+// or redirected to) reaches a local file or another protocol.
+void followRedirects(CURL* handle)
+{
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, HTTPSession::maxRedirects);
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+}
+
 HTTPResponse finishedResponse(CURL* handle, const std::string& url)
 {
     HTTPResponse response;
@@ -153,6 +162,19 @@ struct HTTPSession::Connections {
         return std::unique_ptr<CURL, CurlCleanup>(curl_easy_init());
     }
 
+    // A lent handle set up for the request on the shared connections.
+    std::unique_ptr<CURL, CurlCleanup> startTransfer(const HTTPRequest& request, char* errorText,
+                                                     curl_slist* headerLines)
+    {
+        auto handle = borrowHandle();
+        if (!handle)
+            throw NetworkError("Cannot start a transfer for " + request.url);
+        configureTransfer(handle.get(), request.url, errorText, static_cast<long>(request.idleTimeout.count()));
+        curl_easy_setopt(handle.get(), CURLOPT_SHARE, share);
+        curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headerLines);
+        return handle;
+    }
+
     // Forgets the transfer's options, which point into the finished call.
     void giveBack(std::unique_ptr<CURL, CurlCleanup> handle)
     {
@@ -186,11 +208,7 @@ HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem
         throw NetworkError("Cannot start a transfer for " + url);
     char errorText[CURL_ERROR_SIZE] = {};
     configureTransfer(handle.get(), url, errorText, 60);
-    curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 1L);
-    // A redirect loop ends, and no address (given or redirected to) reaches a
-    // local file or another protocol.
-    curl_easy_setopt(handle.get(), CURLOPT_MAXREDIRS, maxRedirects);
-    curl_easy_setopt(handle.get(), CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    followRedirects(handle.get());
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, writeToFile);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, file.get());
 
@@ -203,7 +221,11 @@ HTTPResponse HTTPSession::download(const std::string& url, const std::filesystem
     return finishedResponse(handle.get(), url);
 }
 
-HTTPResponse HTTPSession::send(const HTTPRequest& request) const
+namespace {
+
+// The request's header lines for curl; a name or value holding a line break is
+// refused.
+std::unique_ptr<curl_slist, HeaderListCleanup> headerLines(const HTTPRequest& request)
 {
     std::unique_ptr<curl_slist, HeaderListCleanup> headerList;
     for (const auto& [name, value] : request.headers) {
@@ -217,18 +239,89 @@ HTTPResponse HTTPSession::send(const HTTPRequest& request) const
         headerList.release();
         headerList.reset(extended);
     }
+    return headerList;
+}
 
-    auto handle = connections_->borrowHandle();
-    if (!handle)
-        throw NetworkError("Cannot start a transfer for " + request.url);
+// What the write and progress callbacks of a streamed transfer share.
+struct StreamState {
+    const HTTPBodyReceiver& receiver;
+    const std::string& url;
+    CURL* handle;
+    std::stop_token stop;
+    HTTPHeaders headers{};
+    bool begun = false;
+    bool dropped = false;
+    std::exception_ptr failure{};
+
+    // False when the body is not wanted.
+    bool beginOnce()
+    {
+        if (begun)
+            return !dropped;
+        begun = true;
+        HTTPResponse head = finishedResponse(handle, url);
+        head.headers = headers;
+        dropped = !receiver.begin(head);
+        return !dropped;
+    }
+
+    static size_t write(char* data, size_t size, size_t count, void* self)
+    {
+        auto& state = *static_cast<StreamState*>(self);
+        try {
+            if (state.stop.stop_requested() || !state.beginOnce())
+                return CURL_WRITEFUNC_ERROR;
+            state.receiver.receive(std::string_view(data, size * count));
+        } catch (...) {
+            state.failure = std::current_exception();
+            return CURL_WRITEFUNC_ERROR;
+        }
+        return size * count;
+    }
+
+    // The end of a header block: unless curl goes on to a redirect's target or
+    // the block was an interim answer, the final answer is known, before any
+    // body byte (and also for an answer whose body never comes).
+    static size_t header(char* data, size_t size, size_t count, void* self)
+    {
+        auto& state = *static_cast<StreamState*>(self);
+        collectHeader(data, size, count, &state.headers);
+        const std::string_view line(data, size * count);
+        if (line != "\r\n" && line != "\n")
+            return size * count;
+        long status = 0;
+        curl_easy_getinfo(state.handle, CURLINFO_RESPONSE_CODE, &status);
+        const bool followed = status >= 300 && status < 400 && headerValue(state.headers, "Location");
+        if (status < 200 || followed)
+            return size * count;
+        try {
+            if (!state.beginOnce())
+                return 0;
+        } catch (...) {
+            state.failure = std::current_exception();
+            return 0;
+        }
+        return size * count;
+    }
+
+    static int progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        return static_cast<StreamState*>(self)->stop.stop_requested() ? 1 : 0;
+    }
+};
+
+} // namespace
+
+HTTPResponse HTTPSession::send(const HTTPRequest& request) const
+{
+    const auto headerList = headerLines(request);
+
     char errorText[CURL_ERROR_SIZE] = {};
-    configureTransfer(handle.get(), request.url, errorText, static_cast<long>(request.idleTimeout.count()));
-    curl_easy_setopt(handle.get(), CURLOPT_SHARE, connections_->share);
+    auto handle = connections_->startTransfer(request, errorText, headerList.get());
     if (request.method == "HEAD")
         curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L);
     else if (request.method != "GET")
         curl_easy_setopt(handle.get(), CURLOPT_CUSTOMREQUEST, request.method.c_str());
-    curl_easy_setopt(handle.get(), CURLOPT_HTTPHEADER, headerList.get());
     std::string body;
     HTTPHeaders headers;
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, appendToString);
@@ -246,6 +339,40 @@ HTTPResponse HTTPSession::send(const HTTPRequest& request) const
     connections_->giveBack(std::move(handle));
     response.headers = std::move(headers);
     response.body = std::move(body);
+    return response;
+}
+
+HTTPResponse HTTPSession::stream(const HTTPRequest& request, const HTTPBodyReceiver& receiver,
+                                 std::stop_token stop) const
+{
+    const auto headerList = headerLines(request);
+    char errorText[CURL_ERROR_SIZE] = {};
+    auto handle = connections_->startTransfer(request, errorText, headerList.get());
+    followRedirects(handle.get());
+    StreamState state{.receiver = receiver, .url = request.url, .handle = handle.get(), .stop = std::move(stop)};
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, StreamState::write);
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, &state);
+    curl_easy_setopt(handle.get(), CURLOPT_HEADERFUNCTION, StreamState::header);
+    curl_easy_setopt(handle.get(), CURLOPT_HEADERDATA, &state);
+    // Called about once a second even while nothing arrives, so a stop request
+    // ends a stalled transfer too.
+    curl_easy_setopt(handle.get(), CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle.get(), CURLOPT_XFERINFOFUNCTION, StreamState::progress);
+    curl_easy_setopt(handle.get(), CURLOPT_XFERINFODATA, &state);
+
+    const CURLcode result = curl_easy_perform(handle.get());
+    HTTPResponse response = finishedResponse(handle.get(), request.url);
+    const std::string reason = failureReason(result, errorText);
+    connections_->giveBack(std::move(handle));
+    if (state.failure)
+        std::rethrow_exception(state.failure);
+    if (state.stop.stop_requested())
+        throw TransferCancelled();
+    if (result != CURLE_OK && !state.dropped)
+        throw NetworkError(request.method + " " + request.url + " failed: " + reason);
+    response.headers = std::move(state.headers);
+    if (!state.begun)
+        receiver.begin(response);
     return response;
 }
 

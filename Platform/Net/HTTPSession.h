@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +19,12 @@ namespace Platform {
 class NetworkError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A transfer stopped because its caller asked it to stop.
+class TransferCancelled : public NetworkError {
+public:
+    TransferCancelled() : NetworkError("cancelled") {}
 };
 
 using HTTPHeaders = std::vector<std::pair<std::string, std::string>>;
@@ -44,6 +52,15 @@ struct HTTPResponse {
     std::optional<std::string> header(std::string_view name) const { return headerValue(headers, name); }
 };
 
+// Takes a streamed answer as it arrives: `begin` once with the status and
+// headers of the final answer, before any byte of its body (false drops the
+// body and ends the transfer quietly), then `receive` for each piece of the
+// body. An exception thrown by either ends the transfer and passes on.
+struct HTTPBodyReceiver {
+    std::function<bool(const HTTPResponse& head)> begin;
+    std::function<void(std::string_view bytes)> receive;
+};
+
 // HTTP transfers over libcurl. Only http and https addresses are fetched.
 // Copies of a session share its idle connections, so consecutive requests to
 // one server reuse one connection; a session may be used from several threads.
@@ -65,6 +82,14 @@ public:
     // holding a line break is refused, since it would smuggle in headers of its
     // own. Throws NetworkError when the transfer fails.
     HTTPResponse send(const HTTPRequest& request) const;
+
+    // Sends the request, following redirects as download() does, and hands the
+    // answer to `receiver` while it arrives, so a large body never sits in
+    // memory; the returned answer has no body. Throws NetworkError when the
+    // transfer fails (a body cut short included, after what came was received)
+    // and TransferCancelled soon after `stop` is requested, even while the
+    // server sends nothing.
+    HTTPResponse stream(const HTTPRequest& request, const HTTPBodyReceiver& receiver, std::stop_token stop = {}) const;
 
 private:
     struct Connections;

@@ -5,6 +5,9 @@
 #include "Jinja/Runtime/ControlFlow.h"
 #include "Jinja/Template.h"
 
+#include <gtest/gtest.h>
+
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,5 +27,11 @@ struct RenderCase {
     std::string_view text;
     std::string_view expected;
 };
+
+inline void expectRenders(std::span<const RenderCase> cases, const Jinja::Template::Context& context = {})
+{
+    for (const RenderCase& each : cases)
+        EXPECT_EQ(rendered(each.text, context), each.expected) << each.text;
+}
 
 } // namespace JinjaTesting

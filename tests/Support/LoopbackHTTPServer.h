@@ -5,7 +5,8 @@
 // query, else the path alone; 404 when none), keeps connections alive, and
 // records every request with its headers and the connection it came on. A
 // response can misbehave on purpose: a wrong or missing length, a connection
-// held open, a late answer. Helpers set up the hub's listing and account
+// held open, a late answer, a body cut off or dripped slowly, a range ignored.
+// Helpers set up the hub's listing and account
 // answers and redirects.
 
 #include <arpa/inet.h>
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <deque>
 #include <list>
 #include <map>
 #include <mutex>
@@ -39,6 +41,9 @@ public:
         bool holdOpen = false;                 // after the body, wait until the client goes away
         std::chrono::milliseconds delay{0};    // before answering
         bool lowerCaseHeaderNames = false;     // every header name in lower case, as over HTTP/2
+        bool honourRange = false;              // "Range: bytes=N-" gives 206 with the rest, or 416
+        std::optional<size_t> cutAfter{};      // body bytes sent before the connection is closed
+        std::chrono::milliseconds drip{0};     // pause before each kibibyte of the body
     };
 
     struct Request {
@@ -83,6 +88,14 @@ public:
     {
         std::lock_guard lock(mutex_);
         responses_[target] = std::move(response);
+    }
+
+    // Successive requests for the target get these answers in turn; the last
+    // one answers every request after it.
+    void respondInTurn(const std::string& target, std::vector<Response> responses)
+    {
+        std::lock_guard lock(mutex_);
+        inTurn_[target] = std::deque<Response>(responses.begin(), responses.end());
     }
 
     // The hub's file listing of a repository (kind "models", "datasets" or
@@ -186,12 +199,18 @@ private:
             std::lock_guard lock(mutex_);
             requests_.push_back(request);
             const std::string path = request.target.substr(0, request.target.find('?'));
-            if (auto found = responses_.find(request.target); found != responses_.end())
+            if (auto queued = inTurn_.find(path); queued != inTurn_.end() && !queued->second.empty()) {
+                response = queued->second.front();
+                if (queued->second.size() > 1)
+                    queued->second.pop_front();
+            } else if (auto found = responses_.find(request.target); found != responses_.end())
                 response = found->second;
             else if (auto byPath = responses_.find(path); byPath != responses_.end())
                 response = byPath->second;
         }
         std::this_thread::sleep_for(response.delay);
+        if (response.honourRange)
+            applyRange(response, request);
         const auto connectionHeader = request.headers.find("connection");
         const bool keepAlive = response.declareLength && !response.holdOpen &&
                                (connectionHeader == request.headers.end() || connectionHeader->second != "close");
@@ -201,15 +220,19 @@ private:
         head += keepAlive ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
         if (response.lowerCaseHeaderNames)
             lowerCaseNames(head);
-        std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " Status\r\n" + head + "\r\n";
-        if (request.method != "HEAD")
-            reply += response.body;
-        size_t sent = 0;
-        while (sent < reply.size()) {
-            const ssize_t written = send(connection, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
-            if (written <= 0)
+        const std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " Status\r\n" + head + "\r\n";
+        if (!sendAll(connection, reply))
+            return false;
+        if (request.method != "HEAD") {
+            const std::string body = response.body.substr(0, response.cutAfter.value_or(response.body.size()));
+            const size_t piece = response.drip.count() > 0 ? 1024 : std::max<size_t>(body.size(), 1);
+            for (size_t start = 0; start < body.size() && !stopping_; start += piece) {
+                std::this_thread::sleep_for(response.drip);
+                if (!sendAll(connection, body.substr(start, piece)))
+                    return false;
+            }
+            if (response.cutAfter)
                 return false;
-            sent += static_cast<size_t>(written);
         }
         while (response.holdOpen && !stopping_) {
             pollfd peer{connection, POLLIN, 0};
@@ -218,6 +241,38 @@ private:
                 return false;
         }
         return keepAlive;
+    }
+
+    static bool sendAll(int connection, const std::string& bytes)
+    {
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t written = send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (written <= 0)
+                return false;
+            sent += static_cast<size_t>(written);
+        }
+        return true;
+    }
+
+    // "bytes=N-" as a download resumes: the rest from N, or 416 past the end.
+    static void applyRange(Response& response, const Request& request)
+    {
+        const auto range = request.headers.find("range");
+        if (range == request.headers.end() || !range->second.starts_with("bytes="))
+            return;
+        const size_t start = std::stoul(range->second.substr(6));
+        const size_t size = response.body.size();
+        if (start >= size) {
+            response = {.status = 416, .extraHeaders = "Content-Range: bytes */" + std::to_string(size) + "\r\n"};
+            return;
+        }
+        response.status = 206;
+        response.extraHeaders += "Content-Range: bytes " + std::to_string(start) + "-" + std::to_string(size - 1) +
+                                 "/" + std::to_string(size) + "\r\n";
+        response.body.erase(0, start);
+        if (response.cutAfter)
+            response.cutAfter = std::min(*response.cutAfter, response.body.size());
     }
 
     static void lowerCaseNames(std::string& head)
@@ -234,5 +289,6 @@ private:
     std::list<std::thread> connections_; // touched by the accepting thread, then by the destructor
     mutable std::mutex mutex_;
     std::map<std::string, Response> responses_;
+    std::map<std::string, std::deque<Response>> inTurn_;
     std::vector<Request> requests_;
 };

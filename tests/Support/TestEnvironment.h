@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -73,5 +74,12 @@ private:
     std::string name_;
     std::optional<std::string> old_;
 };
+
+// Writes `bytes` to a file at `path`, creating its folders.
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 } // namespace TestSupport

@@ -1,25 +1,16 @@
 #include "Jinja/Builtins/Filters.h"
-#include "tests/Jinja/RenderTesting.h"
-#include "tests/Jinja/ValueTesting.h"
+#include "Jinja/RenderTesting.h"
+#include "Jinja/ValueTesting.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 using Jinja::Value;
+using JinjaTesting::expectRenders;
 using JinjaTesting::outcome;
 using JinjaTesting::RenderCase;
 using JinjaTesting::rendered;
-
-namespace {
-
-void expectRenders(std::span<const RenderCase> cases)
-{
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text), each.expected) << each.text;
-}
-
-} // namespace
 
 TEST(BasicFilters, CaseMappingAndLengthCountUserPerceivedCharacters)
 {

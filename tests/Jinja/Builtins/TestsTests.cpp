@@ -1,12 +1,13 @@
 #include "Jinja/Builtins/Tests.h"
 #include "Jinja/JinjaError.h"
-#include "tests/Jinja/RenderTesting.h"
+#include "Jinja/RenderTesting.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using Jinja::Value;
+using JinjaTesting::expectRenders;
 using JinjaTesting::RenderCase;
 using JinjaTesting::rendered;
 
@@ -34,8 +35,7 @@ TEST(Tests, KindTests)
         {"{{ range is callable }}{% macro m() %}{% endmacro %}{{ m is callable }}{{ 'a' is escaped }}",
          "truetruefalse"},
     };
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text), each.expected) << each.text;
+    expectRenders(cases);
 }
 
 TEST(Tests, NumberTests)
@@ -51,8 +51,7 @@ TEST(Tests, NumberTests)
         {"{{ 9 is divisibleby }}", "error: Runtime error: Missing required argument 'divisor' for filter."},
         {"{{ 1 is defined(1, 2) }}", "true"},
     };
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text, context), each.expected) << each.text;
+    expectRenders(cases, context);
 }
 
 TEST(Tests, ComparisonTests)
@@ -68,8 +67,7 @@ TEST(Tests, ComparisonTests)
          "truetruetruetruefalse"},
         {"{{ 'Straße' is lower }}{{ 'ß' is lower }}{{ 'ß' is upper }}", "falsetruefalse"},
     };
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text, {{"nan", Value(std::nan(""))}}), each.expected) << each.text;
+    expectRenders(cases, {{"nan", Value(std::nan(""))}});
 }
 
 TEST(Tests, TheTablesAndContainmentThroughTheTable)

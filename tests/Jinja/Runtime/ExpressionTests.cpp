@@ -1,9 +1,10 @@
+#include "Jinja/RenderTesting.h"
 #include "Jinja/Runtime/Interpreter.h"
-#include "tests/Jinja/RenderTesting.h"
 
 #include <gtest/gtest.h>
 
 using Jinja::Value;
+using JinjaTesting::expectRenders;
 using JinjaTesting::RenderCase;
 using JinjaTesting::rendered;
 
@@ -24,8 +25,7 @@ TEST(Expression, OperatorsKeepTheirOperandsKinds)
         {"{{ 'a' | upper(*[1]) }}", "error: Runtime error: Unpacking operator can only be used in function calls"},
         {"{{ x() }}", "error: Runtime error: Cannot call non-function value"},
     };
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text), each.expected) << each.text;
+    expectRenders(cases);
 }
 
 TEST(Expression, IndexingAndMembersGiveUndefinedOutside)
@@ -36,8 +36,7 @@ TEST(Expression, IndexingAndMembersGiveUndefinedOutside)
         {"{{ [1, 2].length }}|{{ 'ab'.upper() }}|{{ {'k': 1}.k }}|{{ none.x }}", "|AB|1|"},
         {"{{ {'items': 1}.items() }}", "[['items', 1]]"},
     };
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text), each.expected) << each.text;
+    expectRenders(cases);
 }
 
 TEST(Expression, SlicesWalkOnlyRealPositions)
@@ -55,8 +54,7 @@ TEST(Expression, SlicesWalkOnlyRealPositions)
         {"{{ [1][::0] }}", "error: Runtime error: Slice step cannot be zero"},
         {"{{ 5[1:] }}", "error: Runtime error: Slice requires array or string"},
     };
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text), each.expected) << each.text;
+    expectRenders(cases);
 }
 
 TEST(Expression, FunctionVariablesHideBuiltInFiltersAndTests)
@@ -79,6 +77,5 @@ TEST(Expression, FunctionVariablesHideBuiltInFiltersAndTests)
         {"{{ 'a' | Upper }}", "error: Runtime error: Unknown filter: Upper"},
         {"{{ 'a' is nothing }}", "error: Runtime error: Unknown test: nothing"},
     };
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text, context), each.expected) << each.text;
+    expectRenders(cases, context);
 }

@@ -1,6 +1,6 @@
+#include "Jinja/RenderTesting.h"
 #include "Jinja/Runtime/Limits.h"
 #include "Jinja/Template.h"
-#include "tests/Jinja/RenderTesting.h"
 
 #include <gtest/gtest.h>
 

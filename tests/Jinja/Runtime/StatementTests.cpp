@@ -1,22 +1,13 @@
+#include "Jinja/RenderTesting.h"
 #include "Jinja/Runtime/ControlFlow.h"
 #include "Jinja/Template.h"
-#include "tests/Jinja/RenderTesting.h"
 
 #include <gtest/gtest.h>
 
 using Jinja::Value;
+using JinjaTesting::expectRenders;
 using JinjaTesting::RenderCase;
 using JinjaTesting::rendered;
-
-namespace {
-
-void expectRenders(std::span<const RenderCase> cases, const Jinja::Template::Context& context = {})
-{
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text, context), each.expected) << each.text;
-}
-
-} // namespace
 
 TEST(ForLoop, LoopObjectCountsEveryItemAndTheTestOnlySkips)
 {
