@@ -25,6 +25,8 @@ const std::unordered_map<String, Function>& builtIn()
         addCollectionFilters(filters);
         addSelectionFilters(filters);
         addMarkupFilters(filters);
+        addSortingFilters(filters);
+        addFormattingFilters(filters);
         return filters;
     }();
     return table;

@@ -73,6 +73,8 @@ void addTextFilters(Table& table);
 void addCollectionFilters(Table& table);
 void addSelectionFilters(Table& table);
 void addMarkupFilters(Table& table);
+void addSortingFilters(Table& table);
+void addFormattingFilters(Table& table);
 
 // An int's magnitude ("Integer overflow" for the smallest), a double without its sign.
 Value abs(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
@@ -141,5 +143,34 @@ Value striptags(std::span<const Value> arguments, const KeywordArguments& keywor
 Value format(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
 // (width, break_long_words, wrapstring, break_on_hyphens): greedy wrapping of each line's words.
 Value wordwrap(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+
+// (reverse, case_sensitive, attribute): a stable sort by the elements or by
+// comma-separated member names; values without an order fail.
+Value sort(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (attribute, default, case_sensitive): {grouper, list} objects of the elements sorted by a member.
+Value groupby(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (case_sensitive, by, reverse): an object's [key, value] pairs sorted by key, or by value's text.
+Value dictsort(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+
+// (binary): a size in bytes, or with one decimal in the largest unit of 1000 or 1024 it reaches.
+Value filesizeformat(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (autospace): an object's entries as XML attributes, those without a value left out.
+Value xmlattr(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// The value's text.
+Value toString(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (chars): a string without white space, or the given characters, at both ends.
+Value trim(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// forceescape after binding no parameters, so any keyword fails.
+Value escape(std::span<const Value> arguments, const KeywordArguments& keywordArguments,
+             const Environment& environment);
+// (indent, ensure_ascii): JSON with sorted keys, indented for an indent of 1 or
+// more; "null" for anything JSON cannot hold.
+Value tojson(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// A string or an object's entries percent-encoded for a URL's query.
+Value urlencode(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// (trim_url_limit, nofollow, target, rel, extra_schemes): web and mail addresses as links.
+Value urlize(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
+// Arrays and objects one element or entry a line, indented by level.
+Value pprint(std::span<const Value> arguments, const KeywordArguments& keywordArguments, const Environment&);
 
 } // namespace Jinja::Filters

@@ -2,18 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using JinjaTesting::expectRenders;
 using JinjaTesting::RenderCase;
-using JinjaTesting::rendered;
-
-namespace {
-
-void expectRenders(std::span<const RenderCase> cases)
-{
-    for (const RenderCase& each : cases)
-        EXPECT_EQ(rendered(each.text), each.expected) << each.text;
-}
-
-} // namespace
 
 TEST(SelectionFilters, SliceDealsElementsIntoEqualColumns)
 {
