@@ -1,4 +1,5 @@
 #include "Jinja/Builtins/Filters.h"
+#include "Jinja/Builtins/Filters/KindChecks.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/Limits.h"
 #include "Jinja/Runtime/Operations.h"
@@ -10,16 +11,6 @@ namespace Jinja::Filters {
 
 namespace {
 
-bool isArray(const Value& input)
-{
-    return input.isArray();
-}
-
-Value emptyArray()
-{
-    return Value(Array{});
-}
-
 const Signature listSignature{.parameters = {}, .withoutInput = emptyArray};
 const Signature itemsSignature = listSignature;
 
@@ -30,10 +21,8 @@ const Signature extremeSignature{.parameters = extremeParameters,
                                  .refused = [](const Value&) { return Value::undefined(); }};
 
 const Parameter batchParameters[] = {{"batchSize", std::nullopt}, {"fillWith", Value::null()}};
-const Signature batchSignature{.parameters = batchParameters,
-                               .withoutInput = emptyArray,
-                               .accepts = isArray,
-                               .refused = [](const Value&) { return emptyArray(); }};
+const Signature batchSignature{
+    .parameters = batchParameters, .withoutInput = emptyArray, .accepts = isArray, .refused = emptyArrayInstead};
 
 const Parameter sumParameters[] = {{"attribute", Value::null()}, {"start", Value(0)}};
 const Signature sumSignature{.parameters = sumParameters,
@@ -41,10 +30,8 @@ const Signature sumSignature{.parameters = sumParameters,
                              .accepts = isArray,
                              .refused = [](const Value&) { return Value(0); }};
 
-const Signature uniqueSignature{.parameters = extremeParameters,
-                                .withoutInput = emptyArray,
-                                .accepts = isArray,
-                                .refused = [](const Value&) { return emptyArray(); }};
+const Signature uniqueSignature{
+    .parameters = extremeParameters, .withoutInput = emptyArray, .accepts = isArray, .refused = emptyArrayInstead};
 
 Value lowercasedUnless(bool caseSensitive, const Value& value)
 {

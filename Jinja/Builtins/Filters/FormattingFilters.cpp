@@ -1,4 +1,5 @@
 #include "Jinja/Builtins/Filters.h"
+#include "Jinja/Builtins/Filters/KindChecks.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/Limits.h"
 #include "Platform/JSON/JSONDocument.h"
@@ -17,32 +18,18 @@ namespace Jinja::Filters {
 
 namespace {
 
-Value emptyText()
-{
-    return Value("");
-}
-
-Value refusedAsEmptyText(const Value&)
-{
-    return emptyText();
-}
-
 const Parameter filesizeformatParameters[] = {{"binary", Value(false)}};
 const Signature filesizeformatSignature{.parameters = filesizeformatParameters, .withoutInput = emptyText};
 
 const Parameter xmlattrParameters[] = {{"autospace", Value(true)}};
-const Signature xmlattrSignature{.parameters = xmlattrParameters,
-                                 .withoutInput = emptyText,
-                                 .accepts = [](const Value& input) { return input.isObject(); },
-                                 .refused = refusedAsEmptyText};
+const Signature xmlattrSignature{
+    .parameters = xmlattrParameters, .withoutInput = emptyText, .accepts = isObject, .refused = emptyTextInstead};
 
 const Signature textSignature{.parameters = {}, .withoutInput = emptyText};
 
 const Parameter trimParameters[] = {{"chars", Value::null()}};
-const Signature trimSignature{.parameters = trimParameters,
-                              .withoutInput = emptyText,
-                              .accepts = [](const Value& input) { return input.isString(); },
-                              .refused = refusedAsEmptyText};
+const Signature trimSignature{
+    .parameters = trimParameters, .withoutInput = emptyText, .accepts = isString, .refused = emptyTextInstead};
 
 const Parameter tojsonParameters[] = {{"indent", Value::null()}, {"ensure_ascii", Value(true)}};
 const Signature tojsonSignature{.parameters = tojsonParameters, .withoutInput = [] { return Value("null"); }};
@@ -52,10 +39,8 @@ const Parameter urlizeParameters[] = {{"trim_url_limit", Value::null()},
                                       {"target", Value::null()},
                                       {"rel", Value::null()},
                                       {"extra_schemes", Value::null()}};
-const Signature urlizeSignature{.parameters = urlizeParameters,
-                                .withoutInput = emptyText,
-                                .accepts = [](const Value& input) { return input.isString(); },
-                                .refused = refusedAsEmptyText};
+const Signature urlizeSignature{
+    .parameters = urlizeParameters, .withoutInput = emptyText, .accepts = isString, .refused = emptyTextInstead};
 
 // printf's "%.1f" and "%.0f", whatever the locale.
 std::string fixed(double number, int precision)
@@ -110,8 +95,6 @@ std::string percentEncoded(std::string_view text, bool inComponent)
 // Every UTF-16 unit past ASCII as "\u" and four lower-case hex digits.
 std::string escapeNonASCII(std::string_view json)
 {
-    if (Platform::isASCII(json))
-        return std::string(json);
     static constexpr char hexDigits[] = "0123456789abcdef";
     std::string escaped;
     for (const char16_t unit : Platform::utf16(json)) {
@@ -320,6 +303,8 @@ Value tojson(std::span<const Value> arguments, const KeywordArguments& keywordAr
     } catch (const std::exception&) {
         return Value("null");
     }
+    if (Platform::isASCII(json))
+        return Value(std::move(json));
     if (Platform::validUTF8(json) != json)
         return Value("null");
     return Value(prologue.bound[1].isTruthy() ? escapeNonASCII(json) : std::move(json));

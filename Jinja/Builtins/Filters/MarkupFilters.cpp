@@ -1,4 +1,5 @@
 #include "Jinja/Builtins/Filters.h"
+#include "Jinja/Builtins/Filters/KindChecks.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/Limits.h"
 #include "Platform/Text/CharacterProperties.h"
@@ -10,30 +11,16 @@ namespace Jinja::Filters {
 
 namespace {
 
-bool isString(const Value& input)
-{
-    return input.isString();
-}
-
-Value emptyText()
-{
-    return Value("");
-}
-
-const Signature stringSignature{.parameters = {},
-                                .withoutInput = emptyText,
-                                .accepts = isString,
-                                .refused = [](const Value&) { return emptyText(); }};
+const Signature stringSignature{
+    .parameters = {}, .withoutInput = emptyText, .accepts = isString, .refused = emptyTextInstead};
 const Signature safeSignature{.parameters = {}, .withoutInput = emptyText};
 
 const Parameter wordwrapParameters[] = {{"width", Value(79)},
                                         {"break_long_words", Value(true)},
                                         {"wrapstring", Value::null()},
                                         {"break_on_hyphens", Value(true)}};
-const Signature wordwrapSignature{.parameters = wordwrapParameters,
-                                  .withoutInput = emptyText,
-                                  .accepts = isString,
-                                  .refused = [](const Value&) { return emptyText(); }};
+const Signature wordwrapSignature{
+    .parameters = wordwrapParameters, .withoutInput = emptyText, .accepts = isString, .refused = emptyTextInstead};
 
 bool isLineBreak(char32_t codePoint)
 {

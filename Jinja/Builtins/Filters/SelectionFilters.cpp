@@ -1,4 +1,5 @@
 #include "Jinja/Builtins/Filters.h"
+#include "Jinja/Builtins/Filters/KindChecks.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/Interpreter.h"
 #include "Jinja/Runtime/Limits.h"
@@ -6,16 +7,6 @@
 namespace Jinja::Filters {
 
 namespace {
-
-bool isArray(const Value& input)
-{
-    return input.isArray();
-}
-
-Value emptyArray()
-{
-    return Value(Array{});
-}
 
 Signature arraySignature(std::span<const Parameter> parameters)
 {

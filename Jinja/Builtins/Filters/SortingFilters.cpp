@@ -1,4 +1,5 @@
 #include "Jinja/Builtins/Filters.h"
+#include "Jinja/Builtins/Filters/KindChecks.h"
 #include "Jinja/Builtins/Filters/MergeSort.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/Operations.h"
@@ -10,41 +11,20 @@ namespace Jinja::Filters {
 
 namespace {
 
-Value emptyArray()
-{
-    return Value(Array{});
-}
-
-bool isArray(const Value& input)
-{
-    return input.isArray();
-}
-
-bool isObject(const Value& input)
-{
-    return input.isObject();
-}
-
 const Parameter sortParameters[] = {
     {"reverse", Value(false)}, {"case_sensitive", Value(false)}, {"attribute", Value::null()}};
-const Signature sortSignature{.parameters = sortParameters,
-                              .withoutInput = emptyArray,
-                              .accepts = isArray,
-                              .refused = [](const Value&) { return emptyArray(); }};
+const Signature sortSignature{
+    .parameters = sortParameters, .withoutInput = emptyArray, .accepts = isArray, .refused = emptyArrayInstead};
 
 const Parameter groupbyParameters[] = {
     {"attribute", std::nullopt}, {"default", Value::null()}, {"case_sensitive", Value(false)}};
-const Signature groupbySignature{.parameters = groupbyParameters,
-                                 .withoutInput = emptyArray,
-                                 .accepts = isArray,
-                                 .refused = [](const Value&) { return emptyArray(); }};
+const Signature groupbySignature{
+    .parameters = groupbyParameters, .withoutInput = emptyArray, .accepts = isArray, .refused = emptyArrayInstead};
 
 const Parameter dictsortParameters[] = {
     {"case_sensitive", Value(false)}, {"by", Value("key")}, {"reverse", Value(false)}};
-const Signature dictsortSignature{.parameters = dictsortParameters,
-                                  .withoutInput = emptyArray,
-                                  .accepts = isObject,
-                                  .refused = [](const Value&) { return emptyArray(); }};
+const Signature dictsortSignature{
+    .parameters = dictsortParameters, .withoutInput = emptyArray, .accepts = isObject, .refused = emptyArrayInstead};
 
 Value folded(const Value& value, bool caseSensitive)
 {

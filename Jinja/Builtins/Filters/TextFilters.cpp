@@ -1,39 +1,25 @@
 #include "Jinja/Builtins/Filters.h"
+#include "Jinja/Builtins/Filters/KindChecks.h"
 #include "Jinja/Builtins/StringMethods.h"
 #include "Jinja/JinjaError.h"
 #include "Jinja/Runtime/ComposedText.h"
 #include "Jinja/Runtime/Limits.h"
+#include "Jinja/Text/Characters.h"
 #include "Platform/Text/CaseMapping.h"
 #include "Platform/Text/CharacterProperties.h"
 #include "Platform/Text/Graphemes.h"
 #include "Platform/Text/UnicodeScalars.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace Jinja::Filters {
 
 namespace {
 
-bool isString(const Value& input)
-{
-    return input.isString();
-}
-
-Value emptyText()
-{
-    return Value("");
-}
-
-Value unchanged(const Value& input)
-{
-    return input;
-}
-
-const Signature capitalizeSignature{.parameters = {},
-                                    .withoutInput = emptyText,
-                                    .accepts = isString,
-                                    .refused = [](const Value&) { return emptyText(); }};
+const Signature capitalizeSignature{
+    .parameters = {}, .withoutInput = emptyText, .accepts = isString, .refused = emptyTextInstead};
 
 const Parameter centerParameters[] = {{"width", std::nullopt}};
 const Signature centerSignature{
@@ -50,21 +36,28 @@ const Signature replaceSignature{
 
 const Parameter truncateParameters[] = {
     {"length", Value(255)}, {"killwords", Value(false)}, {"end", Value("...")}, {"leeway", Value(5)}};
-const Signature truncateSignature{.parameters = truncateParameters,
-                                  .withoutInput = emptyText,
-                                  .accepts = isString,
-                                  .refused = [](const Value&) { return emptyText(); }};
+const Signature truncateSignature{
+    .parameters = truncateParameters, .withoutInput = emptyText, .accepts = isString, .refused = emptyTextInstead};
 
 const Parameter indentParameters[] = {{"width", Value(4)}, {"first", Value(false)}, {"blank", Value(false)}};
-const Signature indentSignature{.parameters = indentParameters,
-                                .withoutInput = emptyText,
-                                .accepts = isString,
-                                .refused = [](const Value&) { return emptyText(); }};
+const Signature indentSignature{
+    .parameters = indentParameters, .withoutInput = emptyText, .accepts = isString, .refused = emptyTextInstead};
 
 bool isWhiteSpaceCharacter(std::string_view character)
 {
     const std::optional<char32_t> codePoint = Platform::firstCodePoint(character);
     return codePoint && Platform::isWhiteSpace(*codePoint);
+}
+
+// ASCII without "\r\n" is one character a byte, which saves cutting it.
+std::size_t characterCount(std::string_view text)
+{
+    return ByteCharacters::fits(text) ? text.size() : Platform::graphemeCount(text);
+}
+
+bool isASCIIWhiteSpace(char byte)
+{
+    return byte == ' ' || (byte >= '\t' && byte <= '\r');
 }
 
 // A count the caller wrote, read as at least 0; absent for any other kind.
@@ -123,7 +116,7 @@ Value center(std::span<const Value> arguments, const KeywordArguments& keywordAr
     if (!width.isInt())
         throw JinjaError(JinjaError::Kind::runtime, "center filter requires width parameter");
     const std::string& text = prologue.input.asString().utf8();
-    const auto length = static_cast<std::int64_t>(Platform::graphemeCount(text));
+    const auto length = static_cast<std::int64_t>(characterCount(text));
     if (width.asInt() - length < 1)
         return prologue.input;
     const auto pad = static_cast<std::uint64_t>(width.asInt() - length);
@@ -147,14 +140,22 @@ Value wordcount(std::span<const Value> arguments, const KeywordArguments& keywor
     const Prologue prologue = begin(arguments, keywordArguments, wordcountSignature);
     if (prologue.result)
         return *prologue.result;
+    const std::string& text = prologue.input.asString().utf8();
     std::int64_t words = 0;
     bool inWord = false;
-    const std::string& text = prologue.input.asString().utf8();
     if (Platform::isASCII(text)) {
+        // A table and no branch on the text: a word starts after each space.
+        static constexpr auto spaces = [] {
+            std::array<bool, 256> table{};
+            for (const char byte : std::string_view(" \t\n\v\f\r"))
+                table[static_cast<unsigned char>(byte)] = true;
+            return table;
+        }();
+        bool spaceBefore = true;
         for (const char byte : text) {
-            const bool space = byte == ' ' || (byte >= '\t' && byte <= '\r');
-            words += !space && !inWord ? 1 : 0;
-            inWord = !space;
+            const bool space = spaces[static_cast<unsigned char>(byte)];
+            words += spaceBefore & !space;
+            spaceBefore = space;
         }
         return Value(words);
     }
@@ -196,9 +197,17 @@ Value truncate(std::span<const Value> arguments, const KeywordArguments& keyword
         prologue.bound[2].isString() ? std::string_view(prologue.bound[2].asString().utf8()) : "...";
     const std::uint64_t leeway = countOf(prologue.bound[3]).value_or(5);
     const std::string& text = prologue.input.asString().utf8();
-    const std::uint64_t characters = Platform::graphemeCount(text);
+    const bool bytewise = ByteCharacters::fits(text);
+    const std::uint64_t characters = bytewise ? text.size() : Platform::graphemeCount(text);
     if (characters <= length || characters - length <= leeway)
         return prologue.input;
+    if (bytewise) {
+        std::string_view prefix = std::string_view(text).substr(0, length);
+        const std::size_t space = prefix.find_last_of(" \t\n\v\f\r");
+        if (!killwords && space != std::string_view::npos)
+            prefix = prefix.substr(0, space);
+        return Value(std::string(prefix) + std::string(end));
+    }
     std::string_view prefix = Platform::graphemePrefix(text, length);
     if (!killwords) {
         const std::vector<std::string_view> kept = Platform::graphemeClusters(prefix);
