@@ -1,5 +1,6 @@
 #include "Jinja/Template.h"
 
+#include "Jinja/Runtime/Interpreter.h"
 #include "Jinja/Syntax/BlockWhitespace.h"
 #include "Jinja/Syntax/Lexer.h"
 #include "Jinja/Syntax/Parser.h"
@@ -17,6 +18,15 @@ Template::Template(std::string_view text, Options options)
     if (options.trimBlocks)
         source = trimBlockLineFeeds(source);
     nodes_ = Parser::parse(Lexer::tokenize(source));
+}
+
+std::string Template::render(const Context& context, std::shared_ptr<Environment> environment) const
+{
+    if (!environment)
+        environment = Environment::make();
+    for (const auto& [name, value] : context)
+        environment->set(name, value);
+    return Interpreter::interpret(nodes_, *environment);
 }
 
 } // namespace Jinja

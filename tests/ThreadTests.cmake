@@ -20,6 +20,8 @@ set(QEL_THREAD_STARTERS
   # The standard library's threads (std::thread::hardware_concurrency only counts).
   "std::j?thread([^:]|$)"
   "std::async"
+  # POSIX threads, where a test needs a stack of a chosen size.
+  "pthread_create"
   # Qt's threads and the session bus connection, which Qt serves from a thread of its own.
   "QThread"
   "QDBusConnection"

@@ -18,12 +18,12 @@ std::string composedForm(const std::string& text, bool composed)
 
 String::String(std::string text) : text_(std::move(text)), composed_(Platform::isASCII(text_) || Platform::isNFC(text_))
 {
+    hash_ = static_cast<std::uint64_t>(composed_ ? OrderedCollections::seededHash(std::string_view(text_), 0)
+                                                 : OrderedCollections::seededHash(Platform::nfc(text_), 0));
 }
 
-bool operator==(const String& first, const String& second)
+bool String::equalComposedForms(const String& first, const String& second)
 {
-    if (first.composed_ && second.composed_)
-        return first.text_ == second.text_;
     return composedForm(first.text_, first.composed_) == composedForm(second.text_, second.composed_);
 }
 
@@ -37,9 +37,7 @@ std::strong_ordering operator<=>(const String& first, const String& second)
 
 std::int64_t seededHash(const String& text, std::int64_t seed)
 {
-    if (text.composed_)
-        return OrderedCollections::seededHash(std::string_view(text.text_), seed);
-    return OrderedCollections::seededHash(Platform::nfc(text.text_), seed);
+    return OrderedCollections::seededHash(text.hash_, seed);
 }
 
 } // namespace Jinja

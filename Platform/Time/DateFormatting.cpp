@@ -8,6 +8,7 @@
 #include <unicode/datefmt.h>
 #include <unicode/locid.h>
 #include <unicode/reldatefmt.h>
+#include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 
 namespace Platform {
@@ -67,9 +68,9 @@ std::string formatRelativeDate(Date date, Date now)
         UCalendarDateFields field;
         URelativeDateTimeUnit unit;
     } units[] = {
-        {UCAL_YEAR, UDAT_REL_UNIT_YEAR},       {UCAL_MONTH, UDAT_REL_UNIT_MONTH},
+        {UCAL_YEAR, UDAT_REL_UNIT_YEAR},         {UCAL_MONTH, UDAT_REL_UNIT_MONTH},
         {UCAL_WEEK_OF_YEAR, UDAT_REL_UNIT_WEEK}, {UCAL_DATE, UDAT_REL_UNIT_DAY},
-        {UCAL_HOUR_OF_DAY, UDAT_REL_UNIT_HOUR}, {UCAL_MINUTE, UDAT_REL_UNIT_MINUTE},
+        {UCAL_HOUR_OF_DAY, UDAT_REL_UNIT_HOUR},  {UCAL_MINUTE, UDAT_REL_UNIT_MINUTE},
         {UCAL_SECOND, UDAT_REL_UNIT_SECOND},
     };
     const bool past = date <= now;
@@ -86,6 +87,19 @@ std::string formatRelativeDate(Date date, Date now)
         return U_SUCCESS(status) ? utf8(text) : std::string();
     }
     return {};
+}
+
+std::string formatDatePattern(Date date, std::string_view pattern)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    icu::SimpleDateFormat format(icu::UnicodeString::fromUTF8(icu::StringPiece(pattern.data(), pattern.size())),
+                                 icu::Locale("en_US_POSIX"), status);
+    if (U_FAILURE(status))
+        return {};
+    format.adoptTimeZone(icu::TimeZone::detectHostTimeZone());
+    icu::UnicodeString text;
+    format.format(date.unixMilliseconds(), text);
+    return utf8(text);
 }
 
 } // namespace Platform

@@ -3,6 +3,7 @@
 #include "Platform/Time/Date.h"
 
 #include <string>
+#include <string_view>
 
 namespace Platform {
 
@@ -17,5 +18,11 @@ std::string formatMediumDateShortTime(Date date);
 // "in 2 hr." in American English. Units are counted on the calendar in the
 // user's time zone, so 40 days back from March 10 is "1 mo. ago".
 std::string formatRelativeDate(Date date, Date now);
+
+// The date in the system's time zone by a Unicode date pattern ("yyyy'-'MM'-'dd",
+// letters are fields and quoted text is literal), in the fixed en_US_POSIX
+// locale so that the text does not depend on the user's language. Empty when
+// the pattern is not valid.
+std::string formatDatePattern(Date date, std::string_view pattern);
 
 } // namespace Platform

@@ -1,12 +1,17 @@
 // Runs every file under Inputs/: a template source, then a line "=== tokens",
 // "=== tree" or "=== error", then what the source gives: its tokens, the dump
 // of its syntax tree (which must read back as the same tree), or the
-// description of the error that compiling throws.
+// description of the error that compiling throws. A source may also be
+// followed by "=== context" and a JSON object of variables, then "=== output"
+// and what rendering it gives (with a line feed after it), or "error: " and
+// the description of what rendering throws.
 
 #include "Jinja/JinjaError.h"
+#include "Jinja/Runtime/ControlFlow.h"
 #include "Jinja/Syntax/DebugText.h"
 #include "Jinja/Syntax/Lexer.h"
 #include "Jinja/Template.h"
+#include "Platform/JSON/JSONDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +50,29 @@ std::string errorText(std::string_view source)
     return "no error\n";
 }
 
+// What rendering gives with a line feed after it, or the description of what
+// it threw prefixed by "error: ".
+std::string rendered(std::string_view source, std::string_view contextJSON)
+{
+    Jinja::Template::Context context;
+    if (!contextJSON.empty()) {
+        const Jinja::Value variables = Jinja::Value::fromJSON(Platform::JSON::parseDocument(contextJSON));
+        for (const auto& [name, value] : variables.asObject())
+            context.emplace(name, value);
+    }
+    try {
+        return Jinja::Template(source).render(context) + "\n";
+    } catch (const Jinja::JinjaError& error) {
+        return std::string("error: ") + error.what() + "\n";
+    } catch (const Jinja::ControlFlow& signal) {
+        return std::string("error: ") + signal.what() + "\n";
+    }
+}
+
 struct GoldenFile {
     std::string name;
     std::string source;
+    std::string context;
     std::string section;
     std::string expected;
 };
@@ -67,6 +92,11 @@ GoldenFile read(const std::filesystem::path& path)
     golden.source = text.substr(0, newline == std::string::npos ? 0 : newline);
     golden.section = text.substr(marker + 4, lineEnd - marker - 4);
     golden.expected = lineEnd < text.size() ? text.substr(lineEnd + 1) : "";
+    const std::size_t context = golden.source.rfind("\n=== context\n");
+    if (context != std::string::npos) {
+        golden.context = golden.source.substr(context + 13);
+        golden.source.resize(context);
+    }
     return golden;
 }
 
@@ -87,6 +117,8 @@ TEST(GoldenFiles, EachSourceGivesItsExpectedOutput)
             actual = treeDump(golden.source);
         else if (golden.section == "error")
             actual = errorText(golden.source);
+        else if (golden.section == "output")
+            actual = rendered(golden.source, golden.context);
         else
             ADD_FAILURE() << golden.name << ": unknown section " << golden.section;
         EXPECT_EQ(actual, golden.expected) << golden.name;

@@ -90,3 +90,27 @@ TEST(TemplateDepth, DeepNestingFailsCleanlyOnASmallStack)
         EXPECT_EQ(compileError("{{ " + repeated("1 ~ ", 200) + "1 }}"), "no error");
     });
 }
+
+TEST(TemplateDepth, SelfCallingTemplatesFailCleanlyOnASmallStack)
+{
+    const std::string deepList = repeated("[", 200) + "m()" + repeated("]", 200);
+    const std::string cases[] = {
+        "{% macro m() %}{{ m() }}{% endmacro %}{{ m() }}",
+        "{% macro m() %}{{ " + deepList + " }}{% endmacro %}{{ m() }}",
+        "{% macro m() %}{% call m() %}{% endcall %}{% endmacro %}{{ m() }}",
+        "{% macro m() %}{% for x in [1] %}{% if true %}{{ m() | upper }}{% endif %}{% endfor %}{% endmacro %}"
+        "{{ m() }}",
+        "{% macro m() %}{% filter upper %}{{ m() }}{% endfilter %}{% endmacro %}{{ m() }}",
+    };
+    onSmallStack([&] {
+        for (const std::string& text : cases) {
+            std::string outcome = "no error";
+            try {
+                Template(text).render({});
+            } catch (const JinjaError& error) {
+                outcome = error.what();
+            }
+            EXPECT_EQ(outcome, "Runtime error: Template nested too deeply") << text.substr(0, 60);
+        }
+    });
+}

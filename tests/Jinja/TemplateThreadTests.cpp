@@ -22,3 +22,28 @@ TEST(TemplateThreads, CompilesOnSeveralThreadsAtOnce)
     for (const Jinja::Template& each : compiled)
         EXPECT_EQ(each, Jinja::Template(text));
 }
+
+TEST(TemplateThreads, RendersOneTemplateOnSeveralThreadsAtOnce)
+{
+    const Jinja::Template compiled(
+        "{% set ns = namespace(n=0) %}{% macro row(m) %}{{ loop.index }}:{{ m.role | upper }} {{ caller() }}"
+        "{% endmacro %}{% for m in messages %}{% set ns.n = ns.n + 1 %}{% call row(m) %}{{ m.content | reverse }}"
+        "{% endcall %}{% if loop.cycle(true, false) %};{% endif %}{% endfor %}{{ ns.n }}");
+    Jinja::Array messages;
+    for (int index = 0; index < 50; ++index)
+        messages.push_back(Jinja::Value::object(
+            {{"role", Jinja::Value(index % 2 ? "user" : "assistant")}, {"content", Jinja::Value("text é")}}));
+    const Jinja::Template::Context context{{"messages", Jinja::Value(messages)}};
+    const std::string serial = compiled.render(context);
+    std::vector<std::string> outputs(8);
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t index = 0; index < outputs.size(); ++index)
+            threads.emplace_back([&, index] {
+                for (int round = 0; round < 20; ++round)
+                    outputs[index] = compiled.render(context);
+            });
+    }
+    for (const std::string& output : outputs)
+        EXPECT_EQ(output, serial);
+}

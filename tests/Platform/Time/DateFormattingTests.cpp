@@ -38,3 +38,16 @@ TEST(DateFormatting, RelativeDatesCountTheLargestCalendarUnitInTheUsersLanguage)
         EXPECT_EQ(Platform::formatRelativeDate(date, now), test.german) << test.offset;
     }
 }
+
+TEST(DateFormatting, PatternsUseFixedEnglishNamesInTheSystemTimeZone)
+{
+    TestSupport::ScopedEnvironment locale("LC_ALL", "de_DE.UTF-8");
+    const Date date{731764800}; // 2024-03-10 12:00 UTC, a Sunday
+    {
+        TestSupport::ScopedEnvironment zone("TZ", "UTC");
+        EXPECT_EQ(Platform::formatDatePattern(date, "EEE, MMMM d yyyy 'at' HH:mm a"), "Sun, March 10 2024 at 12:00 PM");
+        EXPECT_EQ(Platform::formatDatePattern(date, "'it''s' '%'"), "it's %");
+    }
+    TestSupport::ScopedEnvironment zone("TZ", "Asia/Tokyo");
+    EXPECT_EQ(Platform::formatDatePattern(date, "HH"), "21");
+}
