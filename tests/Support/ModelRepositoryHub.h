@@ -30,13 +30,14 @@ public:
         server.respondListing("models", repository, "main", files_[repository]);
     }
 
-    // Serves every file below `source` as `name`/relative path.
+    // Serves every file below `source` as `name`/relative path (the relative
+    // path alone without a name).
     void addFolder(const std::string& name, const std::filesystem::path& source,
                    const std::string& repository = modelRepository)
     {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(source))
             if (entry.is_regular_file())
-                addFile(name + "/" + entry.path().lexically_relative(source).generic_string(),
+                addFile((name.empty() ? "" : name + "/") + entry.path().lexically_relative(source).generic_string(),
                         Platform::readFile(entry.path()), repository);
     }
 

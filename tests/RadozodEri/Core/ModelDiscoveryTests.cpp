@@ -1,14 +1,15 @@
 #include "RadozodEri/Core/Constants.h"
 #include "RadozodEri/Core/RadozodEri.h"
+#include "RadozodEri/Utilities/ModelUtilities.h"
 #include "RadozodEri/Utilities/WhisperError.h"
 #include "Support/LogCapture.h"
 #include "Support/ModelRepositoryHub.h"
 #include "Support/TestEnvironment.h"
+#include "tools/ModelFolder/WhisperFolders.h"
+#include "tools/TestTokenizer/TestTokenizer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 using Engine = RadozodEri::RadozodEri;
 using testing::Contains;
@@ -172,9 +173,32 @@ TEST_F(ModelDiscovery, WithoutAnEndpointTheEngineAsksTheHubTheEnvironmentNames)
     auto config = hubConfig();
     config.modelEndpoint.reset();
     config.model = "tiny";
-    setenv("HUB_ENDPOINT", hub.server.endpoint().c_str(), 1);
+    const TestSupport::ScopedEnvironment endpoint("HUB_ENDPOINT", hub.server.endpoint());
     const auto engine = Engine::create(config);
-    unsetenv("HUB_ENDPOINT");
     EXPECT_EQ(engine->modelFolder(), repoFolder() / "openai_whisper-tiny");
     EXPECT_FALSE(hub.server.requests().empty());
+}
+
+TEST_F(ModelDiscovery, ADownloadedModelLoadsWithTheTokenizerOfItsVariantFromTheHub)
+{
+    TestSupport::TemporaryFolder source;
+    if (!QelTools::writeFetchedTestTokenizer(source.path() / "tokenizer"))
+        GTEST_SKIP() << "GPT-2's files are absent";
+    QelTools::writeRandomModelFolders(source.path() / "model", {.vocab = QelTools::englishVocabularySize});
+    hub.addFolder("openai_whisper-base.en", source.path() / "model");
+    const std::string tokenizerRepository =
+        RadozodEri::ModelUtilities::tokenizerNameForVariant(RadozodEri::ModelVariant::baseEn);
+    hub.addFolder("", source.path() / "tokenizer", tokenizerRepository);
+
+    auto config = hubConfig();
+    config.model = "base.en";
+    config.load = true;
+    const TestSupport::ScopedEnvironment endpoint("HUB_ENDPOINT", hub.server.endpoint());
+    const auto engine = Engine::create(config);
+    EXPECT_EQ(engine->modelState(), RuntimeCore::ModelState::loaded);
+    EXPECT_EQ(RadozodEri::description(engine->modelVariant()), "base.en");
+    const auto* tokenizer = dynamic_cast<const RadozodEri::WhisperTokenizerWrapper*>(engine->tokenizer().get());
+    ASSERT_TRUE(tokenizer);
+    EXPECT_EQ(tokenizer->tokenizerFolder(), cache() / "models" / tokenizerRepository);
+    EXPECT_EQ(tokenizer->specialTokens().endToken, 50256);
 }
