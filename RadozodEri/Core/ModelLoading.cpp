@@ -78,26 +78,24 @@ void RadozodEri::loadModels(bool prewarmMode)
             prefill->loadModel(prefillPath, compute.prefillCompute, prewarmMode);
         Logging::debug("Loaded text decoder prefill data");
     }
-    if (auto* model = modelOf(textDecoder)) {
-        Logging::debug("Loading text decoder");
-        const auto decoderStart = Clock::now();
-        model->loadModel(decoderPath, compute.textDecoderCompute, prewarmMode);
-        const double elapsed = secondsSince(decoderStart);
-        updateTimings([&](TranscriptionTimings& timings) {
-            (prewarmMode ? timings.decoderSpecializationTime : timings.decoderLoadTime) = elapsed;
-        });
-        Logging::debug("Loaded text decoder in " + seconds(elapsed));
-    }
-    if (auto* model = modelOf(audioEncoder)) {
-        Logging::debug("Loading audio encoder");
-        const auto encoderStart = Clock::now();
-        model->loadModel(encoderPath, compute.audioEncoderCompute, prewarmMode);
-        const double elapsed = secondsSince(encoderStart);
-        updateTimings([&](TranscriptionTimings& timings) {
-            (prewarmMode ? timings.encoderSpecializationTime : timings.encoderLoadTime) = elapsed;
-        });
-        Logging::debug("Loaded audio encoder in " + seconds(elapsed));
-    }
+    // The decoder's and the encoder's loads are timed, a prewarm's apart.
+    auto loadTimed = [&](WhisperMLModel* model, const std::string& name, const std::filesystem::path& path,
+                         Platform::CoreML::MLComputeUnits units, double TranscriptionTimings::*loadTime,
+                         double TranscriptionTimings::*specializationTime) {
+        if (!model)
+            return;
+        Logging::debug("Loading " + name);
+        const auto modelStart = Clock::now();
+        model->loadModel(path, units, prewarmMode);
+        const double elapsed = secondsSince(modelStart);
+        updateTimings(
+            [&](TranscriptionTimings& timings) { timings.*(prewarmMode ? specializationTime : loadTime) = elapsed; });
+        Logging::debug("Loaded " + name + " in " + seconds(elapsed));
+    };
+    loadTimed(modelOf(textDecoder), "text decoder", decoderPath, compute.textDecoderCompute,
+              &TranscriptionTimings::decoderLoadTime, &TranscriptionTimings::decoderSpecializationTime);
+    loadTimed(modelOf(audioEncoder), "audio encoder", encoderPath, compute.audioEncoderCompute,
+              &TranscriptionTimings::encoderLoadTime, &TranscriptionTimings::encoderSpecializationTime);
 
     if (prewarmMode) {
         setModelState(ModelState::prewarmed);
