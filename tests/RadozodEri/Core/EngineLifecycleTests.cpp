@@ -159,6 +159,15 @@ TEST_F(EngineLifecycle, ConstructionFillsInTheDefaultsAndKeepsWhatIsGiven)
     EXPECT_EQ(second->tokenizerFolder, std::filesystem::path("/tokenizers"));
     EXPECT_EQ(RuntimeCore::Logging::shared().logLevel(), RuntimeCore::LogLevel::debug);
 
+    // The form with the fields as arguments builds the same configuration.
+    const auto convenient = RadozodEri::RadozodEri::create(
+        std::nullopt, "/downloads", std::nullopt, std::nullopt, std::nullopt, std::nullopt, nullptr, nullptr, nullptr,
+        decoder, std::nullopt, nullptr, false, RuntimeCore::LogLevel::debug, std::nullopt, std::nullopt, false);
+    EXPECT_EQ(convenient->tokenizerFolder, std::filesystem::path("/downloads"));
+    EXPECT_EQ(convenient->textDecoder, decoder);
+    EXPECT_FALSE(convenient->modelFolder());
+    EXPECT_EQ(RuntimeCore::Logging::shared().logLevel(), RuntimeCore::LogLevel::none);
+
     // Neither a folder nor a download: the load says what is missing, and a
     // second load reports the state it already has.
     auto& transitions = record(*second);
