@@ -1,10 +1,11 @@
 #include "RadozodEri/Utilities/ModelUtilities.h"
 
-#include "Hub/HubClientError.h"
+#include "Hub/Api/HubApi.h"
 #include "Hub/ModelConfiguration/LanguageModelConfigurationFromHub.h"
 #include "Platform/Paths/StandardPaths.h"
 #include "RadozodEri/Core/Constants.h"
 #include "RuntimeCore/Logging/Logging.h"
+#include "Tokenizers/AutoTokenizer.h"
 #include "Tokenizers/PreTrainedTokenizer.h"
 
 #include <algorithm>
@@ -82,7 +83,7 @@ std::filesystem::path hubRepositoryFolder(const std::filesystem::path& downloadB
 std::unique_ptr<WhisperTokenizerWrapper> loadTokenizer(ModelVariant variant,
                                                        const std::optional<std::filesystem::path>& tokenizerFolder,
                                                        const std::vector<std::filesystem::path>& additionalSearchPaths,
-                                                       bool /*useBackgroundSession*/)
+                                                       bool useBackgroundSession)
 {
     const std::string name = tokenizerNameForVariant(variant);
     const std::filesystem::path downloadBase = tokenizerFolder.value_or(Platform::documentsDirectory() / "modelhub");
@@ -111,7 +112,13 @@ std::unique_ptr<WhisperTokenizerWrapper> loadTokenizer(ModelVariant variant,
             return std::make_unique<WhisperTokenizerWrapper>(std::move(tokenizer), *localFolder);
         }
     }
-    throw Hub::HubClientError::resourceNotFound(name);
+    // No local folder serves: the hub's tokenizer files land in the hub folder
+    // searched first, so the next load finds them there.
+    const Hub::HubApi hub(tokenizerFolder, std::nullopt, std::nullopt, useBackgroundSession);
+    Logging::debug("Downloading tokenizer from Hub at file://" +
+                   std::filesystem::absolute(searchPaths.front()).string());
+    const std::filesystem::path hubFolder = hub.snapshot(Hub::Repo{name}, "main", std::vector<std::string>{"*.json"});
+    return std::make_unique<WhisperTokenizerWrapper>(Tokenizers::AutoTokenizer::from(hubFolder, true), hubFolder);
 }
 
 std::vector<std::string> formatModelFiles(const std::vector<std::string>& modelFiles)

@@ -3,6 +3,7 @@
 #include "Hub/HubClientError.h"
 #include "QelCore/Decoding/WhisperTokens.h"
 #include "Support/LogCapture.h"
+#include "Support/ModelRepositoryHub.h"
 #include "Support/TestEnvironment.h"
 #include "tools/TestTokenizer/TestTokenizer.h"
 
@@ -91,25 +92,32 @@ TEST(ModelUtilities, LoadsTheTokenizerOfTheHubFolderBeforeTheTokenizerFolder)
         extra.path());
 }
 
-TEST(ModelUtilities, FailsNamingTheRepositoryWhenNoLocalFolderServes)
+TEST(ModelUtilities, FetchesTheRepositoryFromTheHubWhenNoLocalFolderServes)
 {
     TestSupport::TemporaryFolder base;
     TestSupport::TemporaryFolder extra;
+    TestSupport::TemporaryFolder served;
     writeTokenizer(base.path(), "no configuration", false);
     writeTokenizer(extra.path(), "never reached");
+    writeTokenizer(served.path(), "from the hub");
+    TestSupport::ModelRepositoryHub hub;
+    hub.addFolder("", served.path(), "openai/whisper-small");
+    const TestSupport::ScopedEnvironment endpoint("HUB_ENDPOINT", hub.server.endpoint());
     TestSupport::LogCapture log;
-    try {
-        Utilities::loadTokenizer(ModelVariant::small, base.path(), {extra.path()});
-        FAIL() << "loaded a tokenizer without configuration";
-    } catch (const Hub::HubClientError& error) {
-        EXPECT_EQ(error.kind(), Hub::HubClientError::Kind::resourceNotFound);
-        EXPECT_EQ(error.message(), "openai/whisper-small");
-    }
+
+    const auto tokenizer = Utilities::loadTokenizer(ModelVariant::small, base.path(), {extra.path()});
+    const auto hubFolder = base / "models/openai/whisper-small";
+    EXPECT_EQ(tokenizer->convertTokenToId("from the hub"), 7);
+    EXPECT_EQ(tokenizer->tokenizerFolder(), hubFolder);
     EXPECT_TRUE(logged(log, "Checking for local tokenizer at " + (base / "tokenizer.json").string() + " - found"));
     EXPECT_TRUE(logged(log, "Tokenizer configuration not found in local config"));
+    EXPECT_TRUE(logged(log, "Downloading tokenizer from Hub at file://" + hubFolder.string()));
+    EXPECT_EQ(Utilities::loadTokenizer(ModelVariant::small, base.path())->tokenizerFolder(), hubFolder)
+        << "the fetched files are found locally next time";
 
+    // A repository the hub lacks fails with the hub's error.
     std::ofstream(base / "tokenizer_config.json") << R"({"tokenizer_class": "NoSuchTokenizer"})";
-    EXPECT_THROW(Utilities::loadTokenizer(ModelVariant::small, base.path()), Hub::HubClientError);
+    EXPECT_THROW(Utilities::loadTokenizer(ModelVariant::medium, base.path()), Hub::HubClientError);
     EXPECT_TRUE(logged(log, "Error loading local tokenizer: The tokenizer type 'NoSuchTokenizer' is not supported."));
 }
 
