@@ -1,10 +1,10 @@
 #include "RadozodEri/Utilities/ModelUtilities.h"
 
-#include "Hub/HubClientError.h"
+#include "Hub/Api/HubApi.h"
 #include "Hub/ModelConfiguration/LanguageModelConfigurationFromHub.h"
-#include "Platform/Paths/StandardPaths.h"
 #include "RadozodEri/Core/Constants.h"
 #include "RuntimeCore/Logging/Logging.h"
+#include "Tokenizers/AutoTokenizer.h"
 #include "Tokenizers/PreTrainedTokenizer.h"
 
 #include <algorithm>
@@ -74,19 +74,15 @@ std::string tokenizerNameForVariant(ModelVariant variant)
     return "openai/whisper-" + std::string(description(variant));
 }
 
-std::filesystem::path hubRepositoryFolder(const std::filesystem::path& downloadBase, const std::string& repository)
-{
-    return downloadBase / "models" / repository;
-}
-
 std::unique_ptr<WhisperTokenizerWrapper> loadTokenizer(ModelVariant variant,
                                                        const std::optional<std::filesystem::path>& tokenizerFolder,
                                                        const std::vector<std::filesystem::path>& additionalSearchPaths,
-                                                       bool /*useBackgroundSession*/)
+                                                       bool useBackgroundSession)
 {
     const std::string name = tokenizerNameForVariant(variant);
-    const std::filesystem::path downloadBase = tokenizerFolder.value_or(Platform::documentsDirectory() / "modelhub");
-    std::vector<std::filesystem::path> searchPaths = {hubRepositoryFolder(downloadBase, name)};
+    const Hub::HubApi hubApi(tokenizerFolder, std::nullopt, std::nullopt, useBackgroundSession);
+    const std::filesystem::path hubFolder = hubApi.localRepoLocation(Hub::Repo{name});
+    std::vector<std::filesystem::path> searchPaths = {hubFolder};
     if (tokenizerFolder)
         searchPaths.push_back(*tokenizerFolder);
     searchPaths.insert(searchPaths.end(), additionalSearchPaths.begin(), additionalSearchPaths.end());
@@ -111,7 +107,8 @@ std::unique_ptr<WhisperTokenizerWrapper> loadTokenizer(ModelVariant variant,
             return std::make_unique<WhisperTokenizerWrapper>(std::move(tokenizer), *localFolder);
         }
     }
-    throw Hub::HubClientError::resourceNotFound(name);
+    Logging::debug("Downloading tokenizer from Hub at file://" + std::filesystem::absolute(hubFolder).string());
+    return std::make_unique<WhisperTokenizerWrapper>(Tokenizers::AutoTokenizer::from(name, hubApi, true), hubFolder);
 }
 
 std::vector<std::string> formatModelFiles(const std::vector<std::string>& modelFiles)

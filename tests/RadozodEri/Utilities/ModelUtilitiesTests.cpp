@@ -3,6 +3,7 @@
 #include "Hub/HubClientError.h"
 #include "QelCore/Decoding/WhisperTokens.h"
 #include "Support/LogCapture.h"
+#include "Support/LoopbackHTTPServer.h"
 #include "Support/TestEnvironment.h"
 #include "tools/TestTokenizer/TestTokenizer.h"
 
@@ -72,8 +73,7 @@ TEST(ModelUtilities, FormatsRepositoryFilesAsModelFoldersByFamily)
 TEST(ModelUtilities, LoadsTheTokenizerOfTheHubFolderBeforeTheTokenizerFolder)
 {
     TestSupport::TemporaryFolder base;
-    const std::filesystem::path hubFolder = Utilities::hubRepositoryFolder(base.path(), "openai/whisper-base.en");
-    EXPECT_EQ(hubFolder, base / "models/openai/whisper-base.en");
+    const std::filesystem::path hubFolder = base / "models/openai/whisper-base.en";
     writeTokenizer(base.path(), "tokenizer-folder");
     writeTokenizer(hubFolder, "hub-folder");
     TestSupport::LogCapture log;
@@ -91,25 +91,41 @@ TEST(ModelUtilities, LoadsTheTokenizerOfTheHubFolderBeforeTheTokenizerFolder)
         extra.path());
 }
 
-TEST(ModelUtilities, FailsNamingTheRepositoryWhenNoLocalFolderServes)
+TEST(ModelUtilities, FetchesTheTokenizerFromTheHubWhenNoLocalFolderServes)
 {
+    LoopbackHTTPServer hub;
+    TestSupport::ScopedEnvironment endpoint{"HUB_ENDPOINT", hub.endpoint()};
+    TestSupport::ScopedEnvironment online{"CI_DISABLE_NETWORK_MONITOR", "1"};
+    TestSupport::TemporaryFolder served;
+    writeTokenizer(served.path(), "from the hub");
+    const std::string repository = "openai/whisper-small";
+    hub.respondListing("models", repository, "main", {"tokenizer.json", "tokenizer_config.json"});
+    for (const char* name : {"tokenizer.json", "tokenizer_config.json"})
+        hub.respond("/" + repository + "/resolve/main/" + name,
+                    {.body = TestSupport::fileContents(served / name),
+                     .extraHeaders = "X-Repo-Commit: " + std::string(40, 'c') + "\r\nETag: \"e\"\r\n"});
+
     TestSupport::TemporaryFolder base;
     TestSupport::TemporaryFolder extra;
     writeTokenizer(base.path(), "no configuration", false);
     writeTokenizer(extra.path(), "never reached");
     TestSupport::LogCapture log;
-    try {
-        Utilities::loadTokenizer(ModelVariant::small, base.path(), {extra.path()});
-        FAIL() << "loaded a tokenizer without configuration";
-    } catch (const Hub::HubClientError& error) {
-        EXPECT_EQ(error.kind(), Hub::HubClientError::Kind::resourceNotFound);
-        EXPECT_EQ(error.message(), "openai/whisper-small");
-    }
+    const auto tokenizer = Utilities::loadTokenizer(ModelVariant::small, base.path(), {extra.path()});
+    const std::filesystem::path hubFolder = base / "models/openai/whisper-small";
+    EXPECT_EQ(tokenizer->tokenizerFolder(), hubFolder);
+    EXPECT_EQ(tokenizer->convertTokenToId("from the hub"), 7);
     EXPECT_TRUE(logged(log, "Checking for local tokenizer at " + (base / "tokenizer.json").string() + " - found"));
     EXPECT_TRUE(logged(log, "Tokenizer configuration not found in local config"));
+    EXPECT_TRUE(logged(log, "Downloading tokenizer from Hub at file://" + hubFolder.string()));
 
+    // The hub has no repository of this variant's tokenizer; its error is the caller's.
     std::ofstream(base / "tokenizer_config.json") << R"({"tokenizer_class": "NoSuchTokenizer"})";
-    EXPECT_THROW(Utilities::loadTokenizer(ModelVariant::small, base.path()), Hub::HubClientError);
+    try {
+        Utilities::loadTokenizer(ModelVariant::tiny, base.path());
+        FAIL() << "loaded a tokenizer that neither a folder nor the hub has";
+    } catch (const Hub::HubClientError& error) {
+        EXPECT_EQ(error.kind(), Hub::HubClientError::Kind::fileNotFound);
+    }
     EXPECT_TRUE(logged(log, "Error loading local tokenizer: The tokenizer type 'NoSuchTokenizer' is not supported."));
 }
 
