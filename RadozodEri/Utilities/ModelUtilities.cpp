@@ -74,6 +74,11 @@ std::string tokenizerNameForVariant(ModelVariant variant)
     return "openai/whisper-" + std::string(description(variant));
 }
 
+std::filesystem::path hubRepositoryFolder(const std::filesystem::path& downloadBase, const std::string& repository)
+{
+    return downloadBase / "models" / repository;
+}
+
 std::unique_ptr<WhisperTokenizerWrapper> loadTokenizer(ModelVariant variant,
                                                        const std::optional<std::filesystem::path>& tokenizerFolder,
                                                        const std::vector<std::filesystem::path>& additionalSearchPaths,

@@ -27,12 +27,16 @@ ModelVariant detectVariant(int logitsDim, int encoderDim);
 // The hub repository of the variant's tokenizer, as "openai/whisper-base.en".
 std::string tokenizerNameForVariant(ModelVariant variant);
 
+// Where the hub keeps a repository below a download base.
+std::filesystem::path hubRepositoryFolder(const std::filesystem::path& downloadBase, const std::string& repository);
+
 // The tokenizer from the first folder that holds "tokenizer.json": the hub's
 // folder of the variant's repository below `tokenizerFolder` (or below the
 // default download base), then `tokenizerFolder` itself, then
 // `additionalSearchPaths` in order. A folder whose files cannot make a
 // tokenizer is logged and passed over. When no folder serves, the tokenizer
-// files are fetched from the hub into its folder; that failure is thrown.
+// files are fetched from the hub into its folder, and a failure there is
+// thrown as it came.
 std::unique_ptr<WhisperTokenizerWrapper>
 loadTokenizer(ModelVariant variant, const std::optional<std::filesystem::path>& tokenizerFolder,
               const std::vector<std::filesystem::path>& additionalSearchPaths = {}, bool useBackgroundSession = false);

@@ -73,7 +73,8 @@ TEST(ModelUtilities, FormatsRepositoryFilesAsModelFoldersByFamily)
 TEST(ModelUtilities, LoadsTheTokenizerOfTheHubFolderBeforeTheTokenizerFolder)
 {
     TestSupport::TemporaryFolder base;
-    const std::filesystem::path hubFolder = base / "models/openai/whisper-base.en";
+    const std::filesystem::path hubFolder = Utilities::hubRepositoryFolder(base.path(), "openai/whisper-base.en");
+    EXPECT_EQ(hubFolder, base / "models/openai/whisper-base.en");
     writeTokenizer(base.path(), "tokenizer-folder");
     writeTokenizer(hubFolder, "hub-folder");
     TestSupport::LogCapture log;
