@@ -5,6 +5,7 @@
 #include "Hub/ModelConfiguration/ModelTypeNames.h"
 #include "Platform/Files/ReadFile.h"
 #include "Platform/Log/Log.h"
+#include "Platform/Net/HTTPSession.h"
 
 namespace Hub {
 namespace {
@@ -64,6 +65,29 @@ std::filesystem::path hubResourceFolder()
 LanguageModelConfigurationFromHub::LanguageModelConfigurationFromHub(std::filesystem::path modelFolder)
     : configPromise_(std::async(std::launch::async, [folder = std::move(modelFolder)] { return loadConfig(folder); }))
 {
+}
+
+LanguageModelConfigurationFromHub::LanguageModelConfigurationFromHub(std::string modelName, std::string revision,
+                                                                     HubApi hubApi)
+    : configPromise_(
+          std::async(std::launch::async, [name = std::move(modelName), revision = std::move(revision),
+                                          hub = std::move(hubApi)] { return loadConfig(name, revision, hub); }))
+{
+}
+
+LanguageModelConfigurationFromHub::Configurations
+LanguageModelConfigurationFromHub::loadConfig(const std::string& modelName, const std::string& revision,
+                                              const HubApi& hubApi)
+{
+    // Every file a folder's loading may read, and nothing else of the
+    // repository (weights are the engine's business).
+    static const std::vector<std::string> files = {"config.json", "tokenizer_config.json", "chat_template.jinja",
+                                                   "chat_template.json", "tokenizer.json"};
+    try {
+        return loadConfig(hubApi.snapshot(Repo{modelName}, revision, files));
+    } catch (const Platform::NetworkError&) {
+        throw HubClientError::networkError(std::current_exception());
+    }
 }
 
 LanguageModelConfigurationFromHub::Configurations

@@ -3,9 +3,11 @@
 // The configuration files a tokenizer is built from: the model configuration
 // ("config.json"), the tokenizer configuration ("tokenizer_config.json", with
 // a chat template of its own file put in) and the tokenizer data
-// ("tokenizer.json", required). Loading starts on a worker thread at
-// construction; each getter waits for it and rethrows its failure.
+// ("tokenizer.json", required), from a local folder or from a hub repository
+// whose files are first brought into the cache. Loading starts on a worker
+// thread at construction; each getter waits for it and rethrows its failure.
 
+#include "Hub/Api/HubApi.h"
 #include "Hub/Config/Config.h"
 
 #include <filesystem>
@@ -24,6 +26,7 @@ public:
     };
 
     explicit LanguageModelConfigurationFromHub(std::filesystem::path modelFolder);
+    LanguageModelConfigurationFromHub(std::string modelName, std::string revision, HubApi hubApi);
 
     std::optional<Config> modelConfig() const;
     // The file's configuration; one without a tokenizer class gets the class
@@ -37,6 +40,10 @@ public:
     // jsonSerialization for a file that does not parse, fileSystemError for
     // one that cannot be read. An unreadable chat template is left out.
     static Configurations loadConfig(const std::filesystem::path& modelFolder);
+    // Fetches the repository's configuration files at the revision, then
+    // loads them as a folder's. A transfer that failed below HTTP throws
+    // networkError; the hub client's own errors pass unchanged.
+    static Configurations loadConfig(const std::string& modelName, const std::string& revision, const HubApi& hubApi);
     // The model type's configuration among the hub module's resources, none
     // for a type of characters other than letters, digits, "_" and "-".
     static std::optional<Config> fallbackTokenizerConfig(const std::string& modelType);

@@ -2,7 +2,6 @@
 
 #include "Hub/Api/HubApi.h"
 #include "Hub/ModelConfiguration/LanguageModelConfigurationFromHub.h"
-#include "Platform/Paths/StandardPaths.h"
 #include "RadozodEri/Core/Constants.h"
 #include "RuntimeCore/Logging/Logging.h"
 #include "Tokenizers/AutoTokenizer.h"
@@ -86,8 +85,9 @@ std::unique_ptr<WhisperTokenizerWrapper> loadTokenizer(ModelVariant variant,
                                                        bool useBackgroundSession)
 {
     const std::string name = tokenizerNameForVariant(variant);
-    const std::filesystem::path downloadBase = tokenizerFolder.value_or(Platform::documentsDirectory() / "modelhub");
-    std::vector<std::filesystem::path> searchPaths = {hubRepositoryFolder(downloadBase, name)};
+    const Hub::HubApi hubApi(tokenizerFolder, std::nullopt, std::nullopt, useBackgroundSession);
+    const std::filesystem::path hubFolder = hubApi.localRepoLocation(Hub::Repo{name});
+    std::vector<std::filesystem::path> searchPaths = {hubFolder};
     if (tokenizerFolder)
         searchPaths.push_back(*tokenizerFolder);
     searchPaths.insert(searchPaths.end(), additionalSearchPaths.begin(), additionalSearchPaths.end());
@@ -112,13 +112,8 @@ std::unique_ptr<WhisperTokenizerWrapper> loadTokenizer(ModelVariant variant,
             return std::make_unique<WhisperTokenizerWrapper>(std::move(tokenizer), *localFolder);
         }
     }
-    // No local folder serves: the hub's tokenizer files land in the hub folder
-    // searched first, so the next load finds them there.
-    const Hub::HubApi hub(tokenizerFolder, std::nullopt, std::nullopt, useBackgroundSession);
-    Logging::debug("Downloading tokenizer from Hub at file://" +
-                   std::filesystem::absolute(searchPaths.front()).string());
-    const std::filesystem::path hubFolder = hub.snapshot(Hub::Repo{name}, "main", std::vector<std::string>{"*.json"});
-    return std::make_unique<WhisperTokenizerWrapper>(Tokenizers::AutoTokenizer::from(hubFolder, true), hubFolder);
+    Logging::debug("Downloading tokenizer from Hub at file://" + std::filesystem::absolute(hubFolder).string());
+    return std::make_unique<WhisperTokenizerWrapper>(Tokenizers::AutoTokenizer::from(name, hubApi, true), hubFolder);
 }
 
 std::vector<std::string> formatModelFiles(const std::vector<std::string>& modelFiles)

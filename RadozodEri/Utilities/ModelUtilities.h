@@ -34,9 +34,9 @@ std::filesystem::path hubRepositoryFolder(const std::filesystem::path& downloadB
 // folder of the variant's repository below `tokenizerFolder` (or below the
 // default download base), then `tokenizerFolder` itself, then
 // `additionalSearchPaths` in order. A folder whose files cannot make a
-// tokenizer is logged and passed over. When no folder serves, the
-// repository's JSON files are fetched from the hub into its folder; that
-// fetch's and the tokenizer's errors are thrown unchanged.
+// tokenizer is logged and passed over. When no folder serves, the tokenizer
+// files are fetched from the hub into its folder, and a failure there is
+// thrown as it came.
 std::unique_ptr<WhisperTokenizerWrapper>
 loadTokenizer(ModelVariant variant, const std::optional<std::filesystem::path>& tokenizerFolder,
               const std::vector<std::filesystem::path>& additionalSearchPaths = {}, bool useBackgroundSession = false);

@@ -1,10 +1,12 @@
 #include "Hub/ModelConfiguration/LanguageModelConfigurationFromHub.h"
 
 #include "Hub/Config/YYJSONParser.h"
+#include "Hub/Download/HubFileFixture.h"
 #include "Hub/HubClientError.h"
 #include "Hub/ModelConfiguration/ModelTypeNames.h"
 #include "Support/TestEnvironment.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -123,4 +125,65 @@ TEST(LanguageModelConfigurationFromHub, ReadsFallbackConfigurationsOfPlainModelT
     EXPECT_TRUE(Hub::isResourceName("xlm-roberta_2"));
     EXPECT_EQ(Hub::capitalizedWords("xlm-roBERTa"), "Xlm-Roberta");
     EXPECT_EQ(Hub::capitalizedWords("bert"), "Bert");
+}
+
+namespace {
+
+class LanguageModelConfigurationFromTheHub : public TestSupport::HubFileFixture, public testing::Test {
+protected:
+    std::optional<HubClientError::Kind> loadingFailure() const
+    {
+        try {
+            LanguageModelConfigurationFromHub(repoId, "main", client()).tokenizerData();
+        } catch (const HubClientError& error) {
+            return error.kind();
+        }
+        return std::nullopt;
+    }
+};
+
+} // namespace
+
+TEST_F(LanguageModelConfigurationFromTheHub, FetchesTheConfigurationFilesAloneThenLoadsThemAsAFolder)
+{
+    server.respondListing("models", repoId, "main",
+                          {"config.json", "tokenizer_config.json", "chat_template.jinja", "chat_template.json",
+                           "tokenizer.json", "model.bin", "sub/tokenizer.json"});
+    serveFile("config.json", R"({"model_type": "bert"})", "e1");
+    serveFile("tokenizer_config.json", R"({"do_lower_case": true})", "e2");
+    serveFile("chat_template.jinja", "from jinja", "e3");
+    serveFile("chat_template.json", R"({"chat_template": "from json"})", "e4");
+    serveFile("tokenizer.json", R"({"model": {}})", "e5");
+    serveFile("model.bin", "weights", "e6");
+
+    const LanguageModelConfigurationFromHub configuration(repoId, "main", client());
+    EXPECT_EQ(configuration.tokenizerData(), parseToConfig(R"({"model": {}})"));
+    EXPECT_EQ(configuration.modelType(), "bert");
+    EXPECT_EQ(
+        configuration.tokenizerConfig(),
+        parseToConfig(R"({"do_lower_case": true, "chat_template": "from jinja", "tokenizer_class": "BertTokenizer"})"));
+
+    std::vector<std::string> fetched;
+    for (const auto& request : server.requests())
+        if (request.method == "GET" && request.target.starts_with("/owner/model/resolve/main/"))
+            fetched.push_back(request.target.substr(std::string_view("/owner/model/resolve/main/").size()));
+    EXPECT_THAT(fetched, testing::UnorderedElementsAre("config.json", "tokenizer_config.json", "chat_template.jinja",
+                                                       "chat_template.json", "tokenizer.json"));
+    EXPECT_TRUE(std::filesystem::exists(repoFolder() / "tokenizer.json"));
+}
+
+TEST_F(LanguageModelConfigurationFromTheHub, ReportsWhatTheRepositoryOrTheTransferLacks)
+{
+    server.respondListing("models", repoId, "main", {"config.json"});
+    serveFile("config.json", "{}", "e1");
+    EXPECT_EQ(loadingFailure(), HubClientError::Kind::configurationMissing);
+
+    // A file that redirects to itself fails below HTTP.
+    const std::string file = std::string("/") + repoId + "/resolve/main/tokenizer.json";
+    server.respondListing("models", repoId, "main", {"tokenizer.json"});
+    server.respond(file, LoopbackHTTPServer::redirect(307, file));
+    EXPECT_EQ(loadingFailure(), HubClientError::Kind::networkError);
+
+    server.respond(std::string("/api/models/") + repoId + "/revision/main", {.status = 401});
+    EXPECT_EQ(loadingFailure(), HubClientError::Kind::authorizationRequired) << "the hub client's own error passes";
 }
