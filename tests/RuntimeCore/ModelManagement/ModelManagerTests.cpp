@@ -213,17 +213,18 @@ TEST_F(ModelManagerTest, ConcurrentCallersShareOneDownloadAndLoad)
         manager = ModelManager::make(loader, downloader);
 
         std::atomic<int> started{0};
-        std::vector<std::string> errors(5);
-        std::vector<const void*> thrown(5);
+        // Every caller gets the one error object. Its reference count lives in
+        // the uninstrumented runtime library, so the callers only keep it and
+        // it is read and freed here, after they are joined.
+        std::vector<std::exception_ptr> errors(5);
         std::vector<std::thread> callers;
         for (size_t index = 0; index < 5; ++index)
             callers.emplace_back([&, index] {
                 ++started;
                 try {
                     manager->ensureModelsLoaded();
-                } catch (const std::runtime_error& error) {
-                    errors[index] = error.what();
-                    thrown[index] = &error;
+                } catch (...) {
+                    errors[index] = std::current_exception();
                 }
             });
         while (started < 5)
@@ -238,9 +239,16 @@ TEST_F(ModelManagerTest, ConcurrentCallersShareOneDownloadAndLoad)
         EXPECT_EQ(loader->downloads, 1);
         EXPECT_EQ(loader->loadCalls.size(), 1u);
         EXPECT_EQ(manager->modelState(), fail ? ModelState::unloaded : ModelState::loaded);
-        for (size_t index = 0; index < 5; ++index) {
-            EXPECT_EQ(errors[index], fail ? "bad weights" : "");
-            EXPECT_EQ(thrown[index], thrown[0]);
+        for (const std::exception_ptr& error : errors)
+            EXPECT_EQ(error, errors[0]);
+        if (fail) {
+            try {
+                std::rethrow_exception(errors[0]);
+            } catch (const std::runtime_error& error) {
+                EXPECT_STREQ(error.what(), "bad weights");
+            }
+        } else {
+            EXPECT_FALSE(errors[0]);
         }
     }
 }
