@@ -91,7 +91,7 @@ TEST_F(ModelDownloaderTest, ResolveModelTakesTheModelFolderThenTheCacheThenTheHu
     // A local copy wins over the cached one; a package stands in for a
     // compiled model.
     const auto package = folder / "local/N/v1/small/Encoder.mlpackage/Data/com.apple.CoreML/model.mlmodel";
-    TestSupport::writeFile(package, "spec");
+    TestSupport::writeFile(package, "model description");
     EXPECT_EQ(resolve(true, folder / "local"), package);
     EXPECT_THAT(states, IsEmpty());
     EXPECT_EQ(downloader((folder / "local").string()).resolveModelPath("Encoder", small, {}, {}, false),
