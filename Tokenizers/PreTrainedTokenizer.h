@@ -4,9 +4,11 @@
 // data: normalizer, pre-tokenizer, vocabulary model, post-processor and
 // decoder as the data names them, with added tokens kept whole, special
 // tokens that decoding may skip, and spaces before punctuation cleaned up in
-// decoded text. Immutable once built; any number of threads may use it.
+// decoded text. Immutable once built but for its cache of compiled chat
+// templates, which a lock guards; any number of threads may use it.
 
 #include "Hub/Config/Config.h"
+#include "Jinja/Template.h"
 #include "Tokenizers/AddedTokens/AddedTokensPattern.h"
 #include "Tokenizers/Decoders/Decoder.h"
 #include "Tokenizers/Normalizers/Normalizer.h"
@@ -15,7 +17,10 @@
 #include "Tokenizers/PreTrainedTokenizerModel.h"
 #include "Tokenizers/Tokenizer.h"
 
+#include <atomic>
+#include <cstddef>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -60,6 +65,37 @@ public:
     // Whether the configuration has a chat template of any form.
     bool hasChatTemplate() const override;
 
+    std::vector<int> applyChatTemplate(const std::vector<Message>& messages) const override;
+    std::vector<int> applyChatTemplate(const std::vector<Message>& messages,
+                                       const std::optional<std::vector<ToolSpec>>& tools) const override;
+    std::vector<int>
+    applyChatTemplate(const std::vector<Message>& messages, const std::optional<std::vector<ToolSpec>>& tools,
+                      const std::optional<std::map<std::string, std::any>>& additionalContext) const override;
+    std::vector<int> applyChatTemplate(const std::vector<Message>& messages,
+                                       const ChatTemplateArgument& chatTemplate) const override;
+    std::vector<int> applyChatTemplate(const std::vector<Message>& messages,
+                                       std::string_view chatTemplate) const override;
+    std::vector<int> applyChatTemplate(const std::vector<Message>& messages,
+                                       const std::optional<ChatTemplateArgument>& chatTemplate,
+                                       bool addGenerationPrompt, bool truncation, std::optional<int> maxLength,
+                                       const std::optional<std::vector<ToolSpec>>& tools) const override;
+    // Besides the errors of every form: TokenizerError chatTemplate for a
+    // configuration naming two templates alike, and for a negative maximum
+    // length when truncating.
+    std::vector<int>
+    applyChatTemplate(const std::vector<Message>& messages, const std::optional<ChatTemplateArgument>& chatTemplate,
+                      bool addGenerationPrompt, bool truncation, std::optional<int> maxLength,
+                      const std::optional<std::vector<ToolSpec>>& tools,
+                      const std::optional<std::map<std::string, std::any>>& additionalContext) const override;
+
+    // The source compiled once for the tokenizer's life (both block options
+    // off) and then shared; the lock is not held while compiling, so two
+    // threads may compile one source and the first to store it wins. Throws
+    // the template language's JinjaError and caches nothing then.
+    virtual std::shared_ptr<const Jinja::Template> compiledTemplate(const std::string& source) const;
+    // How many sources this tokenizer has compiled so far.
+    std::size_t chatTemplateCompilations() const { return chatTemplateCompilations_; }
+
     std::vector<std::string> preTokenize(std::string_view text, const PreTokenizerOptions& options) const;
     std::string normalize(std::string_view text) const;
     std::vector<std::string> postProcess(const std::vector<std::string>& tokens, bool addSpecialTokens) const;
@@ -85,6 +121,10 @@ private:
     std::unique_ptr<Decoder> decoder_;
     Hub::Config tokenizerConfig_;
     bool cleanUpTokenizationSpaces_;
+
+    mutable std::unordered_map<std::string, std::shared_ptr<const Jinja::Template>> compiledChatTemplateCache_;
+    mutable std::mutex cacheLock_;
+    mutable std::atomic<std::size_t> chatTemplateCompilations_ = 0;
 };
 
 } // namespace Tokenizers

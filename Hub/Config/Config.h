@@ -24,6 +24,10 @@
 #include <variant>
 #include <vector>
 
+namespace Jinja {
+class Value;
+}
+
 namespace Hub {
 
 // The integer types a configuration integer is made from: neither bool nor a
@@ -156,6 +160,13 @@ public:
     void hash(std::size_t& seed) const { value_.hash(seed); }
     std::size_t hashValue() const { return value_.hashValue(); }
     std::string description() const { return value_.description(); }
+
+    // The value as a template sees it. A float reads back as the double of its
+    // shortest text (0.1f as 0.1), a token as the object {id: text}, and a
+    // dictionary's keys come in ascending code-unit order, where keys that are
+    // canonically equivalent collapse into one, the later taking the place of
+    // the earlier's value. Throws JinjaError for a value nested too deeply.
+    Jinja::Value jinjaValue() const;
 
 private:
     Data value_;

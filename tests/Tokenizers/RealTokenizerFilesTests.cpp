@@ -1,35 +1,14 @@
 // Tokenizers built from published tokenizer files that the test set-up
 // fetches (scripts/fetch-tokenizer-files); tests skip when a file is absent.
-#include "Tokenizers/PreTrainedTokenizer.h"
-
-#include "Hub/Config/YYJSONParser.h"
-#include "Platform/Files/ReadFile.h"
-#include "tools/TestTokenizer/TestTokenizer.h"
+#include "Tokenizers/PublishedTokenizers.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
-#include <memory>
 
 using namespace Tokenizers;
 
 namespace {
 
-// Built once per name: the largest file takes a while.
-const PreTrainedTokenizer* published(const std::string& name)
-{
-    static std::map<std::string, std::unique_ptr<PreTrainedTokenizer>> built;
-    const auto found = built.find(name);
-    if (found != built.end())
-        return found->second.get();
-    const std::filesystem::path folder = QelTools::tokenizerFilesFolder() / name;
-    std::unique_ptr<PreTrainedTokenizer>& tokenizer = built[name];
-    if (std::filesystem::exists(folder / "tokenizer.json") && std::filesystem::exists(folder / "tokenizer_config.json"))
-        tokenizer = std::make_unique<PreTrainedTokenizer>(
-            Hub::YYJSONParser::parseToConfig(Platform::readFile(folder / "tokenizer_config.json")),
-            Hub::YYJSONParser::parseToConfig(Platform::readFile(folder / "tokenizer.json")), true);
-    return tokenizer.get();
-}
+using TestSupport::publishedTokenizer;
 
 // Many scripts in composed form, white space runs and line breaks, none of
 // the spellings that decoding's clean-up rewrites.
@@ -49,7 +28,7 @@ TEST(PublishedTokenizerFiles, BuildStrictAndKeepTheirSpecialTokensWhole)
         {"gemma3", "<bos>", 2},
     };
     for (const auto& [name, special, id] : cases) {
-        const PreTrainedTokenizer* tokenizer = published(name);
+        const PreTrainedTokenizer* tokenizer = publishedTokenizer(name);
         if (!tokenizer) {
             std::cout << "The " << name << " tokenizer files are absent: skipped\n";
             continue;
@@ -65,13 +44,13 @@ TEST(PublishedTokenizerFiles, BuildStrictAndKeepTheirSpecialTokensWhole)
 TEST(PublishedTokenizerFiles, DecodeWhatTheyEncodeInEveryScript)
 {
     for (const std::string name : {"llama3", "qwen3", "gemma3"})
-        if (const PreTrainedTokenizer* tokenizer = published(name))
+        if (const PreTrainedTokenizer* tokenizer = publishedTokenizer(name))
             EXPECT_EQ(tokenizer->decode(tokenizer->encode(mixedScripts, false)), mixedScripts) << name;
 }
 
 TEST(PublishedTokenizerFiles, KeepWhiteSpaceTokensWholeAmongThousandsOfAddedTokens)
 {
-    const PreTrainedTokenizer* gemma = published("gemma3");
+    const PreTrainedTokenizer* gemma = publishedTokenizer("gemma3");
     if (!gemma)
         GTEST_SKIP() << "The gemma3 tokenizer files are absent";
     // Runs of line breaks and of spaces are added tokens of their own there.

@@ -6,6 +6,7 @@
 
 #include "Platform/Text/UnicodeScalars.h"
 #include "Tokenizers/Tokenizer.h"
+#include "Tokenizers/TokenizerError.h"
 
 #include <map>
 #include <string>
@@ -82,7 +83,35 @@ public:
     std::optional<std::string> unknownToken() const override { return std::nullopt; }
     std::optional<int> unknownTokenId() const override { return std::nullopt; }
 
+    using Context = std::map<std::string, std::any>;
+    using Tools = std::optional<std::vector<Tokenizers::ToolSpec>>;
+    using Messages = std::vector<Tokenizers::Message>;
+    std::vector<int> applyChatTemplate(const Messages&) const override { return noTemplate(); }
+    std::vector<int> applyChatTemplate(const Messages&, const Tools&) const override { return noTemplate(); }
+    std::vector<int> applyChatTemplate(const Messages&, const Tools&, const std::optional<Context>&) const override
+    {
+        return noTemplate();
+    }
+    std::vector<int> applyChatTemplate(const Messages&, const Tokenizers::ChatTemplateArgument&) const override
+    {
+        return noTemplate();
+    }
+    std::vector<int> applyChatTemplate(const Messages&, std::string_view) const override { return noTemplate(); }
+    std::vector<int> applyChatTemplate(const Messages&, const std::optional<Tokenizers::ChatTemplateArgument>&, bool,
+                                       bool, std::optional<int>, const Tools&) const override
+    {
+        return noTemplate();
+    }
+    std::vector<int> applyChatTemplate(const Messages&, const std::optional<Tokenizers::ChatTemplateArgument>&, bool,
+                                       bool, std::optional<int>, const Tools&,
+                                       const std::optional<Context>&) const override
+    {
+        return noTemplate();
+    }
+
 private:
+    static std::vector<int> noTemplate() { throw Tokenizers::TokenizerError::missingChatTemplate(); }
+
     std::vector<std::string> pieces_;
     std::map<std::string, int> specialTokens_;
 };
