@@ -8,8 +8,7 @@ namespace QelCore {
 using Platform::ML::ComputeThreadShare;
 
 Engine::Engine(const std::filesystem::path& modelPath, std::string_view language)
-    : model_(loadGgmlWhisperModel(modelPath)),
-      vocabulary_(model_.vocabulary),
+    : model_(loadGgmlWhisperModel(modelPath)), vocabulary_(model_.vocabulary),
       language_(languageSetting(language, SpecialTokens::forVocabularySize(model_.hparams.nVocab)))
 {
 }
@@ -58,6 +57,10 @@ std::unique_ptr<WhisperTranscriber> Engine::takeTranscriber() const
 
 void Engine::returnTranscriber(std::unique_ptr<WhisperTranscriber> transcriber) const
 {
+    // Between utterances the application sits idle far longer than it
+    // transcribes: the window's mel and encoder output go back to the
+    // system, and taking them again costs the next call a few page faults.
+    transcriber->releaseWindowBuffers();
     std::lock_guard lock(idleMutex_);
     if (!idle_)
         idle_ = std::move(transcriber);

@@ -39,8 +39,9 @@ private:
     std::optional<int> language_;
     mutable std::mutex promptMutex_;
     std::vector<int> promptTokens_;
-    // One call's buffers kept warm for the next call (the prewarmed ones at
-    // first); calls that overlap it get buffers of their own, freed after.
+    // One call's transcriber kept for the next call (the prewarmed one at
+    // first) without its mel and encoder output; calls that overlap it get one of
+    // their own, freed after.
     mutable std::mutex idleMutex_;
     mutable std::unique_ptr<WhisperTranscriber> idle_;
 };

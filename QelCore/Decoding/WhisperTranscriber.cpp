@@ -13,24 +13,27 @@ namespace QelCore {
 using namespace Platform::ML;
 
 WhisperTranscriber::WhisperTranscriber(const WhisperModel& model, const WhisperVocabulary& vocabulary)
-    : model_(model),
-      vocabulary_(vocabulary),
-      special_(SpecialTokens::forVocabularySize(model.hparams.nVocab)),
-      greedy_(special_, vocabulary),
-      mel_(model.melFilters.data(), model.hparams.nMels, model.windowSamples()),
-      encoder_(model),
-      decoder_(model)
+    : model_(model), vocabulary_(vocabulary), special_(SpecialTokens::forVocabularySize(model.hparams.nVocab)),
+      greedy_(special_, vocabulary), mel_(model.melFilters.data(), model.hparams.nMels, model.windowSamples()),
+      encoder_(model), decoder_(model)
 {
     const auto& hp = model.hparams;
-    const size_t textWidth = static_cast<size_t>(hp.nTextState);
-    const size_t layers = static_cast<size_t>(hp.nTextLayer);
-    melBuffer_.resize(static_cast<size_t>(hp.nMels) * model.melFrames());
-    encoderOutput_.resize(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
-    keys_.resize(layers * hp.nTextCtx * textWidth);
-    values_.resize(keys_.size());
+    const size_t cross = decoder_.crossAttentionSize();
+    const size_t cache = static_cast<size_t>(hp.nTextLayer) * hp.nTextCtx * hp.nTextState;
+    window_.resize(std::max(encoder_.scratchSize() * sizeof(float), 2 * (cross + cache) * sizeof(Float16)));
+    crossKeys_ = reinterpret_cast<Float16*>(window_.data());
+    crossValues_ = crossKeys_ + cross;
+    keys_ = crossValues_ + cross;
+    values_ = keys_ + cache;
     logits_.resize(static_cast<size_t>(hp.nVocab));
     prefix_.reserve(static_cast<size_t>(hp.nTextCtx));
     tokens_.reserve(static_cast<size_t>(hp.nTextCtx));
+}
+
+void WhisperTranscriber::releaseWindowBuffers()
+{
+    melBuffer_ = Platform::LargeVector<float>();
+    encoderOutput_ = Platform::LargeVector<float>();
 }
 
 void WhisperTranscriber::runTokens(std::span<const int> tokens, int firstPosition, float* logits)
@@ -42,15 +45,16 @@ void WhisperTranscriber::runTokens(std::span<const int> tokens, int firstPositio
         newKeys_.resize(static_cast<size_t>(hp.nTextLayer * layerSize));
         newValues_.resize(newKeys_.size());
     }
-    auto view = KeyValueCacheView::positionMajor(keys_.data(), values_.data(), hp.nTextCtx, hp.nTextState);
-    decoder_.decode(tokens, firstPosition, view, cross_, newKeys_.data(), newValues_.data(), logits);
+    auto view = KeyValueCacheView::positionMajor(keys_, values_, hp.nTextCtx, hp.nTextState);
+    decoder_.decode(tokens, firstPosition, view, CrossAttentionSpan{crossKeys_, crossValues_}, newKeys_.data(),
+                    newValues_.data(), logits);
     for (int l = 0; l < hp.nTextLayer; ++l) {
         const long from = l * layerSize;
         const long to = (static_cast<long>(l) * hp.nTextCtx + firstPosition) * hp.nTextState;
         narrowToHalfFloats(newKeys_.data() + from, static_cast<size_t>(layerSize),
-                           reinterpret_cast<std::byte*>(keys_.data() + to));
+                           reinterpret_cast<std::byte*>(keys_ + to));
         narrowToHalfFloats(newValues_.data() + from, static_cast<size_t>(layerSize),
-                           reinterpret_cast<std::byte*>(values_.data() + to));
+                           reinterpret_cast<std::byte*>(values_ + to));
     }
     // NaN compares false with everything, so choosing among such scores would
     // pick the first piece again and again in place of the user's words.
@@ -111,15 +115,17 @@ void WhisperTranscriber::decodeWindow(int window, const DecodingSettings& settin
         vocabulary_.appendText(token, text);
 }
 
-std::string WhisperTranscriber::transcribe(const float* samples, long count,
-                                           const DecodingSettings& settings,
+std::string WhisperTranscriber::transcribe(const float* samples, long count, const DecodingSettings& settings,
                                            TranscriptionObserver* observer)
 {
-    if (special_.multilingual() && settings.language
-        && (*settings.language < 0 || *settings.language >= special_.languageCount))
+    if (special_.multilingual() && settings.language &&
+        (*settings.language < 0 || *settings.language >= special_.languageCount))
         throw std::invalid_argument("Language not supported by this model");
     std::string text;
     detectedLanguage_.reset();
+    const auto& hp = model_.hparams;
+    melBuffer_.resize(static_cast<size_t>(hp.nMels) * model_.melFrames());
+    encoderOutput_.resize(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
     const long windowSamples = model_.windowSamples();
     int language = settings.language.value_or(0);
     for (long start = 0, window = 0; start < count; start += windowSamples, ++window) {
@@ -127,10 +133,10 @@ std::string WhisperTranscriber::transcribe(const float* samples, long count,
         mel_.compute(samples + start, std::min(windowSamples, count - start), melBuffer_.data());
         if (observer)
             observer->melComputed(index, melBuffer_.data());
-        encoder_.encode(melBuffer_.data(), encoderOutput_.data());
+        encoder_.encode(melBuffer_.data(), encoderOutput_.data(), reinterpret_cast<float*>(window_.data()));
         if (observer)
             observer->encoderFinished(index, encoderOutput_.data());
-        decoder_.computeCrossAttention(encoderOutput_.data(), cross_);
+        decoder_.computeCrossAttention(encoderOutput_.data(), crossKeys_, crossValues_);
         if (special_.multilingual() && !settings.language && !detectedLanguage_) {
             detectedLanguage_ = detectLanguage();
             language = *detectedLanguage_;

@@ -7,6 +7,7 @@
 #include "QelCore/Decoding/GreedyDecoding.h"
 #include "QelCore/Decoding/WhisperTokens.h"
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,12 +44,19 @@ public:
 class WhisperTranscriber {
 public:
     WhisperTranscriber(const WhisperModel& model, const WhisperVocabulary& vocabulary);
+    // Its caches point into its own memory.
+    WhisperTranscriber(const WhisperTranscriber&) = delete;
+    WhisperTranscriber& operator=(const WhisperTranscriber&) = delete;
 
     std::string transcribe(const float* samples, long count, const DecodingSettings& settings,
                            TranscriptionObserver* observer = nullptr);
 
     // The language detected by the last transcription, if any.
     std::optional<int> detectedLanguage() const { return detectedLanguage_; }
+
+    // Gives back the window's mel and encoder output between transcriptions;
+    // the next one takes them again.
+    void releaseWindowBuffers();
 
 private:
     int detectLanguage();
@@ -57,8 +65,8 @@ private:
     // values to the cache; the last one's logits go to `logits` when given,
     // and it throws when any of them is not a finite number.
     void runTokens(std::span<const int> tokens, int firstPosition, float* logits);
-    void decodeWindow(int window, const DecodingSettings& settings, int language,
-                      TranscriptionObserver* observer, std::string& text);
+    void decodeWindow(int window, const DecodingSettings& settings, int language, TranscriptionObserver* observer,
+                      std::string& text);
 
     const WhisperModel& model_;
     const WhisperVocabulary& vocabulary_;
@@ -67,11 +75,17 @@ private:
     Platform::ML::MelSpectrogram mel_;
     Platform::ML::WhisperEncoder encoder_;
     Platform::ML::WhisperDecoder decoder_;
-    std::vector<float> melBuffer_;
-    std::vector<float> encoderOutput_;
-    Platform::ML::CrossAttentionCache cross_;
+    Platform::LargeVector<float> melBuffer_;
+    Platform::LargeVector<float> encoderOutput_;
+    // One window's memory: the encoder's scratch while it runs, then the
+    // cross-attention keys and values and the self-attention cache, all of
+    // which a window is done with before the next one's encoder starts.
+    Platform::LargeVector<std::byte> window_;
+    Platform::ML::Float16* crossKeys_;
+    Platform::ML::Float16* crossValues_;
     // [layer][nTextCtx][nTextState], as halves: every token reads them all.
-    std::vector<Platform::ML::Float16> keys_, values_;
+    Platform::ML::Float16* keys_;
+    Platform::ML::Float16* values_;
     std::vector<float> newKeys_, newValues_; // [layer][batch][nTextState]
     std::vector<float> logits_;
     std::vector<int> prefix_;

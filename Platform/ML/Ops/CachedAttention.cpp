@@ -24,6 +24,9 @@ constexpr long kParallelWork = 1L << 17;
 // Positions per chunk of a single row's attention. Fixed, so that the sums
 // come out the same whatever the number of threads.
 constexpr int kChunkPositions = 64;
+// Positions of half-precision keys and values a block of rows widens at a
+// time: each thread keeps a slice's floats, not a whole window's.
+constexpr int kWidenedPositions = 256;
 const std::byte* halfBytes(const void* data, long offset)
 {
     return static_cast<const std::byte*>(data) + 2 * offset;
@@ -60,6 +63,18 @@ KeyValueSpan headOf(const KeyValueSpan& span, long column, int headWidth, int co
     return {keys.data(), values.data(), 1, count, count};
 }
 
+// Positions [first, first + count) of `span`.
+KeyValueSpan positionsOf(const KeyValueSpan& span, int first, int count)
+{
+    const long offset = first * span.positionStride * (span.halves ? 2 : 4);
+    return {static_cast<const std::byte*>(span.keys) + offset,
+            static_cast<const std::byte*>(span.values) + offset,
+            span.positionStride,
+            span.channelStride,
+            count,
+            span.halves};
+}
+
 // scores[r][j] = scale · Σ_d queries[r][d] · key(j, d) for r < rows, j < count.
 // A single row goes through the matrix-vector routines, which stream the keys
 // without copying them first.
@@ -77,8 +92,8 @@ void scoreKeys(const float* queries, long queryStride, int rows, int headWidth, 
     else if (rows == 1)
         cblas_sgemv(CblasRowMajor, CblasTrans, headWidth, count, scale, keys, cs, queries, 1, 0.0f, scores, 1);
     else if (cs == 1)
-        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, rows, count, headWidth, scale, queries, queryStride,
-                    keys, ps, 0.0f, scores, scoreStride);
+        cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, rows, count, headWidth, scale, queries, queryStride, keys,
+                    ps, 0.0f, scores, scoreStride);
     else
         cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasNoTrans, rows, count, headWidth, scale, queries, queryStride,
                     keys, cs, 0.0f, scores, scoreStride);
@@ -106,10 +121,7 @@ void weighValues(const float* weights, long weightStride, int rows, const KeyVal
 } // namespace
 
 CachedAttention::CachedAttention(int width, int heads, int maxKeys)
-    : width_(width),
-      heads_(heads),
-      headWidth_(width / heads),
-      maxKeys_(maxKeys),
+    : width_(width), heads_(heads), headWidth_(width / heads), maxKeys_(maxKeys),
       scores_(static_cast<size_t>(heads) * maxKeys),
       partials_(static_cast<size_t>(divideRoundingUp(maxKeys, kChunkPositions)) * width)
 {
@@ -135,9 +147,8 @@ void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan
     });
 }
 
-void CachedAttention::attendBlock(int head, int firstRow, int rows, const float* queries,
-                                  const KeyValueSpan& earlier, const KeyValueSpan* own, float* out,
-                                  float* weights) const
+void CachedAttention::attendBlock(int head, int firstRow, int rows, const float* queries, const KeyValueSpan& earlier,
+                                  const KeyValueSpan* own, float* out, float* weights) const
 {
     // Each thread's own scores, sized once for the longest row, and the
     // head's keys and values where they are widened from halves.
@@ -149,11 +160,17 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
     const int ownCount = own ? firstRow + rows : 0;
     const long stride = earlier.count + ownCount;
     const long column = static_cast<long>(head) * headWidth_;
-    const auto before = headOf(earlier, column, headWidth_, earlier.count, earlierKeys, earlierValues);
+    // Floats are read where they lie; halves are widened a slice at a time.
+    const int slice = earlier.halves ? kWidenedPositions : std::max(earlier.count, 1);
+    const auto earlierSlice = [&](int first) {
+        const int count = std::min(slice, earlier.count - first);
+        return headOf(positionsOf(earlier, first, count), column, headWidth_, count, earlierKeys, earlierValues);
+    };
     const auto mine = own ? headOf(*own, column, headWidth_, ownCount, ownKeys, ownValues) : KeyValueSpan{};
     const float* q = queries + static_cast<long>(firstRow) * width_ + column;
     const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
-    scoreKeys(q, width_, rows, headWidth_, before, scale, scores.data(), stride);
+    for (int first = 0; first < earlier.count; first += slice)
+        scoreKeys(q, width_, rows, headWidth_, earlierSlice(first), scale, scores.data() + first, stride);
     if (own)
         scoreKeys(q, width_, rows, headWidth_, mine, scale, scores.data() + earlier.count, stride);
     for (int r = 0; r < rows; ++r) {
@@ -166,8 +183,9 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
         std::copy_n(scores.data() + (rows - 1) * stride, stride, weights + head * stride);
 
     float* target = out + static_cast<long>(firstRow) * width_ + column;
-    if (earlier.count > 0)
-        weighValues(scores.data(), stride, rows, before, headWidth_, 0.0f, target, width_);
+    for (int first = 0; first < earlier.count; first += slice)
+        weighValues(scores.data() + first, stride, rows, earlierSlice(first), headWidth_, first > 0 ? 1.0f : 0.0f,
+                    target, width_);
     if (own)
         weighValues(scores.data() + earlier.count, stride, rows, mine, headWidth_, earlier.count > 0 ? 1.0f : 0.0f,
                     target, width_);

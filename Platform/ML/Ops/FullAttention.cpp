@@ -1,13 +1,14 @@
 #include "Platform/ML/Ops/FullAttention.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/Math/IntegerRounding.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Simd/BlockProduct.h"
 #include "Platform/ML/Simd/Elementwise.h"
+#include "Platform/Math/IntegerRounding.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace Platform::ML {
 namespace {
@@ -18,36 +19,42 @@ constexpr int kBlockRows = 48;
 } // namespace
 
 FullAttention::FullAttention(int positions, int width, int heads)
-    : positions_(positions),
-      width_(width),
-      heads_(heads),
-      headWidth_(width / heads),
+    : positions_(positions), width_(width), heads_(heads), headWidth_(width / heads),
       paddedPositions_(roundUp(positions, kBlockProductColumns)),
-      paddedHeadWidth_(roundUp(headWidth_, kBlockProductColumns)),
-      // The padding stays zero: padded keys score nothing that is kept,
-      // padded value columns produce nothing that is copied out.
-      keysByDepth_(static_cast<size_t>(width) * paddedPositions_),
-      paddedValues_(static_cast<size_t>(heads) * positions * paddedHeadWidth_)
+      paddedHeadWidth_(roundUp(headWidth_, kBlockProductColumns))
 {
 }
 
-void FullAttention::compute(const float* query, const float* key, const float* value, float* out)
+std::size_t FullAttention::workspaceSize() const
+{
+    return static_cast<std::size_t>(width_) * paddedPositions_ +
+           static_cast<std::size_t>(heads_) * positions_ * paddedHeadWidth_;
+}
+
+void FullAttention::compute(const float* query, const float* key, const float* value, float* out, float* workspace)
 {
     const int threads = computeThreads();
-    // Keys transposed and values made contiguous per head, so both products
-    // read rows of whole vectors.
+    // Keys transposed, [head][headWidth][paddedPositions], and values made
+    // contiguous per head, [head][positions][paddedHeadWidth], so both
+    // products read rows of whole vectors. The padding is zero: padded keys
+    // score nothing that is kept, padded value columns produce nothing that
+    // is copied out.
+    float* keysByDepth = workspace;
+    float* paddedValues = workspace + static_cast<long>(width_) * paddedPositions_;
     parallelFor(width_, 1, threads, [&](long begin, long end) {
         for (long column = begin; column < end; ++column) {
-            float* row = keysByDepth_.data() + column * paddedPositions_;
+            float* row = keysByDepth + column * paddedPositions_;
             for (int s = 0; s < positions_; ++s)
                 row[s] = key[static_cast<long>(s) * width_ + column];
+            std::fill(row + positions_, row + paddedPositions_, 0.0f);
         }
     });
     parallelFor(static_cast<long>(heads_) * positions_, 64, threads, [&](long begin, long end) {
         for (long index = begin; index < end; ++index) {
             const long head = index / positions_, s = index % positions_;
             const float* source = value + s * width_ + head * headWidth_;
-            std::copy(source, source + headWidth_, paddedValues_.data() + index * paddedHeadWidth_);
+            float* row = paddedValues + index * paddedHeadWidth_;
+            std::fill(std::copy(source, source + headWidth_, row), row + paddedHeadWidth_, 0.0f);
         }
     });
 
@@ -56,12 +63,14 @@ void FullAttention::compute(const float* query, const float* key, const float* v
         for (long task = begin; task < end; ++task) {
             const int head = static_cast<int>(task / blocks);
             const int firstRow = static_cast<int>(task % blocks) * kBlockRows;
-            attendBlock(head, firstRow, std::min(kBlockRows, positions_ - firstRow), query, out);
+            attendBlock(head, firstRow, std::min(kBlockRows, positions_ - firstRow), query, keysByDepth, paddedValues,
+                        out);
         }
     });
 }
 
-void FullAttention::attendBlock(int head, int firstRow, int rows, const float* query, float* out) const
+void FullAttention::attendBlock(int head, int firstRow, int rows, const float* query, const float* keysByDepth,
+                                const float* paddedValues, float* out) const
 {
     // Each thread's own scratch, kept between calls.
     thread_local std::vector<float> queries, scores, attended;
@@ -77,16 +86,15 @@ void FullAttention::attendBlock(int head, int firstRow, int rows, const float* q
                        [scale](float q) { return q * scale; });
     }
     multiplyBlocks(rows, paddedPositions_, headWidth_, queries.data(), headWidth_,
-                   keysByDepth_.data() + column * paddedPositions_, paddedPositions_, scores.data(),
-                   paddedPositions_);
+                   keysByDepth + column * paddedPositions_, paddedPositions_, scores.data(), paddedPositions_);
     for (int r = 0; r < rows; ++r) {
         float* row = scores.data() + static_cast<long>(r) * paddedPositions_;
         softmax(row, positions_);
         std::fill(row + positions_, row + paddedPositions_, 0.0f);
     }
     multiplyBlocks(rows, paddedHeadWidth_, positions_, scores.data(), paddedPositions_,
-                   paddedValues_.data() + static_cast<long>(head) * positions_ * paddedHeadWidth_,
-                   paddedHeadWidth_, attended.data(), paddedHeadWidth_);
+                   paddedValues + static_cast<long>(head) * positions_ * paddedHeadWidth_, paddedHeadWidth_,
+                   attended.data(), paddedHeadWidth_);
     for (int r = 0; r < rows; ++r) {
         const float* source = attended.data() + static_cast<long>(r) * paddedHeadWidth_;
         std::copy(source, source + headWidth_, out + static_cast<long>(firstRow + r) * width_ + column);

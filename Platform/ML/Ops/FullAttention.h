@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vector>
+#include <cstddef>
 
 namespace Platform::ML {
 
@@ -12,12 +12,18 @@ class FullAttention {
 public:
     FullAttention(int positions, int width, int heads);
 
+    // Floats of the workspace compute() needs.
+    std::size_t workspaceSize() const;
+
     // query, key, value and out are [positions][width]; head h owns columns
     // h·width/heads onwards. out[t] = Σ_s softmax_s(query[t]·key[s] / √headWidth) value[s].
-    void compute(const float* query, const float* key, const float* value, float* out);
+    // The workspace holds the keys and values rearranged; the caller lends it
+    // (whatever it holds) so that memory between calls serves other work.
+    void compute(const float* query, const float* key, const float* value, float* out, float* workspace);
 
 private:
-    void attendBlock(int head, int firstRow, int rows, const float* query, float* out) const;
+    void attendBlock(int head, int firstRow, int rows, const float* query, const float* keysByDepth,
+                     const float* paddedValues, float* out) const;
 
     int positions_;
     int width_;
@@ -25,8 +31,6 @@ private:
     int headWidth_;
     int paddedPositions_;
     int paddedHeadWidth_;
-    std::vector<float> keysByDepth_;   // [head][headWidth][paddedPositions]
-    std::vector<float> paddedValues_;  // [head][positions][paddedHeadWidth]
 };
 
 } // namespace Platform::ML

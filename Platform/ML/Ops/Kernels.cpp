@@ -1,10 +1,11 @@
 #include "Platform/ML/Ops/Kernels.h"
 
 #include "Platform/Concurrency/ParallelFor.h"
-#include "Platform/Math/IntegerRounding.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Simd/Elementwise.h"
 #include "Platform/ML/Simd/VectorProduct.h"
+#include "Platform/ML/Tensor/HalfFloat.h"
+#include "Platform/Math/IntegerRounding.h"
 
 #include <algorithm>
 #include <cblas.h>
@@ -29,6 +30,8 @@ constexpr long kVectorProductGrainWeights = 1L << 14;
 constexpr double kTilesPerThread = 4;
 constexpr double kMinimumTileSide = 64;
 constexpr long kOutputMultiple = 16;
+// Inputs of half-precision weights widened at a time for a product.
+constexpr long kWidenedInputs = 256;
 
 long rowGrain(int width)
 {
@@ -80,29 +83,38 @@ void applyLinear(const Linear& layer, const float* in, int rows, float* out)
     const long tileOutputs =
         std::min<long>(outputs, roundUp<long>(divideRoundingUp<long>(outputs, outputParts), kOutputMultiple));
     const long outputTiles = divideRoundingUp<long>(outputs, tileOutputs);
-    // Tiles of one block of outputs come one after another, so a thread that
-    // takes neighbouring tiles widens their half-precision weights once.
+    // Half-precision weights are widened a slice of inputs at a time, so each
+    // thread's widened slice, kept as long as the thread, stays small; BLAS
+    // works through the inputs in slices of about that size anyway.
     Platform::parallelFor(rowTiles * outputTiles, 1, threads, [&](long begin, long end) {
         thread_local std::vector<float> widened;
-        long widenedTile = -1;
         for (long tile = begin; tile < end; ++tile) {
-            const long outputTile = tile / rowTiles;
-            const long firstOutput = outputTile * tileOutputs, firstRow = tile % rowTiles * tileRows;
+            const long firstOutput = tile / rowTiles * tileOutputs, firstRow = tile % rowTiles * tileRows;
             const long outputCount = std::min(tileOutputs, outputs - firstOutput);
             const long rowCount = std::min(tileRows, rows - firstRow);
-            if (layer.weight.isHalf() && widenedTile != outputTile) {
-                widened.resize(static_cast<size_t>(tileOutputs) * inputs);
-                layer.weight.widenRows(firstOutput, outputCount, widened.data());
-                widenedTile = outputTile;
-            }
-            const float* weights = layer.weight.isHalf() ? widened.data() : layer.weight.floatRow(firstOutput);
             float* target = out + firstRow * outputs + firstOutput;
             if (layer.bias)
                 for (long r = 0; r < rowCount; ++r)
                     std::copy_n(layer.bias + firstOutput, outputCount, target + r * outputs);
-            cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, static_cast<int>(rowCount),
-                        static_cast<int>(outputCount), inputs, 1.0f, in + firstRow * inputs, inputs, weights,
-                        inputs, layer.bias ? 1.0f : 0.0f, target, outputs);
+            const auto multiply = [&](long firstInput, long inputCount, const float* weights, long stride) {
+                const bool accumulate = layer.bias || firstInput > 0;
+                cblas_sgemm(CblasRowMajor, CblasNoTrans, CblasTrans, static_cast<int>(rowCount),
+                            static_cast<int>(outputCount), static_cast<int>(inputCount), 1.0f,
+                            in + firstRow * inputs + firstInput, inputs, weights, static_cast<int>(stride),
+                            accumulate ? 1.0f : 0.0f, target, outputs);
+            };
+            if (!layer.weight.isHalf()) {
+                multiply(0, inputs, layer.weight.floatRow(firstOutput), inputs);
+                continue;
+            }
+            widened.resize(static_cast<size_t>(tileOutputs * std::min<long>(inputs, kWidenedInputs)));
+            for (long firstInput = 0; firstInput < inputs; firstInput += kWidenedInputs) {
+                const long inputCount = std::min<long>(kWidenedInputs, inputs - firstInput);
+                for (long o = 0; o < outputCount; ++o)
+                    widenHalfFloats(layer.weight.halfRow(firstOutput + o) + 2 * firstInput,
+                                    static_cast<size_t>(inputCount), widened.data() + o * inputCount);
+                multiply(firstInput, inputCount, widened.data(), inputCount);
+            }
         }
     });
 }
@@ -117,9 +129,8 @@ void layerNorm(const LayerNormWeights& norm, const float* in, int rows, int widt
 
 void gelu(float* values, long count)
 {
-    Platform::parallelFor(count, kGeluGrain, computeThreads(), [&](long begin, long end) {
-        geluSpan(values + begin, end - begin);
-    });
+    Platform::parallelFor(count, kGeluGrain, computeThreads(),
+                          [&](long begin, long end) { geluSpan(values + begin, end - begin); });
 }
 
 void addInPlace(float* target, const float* source, long count)

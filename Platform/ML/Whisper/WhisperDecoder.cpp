@@ -64,8 +64,7 @@ KeyValueSpan KeyValueCacheView::layer(long index, int count) const
 }
 
 WhisperDecoder::WhisperDecoder(const WhisperModel& model)
-    : model_(model),
-      width_(model.hparams.nTextState),
+    : model_(model), width_(model.hparams.nTextState),
       attention_(width_, model.hparams.nTextHead, std::max(model.hparams.nAudioCtx, model.hparams.nTextCtx))
 {
     reserveRows(1);
@@ -82,13 +81,22 @@ void WhisperDecoder::reserveRows(int rows)
     rowCapacity_ = rows;
 }
 
+std::size_t WhisperDecoder::crossAttentionSize() const
+{
+    return static_cast<size_t>(model_.hparams.nAudioCtx) * width_ * model_.decoder.blocks.size();
+}
+
 void WhisperDecoder::computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache)
+{
+    cache.keys.resize(crossAttentionSize());
+    cache.values.resize(crossAttentionSize());
+    computeCrossAttention(encoderOutput, cache.keys.data(), cache.values.data());
+}
+
+void WhisperDecoder::computeCrossAttention(const float* encoderOutput, Float16* keys, Float16* values)
 {
     const int positions = model_.hparams.nAudioCtx;
     const size_t perLayer = static_cast<size_t>(positions) * width_;
-    const size_t total = perLayer * model_.decoder.blocks.size();
-    cache.keys.resize(total);
-    cache.values.resize(total);
     crossBlock_.resize(static_cast<size_t>(std::min(positions, kCrossBlockPositions)) * width_);
     for (size_t l = 0; l < model_.decoder.blocks.size(); ++l) {
         const auto& attention = model_.decoder.blocks[l].crossAttn;
@@ -98,15 +106,15 @@ void WhisperDecoder::computeCrossAttention(const float* encoderOutput, CrossAtte
             const float* in = encoderOutput + static_cast<long>(first) * model_.hparams.nAudioState;
             const auto count = static_cast<size_t>(rows) * width_;
             applyLinear(attention.key, in, rows, crossBlock_.data());
-            narrowToHalfFloats(crossBlock_.data(), count, reinterpret_cast<std::byte*>(cache.keys.data() + at));
+            narrowToHalfFloats(crossBlock_.data(), count, reinterpret_cast<std::byte*>(keys + at));
             applyLinear(attention.value, in, rows, crossBlock_.data());
-            narrowToHalfFloats(crossBlock_.data(), count, reinterpret_cast<std::byte*>(cache.values.data() + at));
+            narrowToHalfFloats(crossBlock_.data(), count, reinterpret_cast<std::byte*>(values + at));
         }
     }
 }
 
-void WhisperDecoder::step(int token, int position, const KeyValueCacheView& cache,
-                          const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits)
+void WhisperDecoder::step(int token, int position, const KeyValueCacheView& cache, const CrossAttentionCache& cross,
+                          float* newKeys, float* newValues, float* logits)
 {
     decode({&token, 1}, position, cache, cross, newKeys, newValues, logits);
 }
@@ -115,11 +123,19 @@ void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, cons
                             const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits,
                             float* crossWeights)
 {
+    decode(tokens, firstPosition, cache, CrossAttentionSpan{cross.keys.data(), cross.values.data()}, newKeys, newValues,
+           logits, crossWeights);
+}
+
+void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, const KeyValueCacheView& cache,
+                            const CrossAttentionSpan& cross, float* newKeys, float* newValues, float* logits,
+                            float* crossWeights)
+{
     const auto& hp = model_.hparams;
     const int rows = static_cast<int>(tokens.size());
     const int earlier = cache.positions.value_or(firstPosition);
-    if (rows == 0 || firstPosition < 0 || firstPosition > hp.nTextCtx - rows || earlier < 0
-        || earlier > hp.nTextCtx - rows)
+    if (rows == 0 || firstPosition < 0 || firstPosition > hp.nTextCtx - rows || earlier < 0 ||
+        earlier > hp.nTextCtx - rows)
         throw std::out_of_range("Decoder step outside the model's text context");
     if (std::any_of(tokens.begin(), tokens.end(), [&](int token) { return token < 0 || token >= hp.nVocab; }))
         throw std::out_of_range("Decoder step outside the model's vocabulary");
@@ -151,12 +167,8 @@ void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, cons
         // Cross-attention over the window's precomputed keys and values.
         layerNorm(block.crossAttnLn, x, rows, width_, normed_.data());
         applyLinear(block.crossAttn.query, normed_.data(), rows, query_.data());
-        const KeyValueSpan audio{cross.keys.data() + l * crossPerLayer,
-                                 cross.values.data() + l * crossPerLayer,
-                                 width_,
-                                 1,
-                                 hp.nAudioCtx,
-                                 true};
+        const KeyValueSpan audio{
+            cross.keys + l * crossPerLayer, cross.values + l * crossPerLayer, width_, 1, hp.nAudioCtx, true};
         attention_.compute(query_.data(), rows, audio, nullptr, attended_.data(),
                            crossWeights ? crossWeights + l * hp.nTextHead * hp.nAudioCtx : nullptr);
         applyLinear(block.crossAttn.out, attended_.data(), rows, projected_.data());

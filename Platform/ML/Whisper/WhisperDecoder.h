@@ -3,7 +3,9 @@
 #include "Platform/ML/Ops/CachedAttention.h"
 #include "Platform/ML/Tensor/Float16.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
+#include "Platform/Memory/LargeBuffer.h"
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <vector>
@@ -15,8 +17,14 @@ namespace Platform::ML {
 // every decoded token reads them all, and half the bytes is half the time.
 // Layout: [layer][nAudioCtx][nTextState].
 struct CrossAttentionCache {
-    std::vector<Float16> keys;
-    std::vector<Float16> values;
+    LargeVector<Float16> keys;
+    LargeVector<Float16> values;
+};
+
+// The same keys and values where a caller keeps them.
+struct CrossAttentionSpan {
+    const Float16* keys = nullptr;
+    const Float16* values = nullptr;
 };
 
 // Where the self-attention keys and values of earlier positions live, as
@@ -59,9 +67,13 @@ class WhisperDecoder {
 public:
     explicit WhisperDecoder(const WhisperModel& model);
 
-    // Fills `cache` (allocated on first use) from one window's encoder output
-    // [nAudioCtx][nAudioState].
+    // Elements of one window's cross-attention keys, as many as of its values.
+    std::size_t crossAttentionSize() const;
+
+    // Fills `cache` (allocated on first use), or `keys` and `values`, from one
+    // window's encoder output [nAudioCtx][nAudioState].
     void computeCrossAttention(const float* encoderOutput, CrossAttentionCache& cache);
+    void computeCrossAttention(const float* encoderOutput, Float16* keys, Float16* values);
 
     // Runs `tokens` at positions firstPosition onwards as one batch: each
     // attends to the cache's positions (by default [0, firstPosition)), to
@@ -73,12 +85,15 @@ public:
     // `crossWeights`, unless null, receives the last token's cross-attention
     // weights over the audio, [layer][head][nAudioCtx].
     void decode(std::span<const int> tokens, int firstPosition, const KeyValueCacheView& cache,
+                const CrossAttentionSpan& cross, float* newKeys, float* newValues, float* logits,
+                float* crossWeights = nullptr);
+    void decode(std::span<const int> tokens, int firstPosition, const KeyValueCacheView& cache,
                 const CrossAttentionCache& cross, float* newKeys, float* newValues, float* logits,
                 float* crossWeights = nullptr);
 
     // decode() of the single token at `position`.
-    void step(int token, int position, const KeyValueCacheView& cache, const CrossAttentionCache& cross,
-              float* newKeys, float* newValues, float* logits);
+    void step(int token, int position, const KeyValueCacheView& cache, const CrossAttentionCache& cross, float* newKeys,
+              float* newValues, float* logits);
 
 private:
     void reserveRows(int rows);

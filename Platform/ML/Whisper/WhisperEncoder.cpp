@@ -13,8 +13,7 @@ namespace {
 // product: columns[t][c·3 + k] = input(c, t·stride + k − 1), zero outside.
 // `at(c, s)` reads channel c at input position s.
 template <typename Read>
-void unrollConvolution(int channels, int inputLength, int outputLength, int stride, Read at,
-                       float* columns)
+void unrollConvolution(int channels, int inputLength, int outputLength, int stride, Read at, float* columns)
 {
     constexpr long kRowsPerPiece = 32;
     Platform::parallelFor(outputLength, kRowsPerPiece, computeThreads(), [&](long begin, long end) {
@@ -31,69 +30,88 @@ void unrollConvolution(int channels, int inputLength, int outputLength, int stri
 
 } // namespace
 
+// The scratch is one piece of memory laid out anew by each stage, in units of
+// one [positions][width] array (P):
+//   convolutions: conv1's output (2P), then the unrolled inputs of either
+//                 convolution (conv1: 2·positions rows of mels·3, conv2:
+//                 positions rows of width·3);
+//   attention:    query, key, value, attended, normalised rows (5P), then
+//                 the attention's workspace;
+//   MLP:          normalised rows (P), hidden (4P), output (P).
+// None of a stage's arrays outlives it, so a window takes the largest stage,
+// not their sum.
 WhisperEncoder::WhisperEncoder(const WhisperModel& model)
-    : model_(model),
-      positions_(model.hparams.nAudioCtx),
-      width_(model.hparams.nAudioState),
+    : model_(model), positions_(model.hparams.nAudioCtx), width_(model.hparams.nAudioState),
       fullAttention_(positions_, width_, model.hparams.nAudioHead)
 {
+}
+
+std::size_t WhisperEncoder::scratchSize() const
+{
     const size_t p = static_cast<size_t>(positions_), w = static_cast<size_t>(width_);
-    const size_t mels = static_cast<size_t>(model.hparams.nMels);
-    // conv1's output, then the unrolled inputs of either convolution (conv1
-    // has 2·positions rows of mels·3, conv2 positions rows of width·3);
-    // later query, key, value, attended and hidden, 8 widths a position.
-    const size_t columns = std::max(2 * p * mels * 3, p * w * 3);
-    scratch_.resize(std::max(2 * p * w + columns, 8 * p * w));
-    conv1_ = scratch_.data();
-    columns_ = conv1_ + 2 * p * w;
-    query_ = scratch_.data();
-    key_ = query_ + p * w;
-    value_ = key_ + p * w;
-    attended_ = value_ + p * w;
-    hidden_ = attended_ + p * w;
-    normed_.resize(p * w);
+    const size_t mels = static_cast<size_t>(model_.hparams.nMels);
+    const size_t convolutions = 2 * p * w + std::max(2 * p * mels * 3, p * w * 3);
+    const size_t attention = 5 * p * w + fullAttention_.workspaceSize();
+    return std::max({convolutions, attention, 6 * p * w});
 }
 
 void WhisperEncoder::encode(const float* mel, float* out)
 {
+    if (ownScratch_.empty())
+        ownScratch_.resize(scratchSize());
+    encode(mel, out, ownScratch_.data());
+}
+
+void WhisperEncoder::encode(const float* mel, float* out, float* scratch)
+{
     const auto& weights = model_.encoder;
     const int mels = model_.hparams.nMels;
     const int frames = 2 * positions_;
-
-    unrollConvolution(mels, frames, frames, 1,
-                      [&](int c, long s) { return mel[static_cast<long>(c) * frames + s]; },
-                      columns_);
-    applyLinear(weights.conv1, columns_, frames, conv1_);
-    gelu(conv1_, static_cast<long>(frames) * width_);
-
-    unrollConvolution(width_, frames, positions_, 2,
-                      [&](int c, long s) { return conv1_[static_cast<size_t>(s) * width_ + c]; },
-                      columns_);
-    applyLinear(weights.conv2, columns_, positions_, out);
     const long size = static_cast<long>(positions_) * width_;
+
+    float* conv1 = scratch;
+    float* columns = scratch + 2 * size;
+    unrollConvolution(
+        mels, frames, frames, 1, [&](int c, long s) { return mel[static_cast<long>(c) * frames + s]; }, columns);
+    applyLinear(weights.conv1, columns, frames, conv1);
+    gelu(conv1, static_cast<long>(frames) * width_);
+
+    unrollConvolution(
+        width_, frames, positions_, 2, [&](int c, long s) { return conv1[static_cast<size_t>(s) * width_ + c]; },
+        columns);
+    applyLinear(weights.conv2, columns, positions_, out);
     gelu(out, size);
     addInPlace(out, weights.positionalEmbedding, size);
 
+    float* normed = scratch;
+    float* hidden = scratch + size;
+    float* projected = scratch + 5 * size;
     for (const auto& block : weights.blocks) {
-        attention(block, out);
-        layerNorm(block.mlpLn, out, positions_, width_, normed_.data());
-        applyLinear(block.mlp0, normed_.data(), positions_, hidden_);
-        gelu(hidden_, size * 4);
-        applyLinear(block.mlp2, hidden_, positions_, attended_);
-        addInPlace(out, attended_, size);
+        attention(block, out, scratch);
+        layerNorm(block.mlpLn, out, positions_, width_, normed);
+        applyLinear(block.mlp0, normed, positions_, hidden);
+        gelu(hidden, size * 4);
+        applyLinear(block.mlp2, hidden, positions_, projected);
+        addInPlace(out, projected, size);
     }
     layerNorm(weights.lnPost, out, positions_, width_, out);
 }
 
-void WhisperEncoder::attention(const EncoderBlockWeights& block, float* x)
+void WhisperEncoder::attention(const EncoderBlockWeights& block, float* x, float* scratch)
 {
-    layerNorm(block.attnLn, x, positions_, width_, normed_.data());
-    applyLinear(block.attn.query, normed_.data(), positions_, query_);
-    applyLinear(block.attn.key, normed_.data(), positions_, key_);
-    applyLinear(block.attn.value, normed_.data(), positions_, value_);
-    fullAttention_.compute(query_, key_, value_, attended_);
-    applyLinear(block.attn.out, attended_, positions_, normed_.data());
-    addInPlace(x, normed_.data(), static_cast<long>(positions_) * width_);
+    const long size = static_cast<long>(positions_) * width_;
+    float* query = scratch;
+    float* key = query + size;
+    float* value = key + size;
+    float* attended = value + size;
+    float* normed = attended + size;
+    layerNorm(block.attnLn, x, positions_, width_, normed);
+    applyLinear(block.attn.query, normed, positions_, query);
+    applyLinear(block.attn.key, normed, positions_, key);
+    applyLinear(block.attn.value, normed, positions_, value);
+    fullAttention_.compute(query, key, value, attended, normed + size);
+    applyLinear(block.attn.out, attended, positions_, normed);
+    addInPlace(x, normed, size);
 }
 
 } // namespace Platform::ML

@@ -2,8 +2,9 @@
 
 #include "Platform/ML/Ops/FullAttention.h"
 #include "Platform/ML/Whisper/WhisperModel.h"
+#include "Platform/Memory/LargeBuffer.h"
 
-#include <vector>
+#include <cstddef>
 
 namespace Platform::ML {
 
@@ -12,31 +13,25 @@ namespace Platform::ML {
 class WhisperEncoder {
 public:
     explicit WhisperEncoder(const WhisperModel& model);
-    // Its buffers point into its own memory: a copy would share them, a move
-    // takes them along.
-    WhisperEncoder(const WhisperEncoder&) = delete;
-    WhisperEncoder& operator=(const WhisperEncoder&) = delete;
-    WhisperEncoder(WhisperEncoder&&) = default;
+
+    // Floats of scratch one window takes.
+    std::size_t scratchSize() const;
 
     // mel: [nMels][2·nAudioCtx] mel-major. out: [nAudioCtx][nAudioState].
+    // The first form keeps scratch of its own from the first call on; the
+    // second works in `scratch` (scratchSize() floats, apart from mel and
+    // out), which the caller may use for other work between windows.
     void encode(const float* mel, float* out);
+    void encode(const float* mel, float* out, float* scratch);
 
 private:
-    void attention(const EncoderBlockWeights& block, float* x);
+    void attention(const EncoderBlockWeights& block, float* x, float* scratch);
 
     const WhisperModel& model_;
     int positions_;
     int width_;
     FullAttention fullAttention_;
-    // The convolutions' buffers and the blocks' share one piece of memory:
-    // the first are done with before the second are used, and a kept
-    // encoder holds half the memory it would otherwise.
-    std::vector<float> scratch_;
-    float* conv1_;   // [2·positions][width]
-    float* columns_; // convolution inputs unrolled per output position
-    float *query_, *key_, *value_, *attended_;
-    float* hidden_;  // [positions][4·width]
-    std::vector<float> normed_;
+    LargeVector<float> ownScratch_;
 };
 
 } // namespace Platform::ML

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 using namespace Platform::ML;
 using namespace QelCore;
 
@@ -78,4 +82,28 @@ TEST(WhisperTranscriber, PromptTokensPrimeTheDecoder)
     const std::vector<int> longPrompt(500, 300);
     primed.prompt = longPrompt;
     EXPECT_NO_THROW(transcriber.transcribe(audio.data(), count, primed));
+}
+
+// Each window's encoder works in the memory where the window before kept its
+// cross-attention and its cache, and the mel and encoder output are given back
+// between calls: neither changes a word.
+TEST(WhisperTranscriber, WindowsSharingMemoryAndBuffersGivenBackChangeNoWord)
+{
+    const auto model = smallRandomModel(51865, 21);
+    const WhisperVocabulary vocabulary(model.vocabulary);
+    const auto audio = chirp(2 * model.windowSamples() + 8000, 200);
+    const long count = static_cast<long>(audio.size());
+    DecodingSettings settings;
+    settings.language = 0;
+
+    std::vector<std::string> windows;
+    for (long start = 0; start < count; start += model.windowSamples())
+        windows.push_back(
+            WhisperTranscriber(model, vocabulary)
+                .transcribe(audio.data() + start, std::min<long>(model.windowSamples(), count - start), settings));
+    WhisperTranscriber transcriber(model, vocabulary);
+    const std::string whole = transcriber.transcribe(audio.data(), count, settings);
+    EXPECT_EQ(whole, windows[0] + windows[1] + windows[2]);
+    transcriber.releaseWindowBuffers();
+    EXPECT_EQ(transcriber.transcribe(audio.data(), count, settings), whole);
 }

@@ -25,8 +25,8 @@ std::vector<float> wave(size_t count, double step)
 }
 
 // The textbook form in double precision.
-std::vector<double> referenceAttention(const Shape& s, const std::vector<float>& q,
-                                       const std::vector<float>& k, const std::vector<float>& v)
+std::vector<double> referenceAttention(const Shape& s, const std::vector<float>& q, const std::vector<float>& k,
+                                       const std::vector<float>& v)
 {
     const int headWidth = s.width / s.heads;
     std::vector<double> out(static_cast<size_t>(s.positions) * s.width), weights(s.positions);
@@ -55,7 +55,8 @@ std::vector<double> referenceAttention(const Shape& s, const std::vector<float>&
 } // namespace
 
 // Sizes that fill no tile or block evenly, head widths below, at and above
-// one tile, on one thread and on several.
+// one tile, on one thread and on several, in a workspace that other work left
+// full of NaN.
 TEST(FullAttention, MatchesTheTextbookFormForAnyShapeAndThreadCount)
 {
     const Shape shapes[] = {{1, 16, 1}, {50, 64, 1}, {100, 48, 3}, {97, 160, 2}, {130, 128, 2}};
@@ -65,12 +66,14 @@ TEST(FullAttention, MatchesTheTextbookFormForAnyShapeAndThreadCount)
             const size_t size = static_cast<size_t>(shape.positions) * shape.width;
             const auto q = wave(size, 0.37), k = wave(size, 0.11), v = wave(size, 0.23);
             std::vector<float> out(size, NAN);
-            FullAttention(shape.positions, shape.width, shape.heads).compute(q.data(), k.data(), v.data(), out.data());
+            FullAttention attention(shape.positions, shape.width, shape.heads);
+            // Lent memory holds what other work left there, padding included.
+            std::vector<float> workspace(attention.workspaceSize(), NAN);
+            attention.compute(q.data(), k.data(), v.data(), out.data(), workspace.data());
             const auto want = referenceAttention(shape, q, k, v);
             for (size_t i = 0; i < size; ++i)
-                ASSERT_NEAR(out[i], want[i], 1e-5) << "value " << i << " of " << shape.positions << " x "
-                                                   << shape.width << " / " << shape.heads << ", "
-                                                   << threads << " threads";
+                ASSERT_NEAR(out[i], want[i], 1e-5) << "value " << i << " of " << shape.positions << " x " << shape.width
+                                                   << " / " << shape.heads << ", " << threads << " threads";
         }
     }
     Platform::ML::setComputeThreads(0);
