@@ -75,6 +75,7 @@ public:
 
     std::deque<std::vector<TranscriptionSegment>> script;
     bool stopWhenDone = true;
+    bool failWhenDone = false;
 
 protected:
     std::shared_ptr<TranscriptionResult> transcribeAudioSamples(const std::vector<float>& samples) override
@@ -89,6 +90,8 @@ protected:
             }
         }
         if (!segments) {
+            if (failWhenDone)
+                throw std::runtime_error("no more script");
             if (stopWhenDone)
                 stopStreamTranscription();
             return nullptr;
@@ -240,6 +243,21 @@ TEST_F(StreamTranscriber, AllButTheNewestSegmentsAreConfirmedOnce)
     EXPECT_EQ(state.lastConfirmedSegmentEndSeconds, 10.0f);
     EXPECT_EQ(state.unconfirmedSegments, (std::vector{u, v}));
     EXPECT_EQ(streamer->transcribedSizes().size(), 4u);
+}
+
+TEST_F(StreamTranscriber, AFailedPassEndsTheLoopAndTheMicrophoneRecordsUntilTheStop)
+{
+    const auto streamer = transcriber();
+    streamer->failWhenDone = true;
+    microphone->growing = true;
+    auto streaming = streamer->startStreamTranscription();
+    ASSERT_TRUE(ended(streaming));
+    EXPECT_EQ(log.count("Error: no more script"), 1);
+    EXPECT_TRUE(streamer->state().isRecording);
+    EXPECT_EQ(microphone->stops, 0);
+
+    streamer->stopStreamTranscription();
+    EXPECT_EQ(microphone->stops, 1);
 }
 
 TEST(StreamTranscriberEarlyStop, StopsOnRepetitionOnlyWithAThresholdAndOnLowProbability)
