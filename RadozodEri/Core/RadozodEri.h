@@ -15,10 +15,12 @@
 #include "RadozodEri/Core/TranscriptionState.h"
 #include "RadozodEri/Core/TranscriptionTimings.h"
 #include "RadozodEri/Core/WhisperTokenizer.h"
+#include "RadozodEri/Utilities/Extensions.h"
 #include "RuntimeCore/Models/ModelState.h"
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,6 +48,14 @@ public:
     // Hears every decoded token; false ends the current window early.
     using TranscriptionCallback = ::RadozodEri::ProgressCallback;
     using TranscriptionResults = std::vector<std::shared_ptr<TranscriptionResult>>;
+    using OptionalTranscriptionResults = std::optional<TranscriptionResults>;
+
+    // The language spoken at the start of some audio and the probability of
+    // each language the decoder weighed.
+    struct DetectedLanguage {
+        std::string language;
+        std::map<std::string, float> langProbs;
+    };
 
     static constexpr int sampleRate = 16000;
     static constexpr int hopLength = 160;
@@ -181,6 +191,53 @@ public:
     // HUB_ENDPOINT when set, else the placeholder default.
     static std::string defaultEndpoint();
 
+    // Language detection from the first window of audio: the file's first
+    // 30 s, all channels summed whatever audioInputConfig says, or the
+    // samples. Loads the models (without prewarming) unless they are loaded;
+    // then WhisperError decodingFailed for an English-only model and
+    // tokenizerUnavailable without a tokenizer, before any audio is touched.
+    // Whatever the decoder's own failure, it is reported as decodingFailed
+    // "Language detection failed".
+    virtual DetectedLanguage detectLanguage(const std::string& audioPath);
+    virtual DetectedLanguage detectLangauge(const std::vector<float>& audioArray);
+
+    // Batches. None of them throws: every input gets its outcome, in input
+    // order, an error in place of the results of an input that failed. The
+    // batch size is the largest concurrentWorkerCount of the options (absent
+    // options count 0); 0 or less runs every input in one batch. Batches run
+    // one after another, the inputs of a batch at once on a pool no larger
+    // than the processors. The progress of input p reaches `callback` with
+    // windowId p.
+
+    // Loads every file, then transcribes those that loaded; a file that did
+    // not load gets its loading error. The state callback hears
+    // convertingAudio, transcribing and finished once each.
+    virtual std::vector<OptionalTranscriptionResults>
+    transcribe(const std::vector<std::string>& audioPaths,
+               const std::optional<DecodingOptions>& decodeOptions = std::nullopt,
+               const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+    virtual std::vector<TranscriptionOutcome>
+    transcribeWithResults(const std::vector<std::string>& audioPaths,
+                          const std::optional<DecodingOptions>& decodeOptions = std::nullopt,
+                          const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+    virtual std::vector<OptionalTranscriptionResults>
+    transcribe(const std::vector<std::vector<float>>& audioArrays,
+               const std::optional<DecodingOptions>& decodeOptions = std::nullopt,
+               const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+    virtual std::vector<TranscriptionOutcome>
+    transcribeWithResults(const std::vector<std::vector<float>>& audioArrays,
+                          const std::optional<DecodingOptions>& decodeOptions = std::nullopt,
+                          const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+    // Array p with options p. With seek offsets, the segments of array p
+    // reach segmentDiscoveryCallback with their seek moved by offset p.
+    // Counts that do not match the arrays' give one failure, whatever the
+    // number of arrays.
+    virtual std::vector<TranscriptionOutcome>
+    transcribeWithOptions(const std::vector<std::vector<float>>& audioArrays,
+                          const std::vector<std::optional<DecodingOptions>>& decodeOptionsArray,
+                          const std::optional<std::vector<std::int64_t>>& seekOffsets = std::nullopt,
+                          const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+
     // Transcription. Each form that hands on to another calls it as a virtual
     // function, so an override of one form changes the forms built on it. A
     // first transcription loads the models when they are not loaded. A stop
@@ -196,7 +253,12 @@ public:
                                             const TranscriptionCallback& callback = {}, std::stop_token stop = {});
     // The samples, 16 kHz mono. The segments of each window go to
     // `segmentCallback`, or, when it is empty, to segmentDiscoveryCallback as
-    // it is when the call starts.
+    // it is when the call starts. With the vad chunking strategy, samples
+    // longer than one window are cut at silences and the chunks transcribed
+    // as a batch: one result per transcribed chunk, moved onto the whole
+    // recording's timeline, its segments reported to segmentDiscoveryCallback
+    // (not `segmentCallback`) and its progress with windowId = the chunk's
+    // index. A chunk that fails is logged and left out.
     virtual TranscriptionResults transcribe(const std::vector<float>& audioArray,
                                             const std::optional<DecodingOptions>& decodeOptions,
                                             const TranscriptionCallback& callback,
@@ -242,6 +304,9 @@ protected:
 private:
     // Finds or downloads the model folder, then prewarms and loads as asked.
     void setUp(const RadozodEriConfig& config);
+    TranscriptionResults transcribeInVoiceChunks(const std::vector<float>& audioArray, std::int64_t windowSamples,
+                                                 const DecodingOptions& decodeOptions,
+                                                 const TranscriptionCallback& callback, std::stop_token stop);
 
     mutable std::mutex stateMutex_;
     ModelVariant modelVariant_ = ModelVariant::tiny;

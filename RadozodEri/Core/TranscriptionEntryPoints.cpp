@@ -2,6 +2,7 @@
 // task per transcription, and the engine's progress and state reports.
 
 #include "RadozodEri/Core/Audio/AudioProcessor.h"
+#include "RadozodEri/Core/Constants.h"
 #include "RadozodEri/Core/RadozodEri.h"
 #include "RadozodEri/Utilities/WhisperError.h"
 #include "RuntimeCore/Cancellation.h"
@@ -72,8 +73,15 @@ RadozodEri::TranscriptionResults RadozodEri::transcribe(const std::vector<float>
                                                         const SegmentDiscoveryCallback& segmentCallback,
                                                         std::stop_token stop)
 {
-    const SegmentDiscoveryCallback& segments = segmentCallback ? segmentCallback : segmentDiscoveryCallback;
-    auto results = runTranscribeTask(audioArray, decodeOptions, callback, segments, std::move(stop));
+    const std::int64_t windowSamples = featureExtractor->windowSamples().value_or(Constants::defaultWindowSamples);
+    TranscriptionResults results;
+    if (decodeOptions && decodeOptions->chunkingStrategy == ChunkingStrategy::vad &&
+        static_cast<std::int64_t>(audioArray.size()) > windowSamples) {
+        results = transcribeInVoiceChunks(audioArray, windowSamples, *decodeOptions, callback, std::move(stop));
+    } else {
+        const SegmentDiscoveryCallback& segments = segmentCallback ? segmentCallback : segmentDiscoveryCallback;
+        results = runTranscribeTask(audioArray, decodeOptions, callback, segments, std::move(stop));
+    }
     if (decodeOptions && decodeOptions->verbose) {
         Logging::info("Total Transcription Results: " + std::to_string(results.size()));
         for (std::size_t i = 0; i < results.size(); ++i) {
