@@ -58,6 +58,12 @@ std::int64_t Progress::totalUnitCount() const
     return node_->total;
 }
 
+void Progress::setTotalUnitCount(std::int64_t count)
+{
+    std::lock_guard lock(*node_->mutex);
+    node_->total = count;
+}
+
 std::int64_t Progress::completedUnitCount() const
 {
     std::lock_guard lock(*node_->mutex);
@@ -75,6 +81,12 @@ void Progress::setCompletedUnitCount(std::int64_t count)
     std::erase(parent->children, node_);
     parent->completed += node_->pendingInParent;
     node_->parent.reset();
+}
+
+bool Progress::isFinished() const
+{
+    std::lock_guard lock(*node_->mutex);
+    return node_->total > 0 && node_->completed >= node_->total;
 }
 
 double Progress::fractionCompleted() const

@@ -22,8 +22,11 @@ public:
     Progress& operator=(const Progress&) = delete;
 
     std::int64_t totalUnitCount() const;
+    void setTotalUnitCount(std::int64_t count);
     std::int64_t completedUnitCount() const;
     void setCompletedUnitCount(std::int64_t count);
+    // Some units, all of them completed.
+    bool isFinished() const;
 
     // Completed units plus the fractions of the children that are under way, over
     // the total; 0 without units.

@@ -9,6 +9,8 @@
 #include "RadozodEri/Core/ModelSupport.h"
 #include "RadozodEri/Core/ModelVariant.h"
 #include "RadozodEri/Core/RadozodEriConfig.h"
+#include "RadozodEri/Core/TranscribeTask.h"
+#include "RadozodEri/Core/TranscriptionResult.h"
 #include "RadozodEri/Core/TranscriptionSegment.h"
 #include "RadozodEri/Core/TranscriptionState.h"
 #include "RadozodEri/Core/TranscriptionTimings.h"
@@ -20,6 +22,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -40,6 +43,9 @@ public:
     using SegmentDiscoveryCallback = std::function<void(const std::vector<TranscriptionSegment>&)>;
     using TranscriptionStateCallback = std::function<void(TranscriptionState)>;
     using ProgressCallback = std::function<void(const Platform::Progress&)>;
+    // Hears every decoded token; false ends the current window early.
+    using TranscriptionCallback = ::RadozodEri::ProgressCallback;
+    using TranscriptionResults = std::vector<std::shared_ptr<TranscriptionResult>>;
 
     static constexpr int sampleRate = 16000;
     static constexpr int hopLength = 160;
@@ -175,11 +181,59 @@ public:
     // HUB_ENDPOINT when set, else the placeholder default.
     static std::string defaultEndpoint();
 
+    // Transcription. Each form that hands on to another calls it as a virtual
+    // function, so an override of one form changes the forms built on it. A
+    // first transcription loads the models when they are not loaded. A stop
+    // requested through `stop` ends a transcription with
+    // RuntimeCore::CancellationError and gives the engine a fresh progress.
+
+    // The whole file, read as 16 kHz mono by the channel mode of
+    // audioInputConfig. The state callback hears convertingAudio, then
+    // transcribing, then finished (also when transcribing fails); a file that
+    // cannot be read ends with its loading error after convertingAudio.
+    virtual TranscriptionResults transcribe(const std::string& audioPath,
+                                            const std::optional<DecodingOptions>& decodeOptions = std::nullopt,
+                                            const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+    // The samples, 16 kHz mono. The segments of each window go to
+    // `segmentCallback`, or, when it is empty, to segmentDiscoveryCallback as
+    // it is when the call starts.
+    virtual TranscriptionResults transcribe(const std::vector<float>& audioArray,
+                                            const std::optional<DecodingOptions>& decodeOptions,
+                                            const TranscriptionCallback& callback,
+                                            const SegmentDiscoveryCallback& segmentCallback, std::stop_token stop = {});
+    // The first result of the list forms above (the samples' without a
+    // segment callback of their own); none for an empty list.
+    virtual std::shared_ptr<TranscriptionResult>
+    transcribeFirst(const std::string& audioPath, const std::optional<DecodingOptions>& decodeOptions = std::nullopt,
+                    const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+    virtual std::shared_ptr<TranscriptionResult>
+    transcribeFirst(const std::vector<float>& audioArray,
+                    const std::optional<DecodingOptions>& decodeOptions = std::nullopt,
+                    const TranscriptionCallback& callback = {}, std::stop_token stop = {});
+
+    // A task over the given stages, not started.
+    virtual std::shared_ptr<TranscribeTask>
+    setupTranscribeTask(const TranscriptionTimings& currentTimings, std::shared_ptr<Platform::Progress> progress,
+                        std::shared_ptr<AudioProcessing> audioProcessor, std::shared_ptr<AudioEncoding> audioEncoder,
+                        std::shared_ptr<FeatureExtracting> featureExtractor,
+                        std::shared_ptr<SegmentSeeking> segmentSeeker, std::shared_ptr<TextDecoding> textDecoder,
+                        std::shared_ptr<const WhisperTokenizer> tokenizer);
+    // Loads the models unless they are loaded, then runs one task over the
+    // samples with a child of the engine's progress; one result.
+    // WhisperError tokenizerUnavailable when loading left no tokenizer.
+    virtual TranscriptionResults runTranscribeTask(const std::vector<float>& audioArray,
+                                                   const std::optional<DecodingOptions>& decodeOptions,
+                                                   const TranscriptionCallback& callback,
+                                                   const SegmentDiscoveryCallback& segmentCallback,
+                                                   std::stop_token stop = {});
+
 protected:
     // Every assignment reaches modelStateCallback.
     void setModelState(ModelState state);
     void setModelVariant(ModelVariant variant);
     void updateTimings(const std::function<void(TranscriptionTimings&)>& update);
+    // Starts a new count for the transcriptions that follow.
+    void replaceProgress();
 
     // Serialises loading, prewarming and unloading (and the loads that
     // transcriptions start), so that two of them never interleave.
