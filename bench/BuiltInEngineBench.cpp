@@ -1,12 +1,10 @@
 // The built-in engine's transcription of a 10 s clip beside the engine
 // library's, on the same random English model (its converted folders for the
 // one, its file for the other) at the same thread count, the built-in engine
-// decoding greedily with the library's fixed policy; and the application's
-// utterance options with and without word timings. Both engines read the test
-// tokenizer's pieces, so their texts, and token counts, are the same.
+// decoding greedily with the library's fixed policy. Both engines read the
+// test tokenizer's pieces, so their texts, and token counts, are the same.
 #include "bench/BenchModels.h"
 
-#include "App/STT/RadozodEriEngine.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "QelCore/Decoding/WhisperTranscriber.h"
 #include "QelCore/Ggml/GgmlWhisperLoader.h"
@@ -156,8 +154,9 @@ RadozodEri::DecodingOptions libraryPolicy()
     return options;
 }
 
-void runEngine(benchmark::State& state, const RadozodEri::DecodingOptions& options)
+void BM_BuiltInEngineClip(benchmark::State& state)
 {
+    const auto options = libraryPolicy();
     EnglishModel* english = englishModel(state);
     if (!english)
         return;
@@ -170,19 +169,6 @@ void runEngine(benchmark::State& state, const RadozodEri::DecodingOptions& optio
     Platform::ML::setComputeThreads(0);
 }
 
-void BM_BuiltInEngineClip(benchmark::State& state)
-{
-    runEngine(state, libraryPolicy());
-}
-
-// The application's options, with word timings (1) or without (0).
-void BM_BuiltInEngineUtterance(benchmark::State& state)
-{
-    auto options = QEL::RadozodEriEngine().decodingOptions();
-    options.wordTimestamps = state.range(2) != 0;
-    runEngine(state, options);
-}
-
 void tinyAndBaseAtOneAndAllThreads(benchmark::internal::Benchmark* b)
 {
     for (auto size : {ModelSize::Tiny, ModelSize::Base})
@@ -193,19 +179,8 @@ void tinyAndBaseAtOneAndAllThreads(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond);
 }
 
-void withAndWithoutWordTimings(benchmark::internal::Benchmark* b)
-{
-    for (auto size : {ModelSize::Tiny, ModelSize::Base})
-        for (int words : {0, 1})
-            b->Args({static_cast<int>(size), allThreads(), words});
-    b->ArgNames({"base", "threads", "words"});
-    b->UseRealTime();
-    b->Unit(benchmark::kMillisecond);
-}
-
 BENCHMARK(BM_LibraryTranscriberClip)->Apply(tinyAndBaseAtOneAndAllThreads);
 BENCHMARK(BM_BuiltInEngineClip)->Apply(tinyAndBaseAtOneAndAllThreads);
-BENCHMARK(BM_BuiltInEngineUtterance)->Apply(withAndWithoutWordTimings);
 
 } // namespace
 } // namespace QelBench

@@ -102,11 +102,12 @@ protected:
 
     void updateTimings(const std::function<void(TranscriptionTimings&)>& update);
 
-private:
     // The callback the decoder hears for one window: the caller's, with the
-    // window's id set from the task's timings.
+    // window's id set from the task's timings; it answers nothing once the
+    // task is gone.
     ProgressCallback progressWrapper(const ProgressCallback& callback);
 
+private:
     std::shared_ptr<Platform::Progress> progress_;
     std::shared_ptr<AudioEncoding> audioEncoder_;
     std::shared_ptr<FeatureExtracting> featureExtractor_;
