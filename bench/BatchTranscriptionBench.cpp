@@ -6,49 +6,23 @@
 // worker count does the same work.
 #include "bench/BenchModels.h"
 #include "bench/ProcessStatus.h"
+#include "bench/TinyEnglishEngine.h"
 
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "RadozodEri/Core/RadozodEri.h"
-#include "tools/ModelFolder/WhisperFolders.h"
-#include "tools/RandomGgmlModel/RandomGgmlModel.h"
-#include "tools/TestTokenizer/TestTokenizer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <fstream>
-#include <unistd.h>
 
 namespace QelBench {
 namespace {
 
 constexpr int arrayCount = 8;
 
-// The engine over the model's folders and the English test tokenizer, loaded
-// once per process; none without GPT-2's files.
-std::shared_ptr<RadozodEri::RadozodEri> engine()
-{
-    static const std::shared_ptr<RadozodEri::RadozodEri> made = []() -> std::shared_ptr<RadozodEri::RadozodEri> {
-        static const auto folder =
-            std::filesystem::temp_directory_path() / ("qel-bench-batch-" + std::to_string(getpid()));
-        std::atexit([] { std::filesystem::remove_all(folder); });
-        QelTools::writeRandomModelFolders(
-            folder,
-            {.seed = 7, .vocab = QelTools::englishVocabularySize, .ftype = 1, .width = 384, .heads = 6, .layers = 4});
-        if (!QelTools::writeFetchedTestTokenizer(folder))
-            return nullptr;
-        RadozodEri::RadozodEriConfig config;
-        config.modelFolder = folder.string();
-        config.download = false;
-        config.load = true;
-        config.verbose = false;
-        return RadozodEri::RadozodEri::create(config);
-    }();
-    return made;
-}
-
 void BM_EngineBatchOfThirtySecondArrays(benchmark::State& state)
 {
-    const auto transcriber = engine();
+    const auto transcriber = tinyEnglishEngine();
     if (!transcriber) {
         state.SkipWithError("GPT-2's files are absent");
         return;

@@ -129,6 +129,16 @@ void sizesAndThreads(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond);
 }
 
+void tinyAndBaseAtOneAndAllThreads(benchmark::internal::Benchmark* b)
+{
+    for (auto size : {ModelSize::Tiny, ModelSize::Base})
+        for (int threads : {1, allThreads()})
+            b->Args({static_cast<int>(size), threads});
+    b->ArgNames({"base", "threads"});
+    b->UseRealTime();
+    b->Unit(benchmark::kMillisecond);
+}
+
 double decoderBytesPerStep(const Platform::ML::WhisperModel& model, int position)
 {
     const auto bytes = [](const Platform::ML::WeightMatrix& matrix) {

@@ -47,6 +47,9 @@ int allThreads();
 // Arguments for each model size at 1, 2, 4 and all threads.
 void sizesAndThreads(benchmark::internal::Benchmark* b);
 
+// Arguments for each model size at 1 and all threads.
+void tinyAndBaseAtOneAndAllThreads(benchmark::internal::Benchmark* b);
+
 // Bytes a decoding step at `position` reads: every decoder matrix but the
 // cross-attention key and value projections (those run once per window), the
 // token embedding for the logits, the window's cross-attention keys and values

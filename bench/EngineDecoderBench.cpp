@@ -205,16 +205,6 @@ void BM_KVCacheCopy(benchmark::State& state)
     }
 }
 
-void tinyAndBaseAtOneAndAllThreads(benchmark::internal::Benchmark* b)
-{
-    for (auto size : {ModelSize::Tiny, ModelSize::Base})
-        for (int threads : {1, allThreads()})
-            b->Args({static_cast<int>(size), threads});
-    b->ArgNames({"base", "threads"});
-    b->UseRealTime();
-    b->Unit(benchmark::kMillisecond);
-}
-
 BENCHMARK(BM_ExtractorMel)->Apply(tinyAndBaseAtOneAndAllThreads);
 BENCHMARK(BM_EncoderDriver)->Apply(tinyAndBaseAtOneAndAllThreads);
 BENCHMARK(BM_DecoderLoopWindow)->Apply(tinyAndBaseAtOneAndAllThreads);

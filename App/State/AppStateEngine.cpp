@@ -2,10 +2,12 @@
 
 #include "App/Models/SettingsKeys.h"
 #include "App/STT/QelCoreEngine.h"
+#include "App/STT/RadozodEriEngine.h"
 #include "App/STT/STTEngineError.h"
 #include "Platform/EventLoop/MainThread.h"
 
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace QEL {
@@ -24,27 +26,34 @@ void AppState::loadEngine(std::function<void()> whenDone)
     const std::string model = selectedModel();
     logger_.info("Loading STT engine with model: " + model);
 
-    if (!storedValue(defaults_, SettingsKeys::useQelCoreEngine)) {
-        Platform::printTagged("QEL", "RadozodEri engine selected for model " + model);
-        failLoading(std::runtime_error("The built-in speech engine is not available yet"));
-        if (whenDone)
-            whenDone();
-        return;
-    }
-
-    auto engine = std::make_shared<QelCoreEngine>(library_);
-    engine->onProgress = [state = weak_from_this()](QelCoreEngine::ModelLoadPhase phase, double fraction) {
-        Platform::runOnMainThread(state, [label = std::string(QelCoreEngine::rawValue(phase)),
-                                          fraction](AppState& self) {
+    // Each engine's load phases reach the window as their labels.
+    const auto showProgress = [state = weak_from_this()](std::string_view label, double fraction) {
+        Platform::runOnMainThread(state, [label = std::string(label), fraction](AppState& self) {
             self.publish(self.modelLoadPhase_, label, &AppState::modelLoadPhaseChanged);
             self.publish(self.modelDownloadProgress_, fraction, &AppState::modelDownloadProgressChanged);
             self.publish(self.statusMessage_, label + "... " + std::to_string(static_cast<int>(fraction * 100)) + "%",
                          &AppState::statusMessageChanged);
         });
     };
-    engine->languageHint = selectedLanguage();
-    engine->initialPrompt = composeInitialPrompt(defaults_);
-    Platform::printTagged("QEL", "QelCore engine loading model " + model);
+    std::shared_ptr<STTEngine> engine;
+    if (!storedValue(defaults_, SettingsKeys::useQelCoreEngine)) {
+        auto builtIn = std::make_shared<RadozodEriEngine>();
+        builtIn->onProgress = [showProgress](RadozodEriEngine::ModelLoadPhase phase, double fraction) {
+            showProgress(RadozodEriEngine::rawValue(phase), fraction);
+        };
+        builtIn->languageHint = selectedLanguage();
+        Platform::printTagged("QEL", "RadozodEri engine loading model " + model);
+        engine = std::move(builtIn);
+    } else {
+        auto outside = std::make_shared<QelCoreEngine>(library_);
+        outside->onProgress = [showProgress](QelCoreEngine::ModelLoadPhase phase, double fraction) {
+            showProgress(QelCoreEngine::rawValue(phase), fraction);
+        };
+        outside->languageHint = selectedLanguage();
+        outside->initialPrompt = composeInitialPrompt(defaults_);
+        Platform::printTagged("QEL", "QelCore engine loading model " + model);
+        engine = std::move(outside);
+    }
 
     loader_.submit([engine, model, state = weak_from_this(), whenDone = std::move(whenDone)] {
         std::exception_ptr failure;

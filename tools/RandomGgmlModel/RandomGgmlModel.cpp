@@ -60,8 +60,8 @@ public:
     {
         const auto& o = options_;
         out_.uint32(0x67676d6c);
-        for (int32_t value : {o.vocab, o.audioCtx, o.width, o.heads, o.layers, o.textCtx, o.width,
-                              o.heads, o.layers, o.mels, o.ftype})
+        for (int32_t value :
+             {o.vocab, o.audioCtx, o.width, o.heads, o.layers, o.textCtx, o.width, o.heads, o.layers, o.mels, o.ftype})
             out_.int32(value);
         writeMelFilters();
         writeVocabulary();
@@ -87,11 +87,13 @@ private:
 
     void writeVocabulary()
     {
-        const int32_t count = options_.vocab == 51864 ? 50256 : 50257;
+        const int32_t count = ordinaryTokenCount(options_.vocab);
         out_.int32(count);
         for (int32_t id = 0; id < count; ++id) {
             std::string piece;
-            if (id < 256) {
+            if (!options_.pieces.empty()) {
+                piece = options_.pieces[static_cast<size_t>(id)];
+            } else if (id < 256) {
                 piece.push_back(static_cast<char>(id));
             } else {
                 if (random_.next() % 4 != 0)
@@ -139,17 +141,24 @@ private:
 std::vector<WhisperTensor> whisperTensors(const RandomModelOptions& options)
 {
     Platform::ML::WhisperModel model;
-    model.hparams = {.nVocab = options.vocab, .nAudioCtx = options.audioCtx, .nAudioState = options.width,
-                     .nAudioHead = options.heads, .nAudioLayer = options.layers, .nTextCtx = options.textCtx,
-                     .nTextState = options.width, .nTextHead = options.heads, .nTextLayer = options.layers,
-                     .nMels = options.mels, .ftype = options.ftype};
+    model.hparams = {.nVocab = options.vocab,
+                     .nAudioCtx = options.audioCtx,
+                     .nAudioState = options.width,
+                     .nAudioHead = options.heads,
+                     .nAudioLayer = options.layers,
+                     .nTextCtx = options.textCtx,
+                     .nTextState = options.width,
+                     .nTextHead = options.heads,
+                     .nTextLayer = options.layers,
+                     .nMels = options.mels,
+                     .ftype = options.ftype};
     std::vector<WhisperTensor> tensors;
     for (const auto& tensor : Platform::ML::whisperModelTensors(model)) {
         WhisperTensor random{tensor.name, {tensor.shape.rbegin(), tensor.shape.rend()}, tensor.matrix != nullptr};
         // Products of order one: uniform weights with the variance of 1/inputs.
         if (tensor.matrix)
             random.spread = tensor.name == "decoder.token_embedding.weight"
-                                ? 0.1f
+                                ? options.tokenEmbeddingSpread
                                 : std::sqrt(3.0f / static_cast<float>(tensor.columns()));
         else if (tensor.name.ends_with(".bias"))
             random.spread = 0.05f;
@@ -162,12 +171,22 @@ std::vector<WhisperTensor> whisperTensors(const RandomModelOptions& options)
     return tensors;
 }
 
+int ordinaryTokenCount(int vocab)
+{
+    return vocab == 51864 ? 50256 : 50257;
+}
+
 std::vector<std::byte> randomGgmlModel(const RandomModelOptions& options)
 {
-    if (options.vocab < 51864 || options.vocab > 51866 || (options.ftype != 0 && options.ftype != 1)
-        || options.width < 1 || options.heads < 1 || options.width % options.heads != 0
-        || options.layers < 1 || options.mels < 1 || options.audioCtx < 1 || options.textCtx < 1)
+    if (options.vocab < 51864 || options.vocab > 51866 || (options.ftype != 0 && options.ftype != 1) ||
+        options.width < 1 || options.heads < 1 || options.width % options.heads != 0 || options.layers < 1 ||
+        options.mels < 1 || options.audioCtx < 1 || options.textCtx < 1 ||
+        !std::isfinite(options.tokenEmbeddingSpread) || options.tokenEmbeddingSpread < 0)
         throw std::invalid_argument("Invalid random model options");
+    if (!options.pieces.empty() && options.pieces.size() != static_cast<size_t>(ordinaryTokenCount(options.vocab)))
+        throw std::invalid_argument("A vocabulary of " + std::to_string(options.vocab) + " tokens stores " +
+                                    std::to_string(ordinaryTokenCount(options.vocab)) + " pieces, not " +
+                                    std::to_string(options.pieces.size()));
     std::vector<std::byte> bytes;
     ModelWriter(options, bytes).write();
     return bytes;

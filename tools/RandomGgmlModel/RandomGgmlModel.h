@@ -20,7 +20,16 @@ struct RandomModelOptions {
     int mels = 80;
     int audioCtx = 1500;
     int textCtx = 448;
+    // The stored vocabulary, one piece per id from 0: exactly as many as the
+    // model has ordinary tokens (ordinaryTokenCount). Empty: random words.
+    std::vector<std::string> pieces = {};
+    // Half the range of the token embedding's values. The logits are products
+    // with it, so a wider spread makes the greedy choice more certain.
+    float tokenEmbeddingSpread = 0.1f;
 };
+
+// The ordinary tokens of a vocabulary size: the ids below end of text.
+int ordinaryTokenCount(int vocab);
 
 // One tensor of a Whisper model: extents innermost first (a [out, in] matrix
 // is listed as in, out), whether it is stored in the model's weight type
@@ -38,8 +47,9 @@ struct WhisperTensor {
 std::vector<WhisperTensor> whisperTensors(const RandomModelOptions& options);
 
 // The bytes of a ggml Whisper model file with weights drawn from the seed.
-// The same options always give the same bytes. Stored vocabulary: the 256
-// single bytes, then short lower-case words, most with a leading space.
+// The same options always give the same bytes. Stored vocabulary: the given
+// pieces, or else the 256 single bytes, then short lower-case words, most with
+// a leading space. Throws std::invalid_argument for options that make no model.
 std::vector<std::byte> randomGgmlModel(const RandomModelOptions& options);
 
 // Writes that file; a crash leaves either no file or the complete one.

@@ -1,11 +1,12 @@
 // qel-random-ggml: writes a random-weight ggml Whisper model for tests and benchmarks.
 #include "tools/CommandLineNumber.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
+#include "tools/TestTokenizer/TestTokenizer.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <exception>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -13,9 +14,12 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: qel-random-ggml --out PATH --seed N --vocab 51864|51865 [--ftype 0|1]\n"
-                 "       [--width W --heads H --layers L --mels M --audio-ctx C --text-ctx T]\n");
+    std::fprintf(stderr, "usage: qel-random-ggml --out PATH --seed N --vocab 51864|51865 [--ftype 0|1]\n"
+                         "       [--width W --heads H --layers L --mels M --audio-ctx C --text-ctx T]\n"
+                         "       [--pieces-from TOKENIZER_FOLDER] [--token-embedding-spread S]\n"
+                         "--pieces-from stores that tokenizer's pieces as the vocabulary, so that the\n"
+                         "model's tokens read as the tokenizer reads them; a wider token-embedding\n"
+                         "spread (default 0.1) makes the model surer of the tokens it chooses.\n");
     return 2;
 }
 
@@ -25,8 +29,8 @@ int main(int argc, char** argv)
 {
     QelTools::RandomModelOptions options;
     const std::map<std::string_view, int*> sizeFlags = {
-        {"--vocab", &options.vocab},   {"--ftype", &options.ftype},        {"--width", &options.width},
-        {"--heads", &options.heads},   {"--layers", &options.layers},      {"--mels", &options.mels},
+        {"--vocab", &options.vocab},        {"--ftype", &options.ftype},      {"--width", &options.width},
+        {"--heads", &options.heads},        {"--layers", &options.layers},    {"--mels", &options.mels},
         {"--audio-ctx", &options.audioCtx}, {"--text-ctx", &options.textCtx},
     };
     std::string out;
@@ -38,6 +42,10 @@ int main(int argc, char** argv)
             const std::string_view value = argv[++i];
             if (flag == "--out")
                 out = value;
+            else if (flag == "--pieces-from")
+                options.pieces = QelTools::ordinaryPieces(std::string(value));
+            else if (flag == "--token-embedding-spread")
+                options.tokenEmbeddingSpread = QelTools::parseNumber<float>(flag, value);
             else if (flag == "--seed")
                 options.seed = QelTools::parseNumber<uint64_t>(flag, value);
             else if (const auto size = sizeFlags.find(flag); size != sizeFlags.end())

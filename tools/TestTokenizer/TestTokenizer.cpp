@@ -5,7 +5,10 @@
 #include "Platform/JSON/JSONDocument.h"
 #include "Platform/ML/Whisper/WhisperLanguages.h"
 #include "Platform/Text/Format.h"
+#include "Platform/Text/UnicodeScalars.h"
+#include "Tokenizers/Models/BPE/ByteLevelAlphabet.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -112,6 +115,34 @@ void writeTestTokenizer(const std::filesystem::path& encoderJSON, const std::fil
     Platform::writeFileAtomically(folder / "tokenizer.json", Platform::JSON::serialize(data));
     Platform::writeFileAtomically(folder / "tokenizer_config.json",
                                   R"({"tokenizer_class": "WhisperTokenizer", "clean_up_tokenization_spaces": false})");
+}
+
+std::vector<std::string> ordinaryPieces(const std::filesystem::path& folder)
+{
+    const auto file = folder / "tokenizer.json";
+    const rapidjson::Document data = Platform::JSON::parseDocument(Platform::readFile(file));
+    if (!data.IsObject() || !data.HasMember("model") || !data["model"].IsObject() ||
+        !data["model"].HasMember("vocab") || !data["model"]["vocab"].IsObject())
+        throw std::runtime_error(file.string() + " holds no vocabulary");
+    std::vector<std::string> pieces(endOfText);
+    std::vector<bool> found(endOfText);
+    const auto& decoder = Tokenizers::byteDecoder();
+    for (const auto& entry : data["model"]["vocab"].GetObject()) {
+        const int id = entry.value.GetInt();
+        if (id < 0 || id >= endOfText)
+            continue;
+        for (const char32_t character : Platform::unicodeScalars(entry.name.GetString())) {
+            const auto byte = decoder.find(character);
+            if (byte == decoder.end())
+                throw std::runtime_error(file.string() + ": piece " + std::to_string(id) +
+                                         " is not in the byte-level alphabet");
+            pieces[static_cast<std::size_t>(id)].push_back(static_cast<char>(byte->second));
+        }
+        found[static_cast<std::size_t>(id)] = true;
+    }
+    if (std::find(found.begin(), found.end(), false) != found.end())
+        throw std::runtime_error(file.string() + " lacks pieces below end of text");
+    return pieces;
 }
 
 std::filesystem::path tokenizerFilesFolder()

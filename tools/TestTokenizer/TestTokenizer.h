@@ -6,6 +6,8 @@
 // 51,864-token vocabulary.
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace QelTools {
 
@@ -16,6 +18,12 @@ inline constexpr int englishVocabularySize = 51864;
 // 50,000 merges.
 void writeTestTokenizer(const std::filesystem::path& encoderJSON, const std::filesystem::path& vocabBPE,
                         const std::filesystem::path& folder);
+
+// The ordinary pieces of the tokenizer in `folder` (ids below end of text),
+// each as the bytes it stands for rather than in the byte-level alphabet: the
+// vocabulary a model file stores for the same tokens. Throws
+// std::runtime_error when the folder holds no such tokenizer.
+std::vector<std::string> ordinaryPieces(const std::filesystem::path& folder);
 
 // Where scripts/fetch-tokenizer-files keeps the files it fetches:
 // <folder>/<name>/<file name>.

@@ -8,10 +8,15 @@
 #include "Support/DesktopTest.h"
 #include "Support/Keyboard.h"
 #include "Support/Microphone.h"
+#include "Support/ModelRepositoryHub.h"
+#include "Support/Screenshot.h"
+#include "Support/Shell.h"
 #include "Support/SoundServer.h"
 #include "Support/TestEnvironment.h"
 #include "Support/Waiting.h"
+#include "tools/ModelFolder/WhisperFolders.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
+#include "tools/TestTokenizer/TestTokenizer.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -22,6 +27,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -31,6 +37,8 @@
 #include <vector>
 
 using testing::HasSubstr;
+using testing::IsSupersetOf;
+using testing::UnorderedElementsAreArray;
 
 namespace {
 
@@ -352,5 +360,60 @@ TEST_F(QelApplicationTest, TheMicrophoneListFollowsTheSoundServerBack)
     sound.restart();
     ASSERT_TRUE(waitForLog("Connected to the sound server again"));
     EXPECT_TRUE(TestSupport::waitUntil([&] { return logCount("Selected device: Unix FIFO source") == 2; }));
+    EXPECT_EQ(terminate(), 0);
+}
+
+TEST_F(QelApplicationTest, TheBuiltInEngineFetchesItsModelFromTheHubAndDictatesIntoAnotherProgram)
+{
+    // A random English model that reads its tokens as the test tokenizer
+    // does, converted into model folders, and that tokenizer, on a hub. Its
+    // repeated words always fall back to the highest temperature, whose
+    // result is kept: the embedding is wide enough that sampling there still
+    // takes the model's choice rather than an empty text.
+    const fs::path tokenizer = home / "tokenizer";
+    if (!QelTools::writeFetchedTestTokenizer(tokenizer))
+        GTEST_SKIP() << "GPT-2's files are absent";
+    QelTools::writeRandomGgmlModel(home / "model.bin",
+                                   {.seed = 7, .vocab = QelTools::englishVocabularySize,
+                                    .pieces = QelTools::ordinaryPieces(tokenizer), .tokenEmbeddingSpread = 6.0f});
+    QelTools::convertWhisperModel(home / "model.bin", home / "folders");
+    TestSupport::ModelRepositoryHub hub;
+    hub.addFolder("openai_whisper-small.en", home / "folders");
+    // Its width is no published model's, so the engine takes it for the base size.
+    hub.addFolder("", tokenizer, "openai/whisper-base.en");
+    environment.insert("HUB_ENDPOINT", QString::fromStdString(hub.server.endpoint()));
+    environment.insert("XDG_DOCUMENTS_DIR", QString::fromStdString((home / "documents").string()));
+    store(false, "useQelCoreEngine");
+
+    const fs::path wav = home / "speech.wav";
+    TestSupport::runShellCommand("espeak-ng -w " + TestSupport::shellQuoted(wav) + " 'dictation by the built-in engine'");
+    std::vector<float> speech = TestSupport::microphoneSamples(wav);
+    speech.resize(speech.size() + 16000 * 2, 0.0f);
+
+    start();
+    EXPECT_TRUE(logHoldsInOrder({"Loading STT engine with model: openai_whisper-small.en...",
+                                 "Engine load done. isModelLoaded=true"}));
+    EXPECT_THAT(hub.downloaded(), UnorderedElementsAreArray(hub.files()));
+    QLineEdit field;
+    focus(field);
+
+    postToggle();
+    ASSERT_TRUE(waitForLog("Recording started OK"));
+    TestSupport::MicrophoneFeed microphone(speech);
+    // The first utterance waits for the engine to load its models.
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !field.text().isEmpty(); }, std::chrono::minutes(3)))
+        << debugLog();
+    EXPECT_TRUE(waitForLog("Transcription result: "));
+    TestSupport::saveScreenshot("dictated", field.winId());
+    postToggle();
+
+    ASSERT_TRUE(waitForLog("Saved transcript to history: "));
+    const auto entries = history();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_FALSE(entries[0].text.empty());
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return field.text().toStdString() == shownInAField(entries[0].text); }))
+        << "field: " << field.text().toStdString() << "\nsaved: " << entries[0].text;
+    // The tokenizer came from the hub too, at the first transcription.
+    EXPECT_THAT(hub.downloaded("openai/whisper-base.en"), IsSupersetOf(hub.files("openai/whisper-base.en")));
     EXPECT_EQ(terminate(), 0);
 }

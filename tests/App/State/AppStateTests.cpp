@@ -4,6 +4,8 @@
 
 #include "App/Doubles/ModelCacheFixture.h"
 #include "App/Doubles/ScriptedQelCoreLibrary.h"
+#include "Support/ModelRepositoryHub.h"
+#include "Support/TestEnvironment.h"
 #include "Support/Waiting.h"
 
 #include <gmock/gmock.h>
@@ -230,12 +232,17 @@ TEST_F(AppStateTest, AFailedLoadShowsItsErrorAndLeavesAnEarlierLoadInPlace)
 TEST_F(AppStateTest, OnlyAStoredBooleanFalseSelectsTheBuiltInEngine)
 {
     putInCache("ggml-small.en.bin", modelBytes());
+    TestSupport::ModelRepositoryHub hub;
+    hub.addFile("openai_whisper-small.en/config.json", "{}");
+    const TestSupport::ScopedEnvironment endpoint{"HUB_ENDPOINT", hub.server.endpoint()};
+    const TestSupport::ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", (dataHome / "Documents").string()};
     auto state = makeState();
     defaults.set(false, "useQelCoreEngine");
     load(*state);
-    EXPECT_EQ(state->errorMessage(), "Failed to load model: The built-in speech engine is not available yet");
-    EXPECT_EQ(state->statusMessage(), "Error loading model");
-    EXPECT_FALSE(state->isModelLoaded());
+    EXPECT_EQ(state->errorMessage(), std::nullopt);
+    EXPECT_TRUE(state->isModelLoaded());
+    EXPECT_EQ(state->modelLoadPhase(), "Ready");
+    EXPECT_THAT(hub.downloaded(), ElementsAre("openai_whisper-small.en/config.json"));
     EXPECT_TRUE(library.modelPaths.empty());
 
     for (const Platform::DefaultsValue& outside :
@@ -245,6 +252,5 @@ TEST_F(AppStateTest, OnlyAStoredBooleanFalseSelectsTheBuiltInEngine)
         load(*state);
         EXPECT_EQ(state->errorMessage(), std::nullopt);
     }
-    EXPECT_TRUE(state->isModelLoaded());
     EXPECT_EQ(library.modelPaths.size(), 3u);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -102,6 +103,26 @@ TEST(GgmlWhisperLoader, ReadsSizesAndVocabulary)
     EXPECT_EQ(model.melFilters.size(), 4u * 201u);
     EXPECT_EQ(model.decoder.blocks.size(), 1u);
     EXPECT_EQ(model.encoder.blocks[0].attn.key.bias, nullptr);
+}
+
+// A generated model can store a tokenizer's pieces, control bytes, line ends
+// and all, and draw its token embedding from a wider range.
+TEST(GgmlWhisperLoader, ReadsTheGivenPiecesAndTheTokenEmbeddingSpread)
+{
+    auto options = microModel(0);
+    for (int id = 0; id < QelTools::ordinaryTokenCount(options.vocab); ++id)
+        options.pieces.push_back(id % 7 == 0 ? std::string("\n\0x", 3) : "p" + std::to_string(id));
+    options.tokenEmbeddingSpread = 4.0f;
+    const auto model = parseGgmlWhisperModel(QelTools::randomGgmlModel(options));
+    EXPECT_EQ(model.vocabulary, options.pieces);
+    const auto embedding = widened(model.decoder.tokenEmbedding);
+    const auto [lowest, highest] = std::minmax_element(embedding.begin(), embedding.end());
+    EXPECT_LE(*highest, 4.0f);
+    EXPECT_GE(*lowest, -4.0f);
+    EXPECT_GT(*highest - *lowest, 7.9f);
+
+    options.pieces.pop_back();
+    EXPECT_THROW(QelTools::randomGgmlModel(options), std::invalid_argument);
 }
 
 // The same random draws stored as f32, as f16 the way published files are

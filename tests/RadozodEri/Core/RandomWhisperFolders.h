@@ -8,11 +8,10 @@
 #include "RadozodEri/Core/AudioEncoder.h"
 #include "RadozodEri/Core/FeatureExtractor.h"
 #include "RadozodEri/Core/Text/GreedyTokenSampler.h"
-#include "RadozodEri/Core/Text/Logits.h"
-#include "RadozodEri/Core/Text/LogitsFiltering.h"
 #include "RadozodEri/Core/TextDecoder.h"
 #include "RadozodEri/Core/WhisperTokenizerWrapper.h"
 #include "RadozodEri/Doubles/ByteTokenizer.h"
+#include "tests/RadozodEri/Core/SpecialTokenMask.h"
 #include "tools/ModelFolder/WhisperFolders.h"
 #include "tools/RandomGgmlModel/RandomGgmlModel.h"
 
@@ -26,21 +25,6 @@
 namespace RandomWhisper {
 
 inline constexpr int kWindowSamples = 480000;
-
-// Masks every special token after the end of text.
-class SpecialTokenMask : public RadozodEri::LogitsFiltering {
-public:
-    explicit SpecialTokenMask(int endToken) : endToken_(endToken) {}
-    Platform::CoreML::MLMultiArray filterLogits(Platform::CoreML::MLMultiArray logits, std::span<const int>) override
-    {
-        const auto scores = RadozodEri::logitScores(logits);
-        RadozodEri::maskTokens(scores, endToken_ + 1, static_cast<std::int64_t>(scores.size()));
-        return logits;
-    }
-
-private:
-    int endToken_;
-};
 
 // The stored vocabulary's 256 single bytes and the special tokens at the ids
 // such a model gives them.
