@@ -245,6 +245,21 @@ TEST_F(StreamTranscriber, AllButTheNewestSegmentsAreConfirmedOnce)
     EXPECT_EQ(streamer->transcribedSizes().size(), 4u);
 }
 
+TEST_F(StreamTranscriber, ANegativeRequiredCountConfirmsEverySegment)
+{
+    const auto a = segment(" a", 0, 1);
+    const auto b = segment(" b", 1, 2);
+    const auto streamer = transcriber(-1);
+    streamer->script = {{a, b}};
+    microphone->growing = true;
+
+    auto streaming = streamer->startStreamTranscription();
+    ASSERT_TRUE(ended(streaming));
+
+    EXPECT_EQ(streamer->state().confirmedSegments, (std::vector{a, b}));
+    EXPECT_TRUE(streamer->state().unconfirmedSegments.empty());
+}
+
 TEST_F(StreamTranscriber, AFailedPassEndsTheLoopAndTheMicrophoneRecordsUntilTheStop)
 {
     const auto streamer = transcriber();
