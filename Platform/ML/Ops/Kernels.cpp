@@ -23,6 +23,9 @@ constexpr long kRowGrainElements = 1L << 13;
 // Weights per piece of a matrix-vector product (64 KiB): less is not worth
 // handing to another thread.
 constexpr long kVectorProductGrainWeights = 1L << 14;
+// Blocks per thread of a matrix-vector product at most: a few even out
+// threads that start late or run slower.
+constexpr long kBlocksPerThread = 4;
 // Tiles of a matrix product on several threads: about this many per thread,
 // about square, no side shorter than kMinimumTileSide where the product
 // allows. Outputs per tile are a multiple of kOutputMultiple, which suits
@@ -54,23 +57,68 @@ void normaliseRow(const LayerNormWeights& norm, const float* x, int width, float
         y[i] = (x[i] - mean) * scale * norm.weight[i] + norm.bias[i];
 }
 
+// Blocks of output rows a single-row product is cut into, each streamed by
+// one thread: a whole multiple of the threads where there is enough work,
+// since a product this short ends when its last block does (a 384-row matrix
+// cut into nine blocks keeps one of four threads reading a third longer than
+// the others).
+long vectorBlocks(const Linear& layer, int threads)
+{
+    const long weights = static_cast<long>(layer.out()) * std::max(layer.in(), 1);
+    const long worth = std::min(weights / kVectorProductGrainWeights, kBlocksPerThread * threads);
+    return std::clamp<long>(worth < threads ? worth : worth / threads * threads, 1, layer.out());
+}
+
+void multiplyBlock(const LinearOutput& product, const float* in, long block, long blocks)
+{
+    const long outputs = product.layer.out();
+    const long begin = block * outputs / blocks, end = (block + 1) * outputs / blocks;
+    multiplyRowsByVector(product.layer.weight, begin, end - begin, in, product.out + begin);
+    if (product.layer.bias)
+        for (long o = begin; o < end; ++o)
+            product.out[o] += product.layer.bias[o];
+}
+
 } // namespace
+
+void applyLinears(std::span<const LinearOutput> products, const float* in, int rows)
+{
+    if (rows != 1) {
+        for (const auto& product : products)
+            applyLinear(product.layer, in, rows, product.out);
+        return;
+    }
+    const int threads = computeThreads();
+    long total = 0, weights = 0;
+    for (const auto& product : products) {
+        total += vectorBlocks(product.layer, threads);
+        weights += static_cast<long>(product.layer.out()) * product.layer.in();
+    }
+    const int sharing = weights < 2 * kVectorProductGrainWeights ? 1 : threads;
+    Platform::parallelFor(total, 1, sharing, [&](long firstBlock, long endBlock) {
+        for (long block = firstBlock; block < endBlock; ++block) {
+            long local = block;
+            for (const auto& product : products) {
+                const long blocks = vectorBlocks(product.layer, threads);
+                if (local < blocks) {
+                    multiplyBlock(product, in, local, blocks);
+                    break;
+                }
+                local -= blocks;
+            }
+        }
+    });
+}
 
 void applyLinear(const Linear& layer, const float* in, int rows, float* out)
 {
-    const int threads = computeThreads();
-    const int inputs = layer.in(), outputs = layer.out();
     if (rows == 1) {
-        // Blocks of output rows: each thread streams its own part of the weights.
-        const long grain = std::max(1L, kVectorProductGrainWeights / std::max(inputs, 1));
-        Platform::parallelFor(outputs, grain, threads, [&](long begin, long end) {
-            multiplyRowsByVector(layer.weight, begin, end - begin, in, out + begin);
-            if (layer.bias)
-                for (long o = begin; o < end; ++o)
-                    out[o] += layer.bias[o];
-        });
+        const LinearOutput product{layer, out};
+        applyLinears({&product, 1}, in, 1);
         return;
     }
+    const int threads = computeThreads();
+    const int inputs = layer.in(), outputs = layer.out();
     // Tiles of input rows × outputs, several per thread, taken in turn from a
     // shared counter: a thread that runs slow holds up one tile, not a share of
     // the product. Tiles are about square, which keeps what BLAS packs per

@@ -2,6 +2,8 @@
 
 #include "Platform/ML/Whisper/WhisperModel.h"
 
+#include <span>
+
 // Large calls spread their work over computeThreads() threads; a row's worth
 // stays on the caller.
 
@@ -10,6 +12,17 @@ namespace Platform::ML {
 // out[rows][layer.out] = in[rows][layer.in] · weightᵀ + bias: blocks of rows
 // through BLAS, or blocks of outputs for a single row, each on its own thread.
 void applyLinear(const Linear& layer, const float* in, int rows, float* out);
+
+// One product and where its result goes.
+struct LinearOutput {
+    const Linear& layer;
+    float* out;
+};
+
+// applyLinear for each product of the same input. A single row's products
+// are shared out among the threads in one go: apart, each is too short to
+// pay for handing it out.
+void applyLinears(std::span<const LinearOutput> products, const float* in, int rows);
 
 // Normalises each of `rows` rows of `width` values (epsilon 1e-5) in `in` into `out`.
 void layerNorm(const LayerNormWeights& norm, const float* in, int rows, int width, float* out);

@@ -156,9 +156,9 @@ void WhisperDecoder::decode(std::span<const int> tokens, int firstPosition, cons
 
         // Causal self-attention over the cache and the batch.
         layerNorm(block.attnLn, x, rows, width_, normed_.data());
-        applyLinear(block.attn.query, normed_.data(), rows, query_.data());
-        applyLinear(block.attn.key, normed_.data(), rows, ownKeys);
-        applyLinear(block.attn.value, normed_.data(), rows, ownValues);
+        const LinearOutput queryKeyValue[] = {
+            {block.attn.query, query_.data()}, {block.attn.key, ownKeys}, {block.attn.value, ownValues}};
+        applyLinears(queryKeyValue, normed_.data(), rows);
         const KeyValueSpan own{ownKeys, ownValues, width_, 1, rows};
         attention_.compute(query_.data(), rows, cache.layer(static_cast<long>(l), earlier), &own, attended_.data());
         applyLinear(block.attn.out, attended_.data(), rows, projected_.data());

@@ -10,14 +10,15 @@
 using namespace Platform::ML;
 
 // One row and many, float and half-precision weights, with and without a
-// bias, over shapes that split into tiles with ragged last rows and columns:
-// every output must be the plain sum.
+// bias, over shapes that split into tiles with ragged last rows and columns
+// or, for one row, into uneven blocks of outputs: every output must be the
+// plain sum.
 TEST(LinearLayer, EveryTileAndPrecisionGivesThePlainProduct)
 {
     setComputeThreads(3);
     const struct {
         int rows, inputs, outputs;
-    } shapes[] = {{1, 40, 300}, {2, 33, 70}, {150, 40, 300}};
+    } shapes[] = {{1, 40, 300}, {1, 200, 333}, {2, 33, 70}, {150, 40, 300}};
     for (const auto& shape : shapes) {
         const size_t weightCount = static_cast<size_t>(shape.outputs) * shape.inputs;
         std::vector<unsigned short> halves(weightCount);
@@ -44,14 +45,58 @@ TEST(LinearLayer, EveryTileAndPrecisionGivesThePlainProduct)
                     for (int o = 0; o < shape.outputs; ++o) {
                         double want = withBias ? withBias[o] : 0.0;
                         for (int k = 0; k < shape.inputs; ++k)
-                            want += static_cast<double>(in[static_cast<size_t>(r) * shape.inputs + k])
-                                    * floats[static_cast<size_t>(o) * shape.inputs + k];
+                            want += static_cast<double>(in[static_cast<size_t>(r) * shape.inputs + k]) *
+                                    floats[static_cast<size_t>(o) * shape.inputs + k];
                         ASSERT_NEAR(out[static_cast<size_t>(r) * shape.outputs + o], want, 1e-4)
                             << shape.rows << " x " << shape.inputs << " -> " << shape.outputs << ", row " << r
                             << ", output " << o << (matrix.isHalf() ? ", half" : ", float")
                             << (withBias ? ", bias" : "");
                     }
             }
+    }
+    setComputeThreads(0);
+}
+
+// Products of one row shared out together, each cut into its own number of
+// blocks (one, three, six on three threads): each result is what the product
+// gives alone, and no block writes into a neighbour's output.
+TEST(LinearLayer, ProductsOfOneRowTogetherGiveWhatEachGivesAlone)
+{
+    setComputeThreads(3);
+    constexpr int kInputs = 200;
+    const int outputCounts[] = {70, 300, 500};
+    std::vector<std::vector<float>> weights;
+    std::vector<WeightMatrix> matrices;
+    for (int outputs : outputCounts) {
+        auto& w = weights.emplace_back(static_cast<size_t>(outputs) * kInputs);
+        for (size_t i = 0; i < w.size(); ++i)
+            w[i] = static_cast<float>(std::sin(0.29 * static_cast<double>(i + weights.size())));
+    }
+    for (size_t p = 0; p < weights.size(); ++p)
+        matrices.push_back(WeightMatrix::ofFloats(weights[p].data(), outputCounts[p], kInputs));
+    std::vector<float> in(kInputs), bias(500);
+    for (int i = 0; i < kInputs; ++i)
+        in[static_cast<size_t>(i)] = static_cast<float>(std::cos(0.13 * i));
+    for (size_t o = 0; o < bias.size(); ++o)
+        bias[o] = 0.5f - 0.002f * static_cast<float>(o);
+
+    std::vector<std::vector<float>> together, alone;
+    std::vector<LinearOutput> products;
+    std::vector<Linear> layers;
+    for (size_t p = 0; p < matrices.size(); ++p) {
+        layers.push_back(Linear{matrices[p], p == 1 ? nullptr : bias.data()});
+        together.emplace_back(static_cast<size_t>(outputCounts[p]) + 1, NAN);
+        alone.emplace_back(static_cast<size_t>(outputCounts[p]), NAN);
+    }
+    for (size_t p = 0; p < layers.size(); ++p) {
+        products.push_back({layers[p], together[p].data()});
+        applyLinear(layers[p], in.data(), 1, alone[p].data());
+    }
+    applyLinears(products, in.data(), 1);
+    for (size_t p = 0; p < layers.size(); ++p) {
+        EXPECT_TRUE(std::isnan(together[p].back())) << "product " << p << " written past its end";
+        together[p].pop_back();
+        EXPECT_EQ(together[p], alone[p]) << "product " << p;
     }
     setComputeThreads(0);
 }
