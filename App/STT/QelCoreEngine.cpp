@@ -4,6 +4,7 @@
 #include "App/STT/ModelFileCache.h"
 #include "App/STT/ModelFileName.h"
 #include "App/STT/STTEngineError.h"
+#include "Platform/EnumNames.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Text/CharacterSets.h"
 
@@ -21,30 +22,24 @@ const Platform::Logger& logger()
     return instance;
 }
 
-constexpr std::array<std::pair<QelCoreEngine::ModelLoadPhase, std::string_view>, 5> phaseLabels{{
+constexpr Platform::EnumNames<QelCoreEngine::ModelLoadPhase, 5> phaseLabels{{{
     {QelCoreEngine::ModelLoadPhase::downloading, "Downloading model"},
     {QelCoreEngine::ModelLoadPhase::compiling, "Compiling for GPU"},
     {QelCoreEngine::ModelLoadPhase::loading, "Loading into memory"},
     {QelCoreEngine::ModelLoadPhase::prewarming, "Prewarming"},
     {QelCoreEngine::ModelLoadPhase::ready, "Ready"},
-}};
+}}};
 
 } // namespace
 
 std::string_view QelCoreEngine::rawValue(ModelLoadPhase phase)
 {
-    for (const auto& [candidate, label] : phaseLabels)
-        if (candidate == phase)
-            return label;
-    return {};
+    return phaseLabels.name(phase);
 }
 
 std::optional<QelCoreEngine::ModelLoadPhase> QelCoreEngine::modelLoadPhase(std::string_view rawValue)
 {
-    for (const auto& [phase, label] : phaseLabels)
-        if (label == rawValue)
-            return phase;
-    return std::nullopt;
+    return phaseLabels.value(rawValue);
 }
 
 QelCoreEngine::QelCoreEngine(const QelCoreLibrary& library) : library_(library) {}
@@ -82,8 +77,8 @@ void QelCoreEngine::load(const std::string& modelName)
         std::string message = "qel_engine_new failed: " + lastError("unknown error");
         // A damaged file kept as the model would fail every later load too.
         if (const auto aside = setAsideDamagedModelFile(modelFile))
-            message += "; the cached model file is damaged, so it was moved to " + aside->string()
-                       + " and the next load downloads the model again";
+            message += "; the cached model file is damaged, so it was moved to " + aside->string() +
+                       " and the next load downloads the model again";
         throw STTEngineError::transcriptionFailed(message);
     }
     std::shared_ptr<qel_engine> engine(created, library_.engineFree);
@@ -129,8 +124,8 @@ QELTranscriptionResult QelCoreEngine::transcribe(const std::vector<float>& audio
     result.text = Platform::trimming(rawText, Platform::CharacterSet::whitespacesAndNewlines);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
-    logger().info("Transcribed '" + result.text + "' in " +
-                  std::to_string(static_cast<long>(elapsed.count() * 1000)) + "ms");
+    logger().info("Transcribed '" + result.text + "' in " + std::to_string(static_cast<long>(elapsed.count() * 1000)) +
+                  "ms");
     if (languageHint != "auto")
         result.language = languageHint;
     result.processingTime = elapsed.count();

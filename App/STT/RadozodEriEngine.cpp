@@ -2,6 +2,7 @@
 
 #include "App/AppIdentity.h"
 #include "App/STT/STTEngineError.h"
+#include "Platform/EnumNames.h"
 #include "Platform/Log/Log.h"
 #include "Platform/Text/CharacterSets.h"
 #include "Platform/Text/Format.h"
@@ -20,29 +21,23 @@ const Platform::Logger& logger()
     return instance;
 }
 
-constexpr std::array<std::pair<RadozodEriEngine::ModelLoadPhase, std::string_view>, 4> phaseLabels{{
+constexpr Platform::EnumNames<RadozodEriEngine::ModelLoadPhase, 4> phaseLabels{{{
     {RadozodEriEngine::ModelLoadPhase::downloading, "Downloading model"},
     {RadozodEriEngine::ModelLoadPhase::compiling, "Compiling for Neural Engine"},
     {RadozodEriEngine::ModelLoadPhase::loading, "Loading into memory"},
     {RadozodEriEngine::ModelLoadPhase::ready, "Ready"},
-}};
+}}};
 
 } // namespace
 
 std::string_view RadozodEriEngine::rawValue(ModelLoadPhase phase)
 {
-    for (const auto& [candidate, label] : phaseLabels)
-        if (candidate == phase)
-            return label;
-    return {};
+    return phaseLabels.name(phase);
 }
 
 std::optional<RadozodEriEngine::ModelLoadPhase> RadozodEriEngine::modelLoadPhase(std::string_view rawValue)
 {
-    for (const auto& [phase, label] : phaseLabels)
-        if (label == rawValue)
-            return phase;
-    return std::nullopt;
+    return phaseLabels.value(rawValue);
 }
 
 RadozodEri::RadozodEriConfig RadozodEriEngine::engineConfig(const std::string& modelName)
