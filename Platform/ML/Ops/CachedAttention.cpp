@@ -122,16 +122,21 @@ void weighValues(const float* weights, long weightStride, int rows, const KeyVal
 
 CachedAttention::CachedAttention(int width, int heads, int maxKeys)
     : width_(width), heads_(heads), headWidth_(width / heads), maxKeys_(maxKeys),
-      scores_(static_cast<size_t>(heads) * maxKeys),
-      partials_(static_cast<size_t>(divideRoundingUp(maxKeys, kChunkPositions)) * width)
+      scores_(static_cast<size_t>(heads) * maxKeys)
 {
+    // The earlier keys' chunks and one more for the row's own key.
+    const auto chunks = static_cast<size_t>(divideRoundingUp(maxKeys, kChunkPositions) + 1);
+    partials_.resize(chunks * width);
+    chunkMaxima_.resize(chunks * heads);
+    chunkSums_.resize(chunks * heads);
+    chunkFactors_.resize(chunks);
 }
 
 void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
                               float* out, float* weights)
 {
-    if (rows == 1 && !own && earlier.channelStride == 1) {
-        attendInChunks(queries, earlier, out, weights);
+    if (rows == 1 && earlier.channelStride == 1 && (!own || own->channelStride == 1)) {
+        attendInChunks(queries, earlier, own, out, weights);
         return;
     }
     const int blocks = divideRoundingUp(rows, kBlockRows);
@@ -191,46 +196,86 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
                     target, width_);
 }
 
-void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& span, float* out, float* weights)
+void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& earlier, const KeyValueSpan* own,
+                                     float* out, float* weights)
 {
-    const int count = span.count;
-    const int chunks = divideRoundingUp(count, kChunkPositions);
-    const int threads = static_cast<long>(count) * width_ < kParallelWork ? 1 : computeThreads();
+    const int earlierChunks = divideRoundingUp(earlier.count, kChunkPositions);
+    const int chunks = earlierChunks + (own ? 1 : 0);
+    const int keys = earlier.count + (own ? own->count : 0);
+    const int threads = static_cast<long>(keys) * width_ < kParallelWork ? 1 : computeThreads();
     const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
+    // scores_ is [head][key], the earlier keys first, then the row's own.
     float* scores = scores_.data();
     Platform::parallelFor(chunks, 1, threads, [&](long begin, long end) {
-        const int first = static_cast<int>(begin) * kChunkPositions;
-        const int last = std::min(count, static_cast<int>(end) * kChunkPositions);
-        if (span.halves)
-            scoreAllHeads(query, static_cast<const Float16*>(span.keys), span.positionStride, first, last, heads_,
-                          headWidth_, scale, scores, count);
-        else
-            scoreAllHeads(query, static_cast<const float*>(span.keys), span.positionStride, first, last, heads_,
-                          headWidth_, scale, scores, count);
-    });
-    for (int h = 0; h < heads_; ++h)
-        softmax(scores + static_cast<long>(h) * count, count);
-    if (weights)
-        std::copy_n(scores, static_cast<long>(heads_) * count, weights);
-    // Each chunk sums into its own row of partial results; adding those up in
-    // chunk order afterwards gives one answer for any number of threads.
-    Platform::parallelFor(chunks, 1, threads, [&](long begin, long end) {
         for (long chunk = begin; chunk < end; ++chunk) {
-            float* partial = partials_.data() + chunk * width_;
-            std::fill(partial, partial + width_, 0.0f);
-            const int first = static_cast<int>(chunk) * kChunkPositions;
-            const int last = std::min(count, static_cast<int>(chunk + 1) * kChunkPositions);
-            if (span.halves)
-                weighAllHeads(scores, count, static_cast<const Float16*>(span.values), span.positionStride, first, last,
-                              heads_, headWidth_, partial);
-            else
-                weighAllHeads(scores, count, static_cast<const float*>(span.values), span.positionStride, first, last,
-                              heads_, headWidth_, partial);
+            const bool mine = chunk == earlierChunks;
+            const KeyValueSpan& span = mine ? *own : earlier;
+            const int first = mine ? 0 : static_cast<int>(chunk) * kChunkPositions;
+            const int last = mine ? own->count : std::min(earlier.count, first + kChunkPositions);
+            attendChunk(query, span, first, last, scale, mine ? scores + earlier.count : scores, keys, chunk);
         }
     });
-    std::copy_n(partials_.data(), width_, out);
-    for (int chunk = 1; chunk < chunks; ++chunk)
-        addInPlace(out, partials_.data() + static_cast<long>(chunk) * width_, width_);
+    combineChunks(earlier.count, chunks, out, weights);
+}
+
+void CachedAttention::attendChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale,
+                                  float* scores, int scoreStride, long chunk)
+{
+    if (span.halves)
+        scoreAllHeads(query, static_cast<const Float16*>(span.keys), span.positionStride, first, last, heads_,
+                      headWidth_, scale, scores, scoreStride);
+    else
+        scoreAllHeads(query, static_cast<const float*>(span.keys), span.positionStride, first, last, heads_, headWidth_,
+                      scale, scores, scoreStride);
+    // Each head's scores become exponentials relative to the chunk's own
+    // largest; combineChunks brings the chunks to one scale.
+    for (int h = 0; h < heads_; ++h) {
+        float* row = scores + static_cast<long>(h) * scoreStride + first;
+        const float largest = maximum(row, last - first);
+        chunkMaxima_[chunk * heads_ + h] = largest;
+        chunkSums_[chunk * heads_ + h] = exponentiate(row, last - first, largest);
+    }
+    float* partial = partials_.data() + chunk * width_;
+    std::fill(partial, partial + width_, 0.0f);
+    if (span.halves)
+        weighAllHeads(scores, scoreStride, static_cast<const Float16*>(span.values), span.positionStride, first, last,
+                      heads_, headWidth_, partial);
+    else
+        weighAllHeads(scores, scoreStride, static_cast<const float*>(span.values), span.positionStride, first, last,
+                      heads_, headWidth_, partial);
+}
+
+void CachedAttention::combineChunks(int earlierKeys, int chunks, float* out, float* weights)
+{
+    const int earlierChunks = divideRoundingUp(earlierKeys, kChunkPositions);
+    const int keys = earlierKeys + (chunks - earlierChunks);
+    std::fill(out, out + width_, 0.0f);
+    std::vector<float>& factors = chunkFactors_;
+    for (int h = 0; h < heads_; ++h) {
+        float largest = -INFINITY;
+        for (int chunk = 0; chunk < chunks; ++chunk)
+            largest = std::max(largest, chunkMaxima_[chunk * heads_ + h]);
+        float total = 0.0f;
+        for (int chunk = 0; chunk < chunks; ++chunk) {
+            factors[chunk] = std::exp(chunkMaxima_[chunk * heads_ + h] - largest);
+            total += factors[chunk] * chunkSums_[chunk * heads_ + h];
+        }
+        // Chunks are added in their order, whatever thread made them: the
+        // same answer for any number of threads.
+        float* target = out + static_cast<long>(h) * headWidth_;
+        for (int chunk = 0; chunk < chunks; ++chunk) {
+            const float factor = factors[chunk] / total;
+            const float* partial = partials_.data() + static_cast<long>(chunk) * width_ + h * headWidth_;
+            for (int d = 0; d < headWidth_; ++d)
+                target[d] += factor * partial[d];
+        }
+        if (!weights)
+            continue;
+        const float* row = scores_.data() + static_cast<long>(h) * keys;
+        float* weightRow = weights + static_cast<long>(h) * keys;
+        for (int k = 0; k < keys; ++k)
+            weightRow[k] = row[k] * factors[k < earlierKeys ? k / kChunkPositions : earlierChunks] / total;
+    }
 }
 
 } // namespace Platform::ML

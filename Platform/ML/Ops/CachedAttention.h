@@ -22,7 +22,8 @@ struct KeyValueSpan {
 // cross-attention over the encoder output. Each head works on its slice of
 // the width. Several rows run as heads × blocks of rows side by side on
 // computeThreads() threads; a single row over position-major keys and values
-// reads them start to end in chunks side by side, all heads at once. Halves
+// reads them start to end in chunks side by side, all heads at once, each
+// chunk's keys and values together. Halves
 // are widened as they are read (in registers, or a head at a time for the
 // matrix routines), so a cache of halves costs half the memory traffic and
 // gives the numbers of its values widened beforehand. Holds the scratch of one
@@ -43,14 +44,24 @@ public:
 private:
     void attendBlock(int head, int firstRow, int rows, const float* queries, const KeyValueSpan& earlier,
                      const KeyValueSpan* own, float* out, float* weights) const;
-    void attendInChunks(const float* query, const KeyValueSpan& span, float* out, float* weights);
+    void attendInChunks(const float* query, const KeyValueSpan& earlier, const KeyValueSpan* own, float* out,
+                        float* weights);
+    void attendChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale, float* scores,
+                     int scoreStride, long chunk);
+    void combineChunks(int earlierKeys, int chunks, float* out, float* weights);
 
     int width_;
     int heads_;
     int headWidth_;
     int maxKeys_;
-    std::vector<float> scores_;   // [head][position] of one row
-    std::vector<float> partials_; // [chunk][width]
+    // A single row's chunks: each one's exponentials of the scores, relative
+    // to its own largest score per head, their sums and the values weighed by
+    // them, so one pass over the keys and values does the whole attention.
+    std::vector<float> scores_;       // [head][position]
+    std::vector<float> partials_;     // [chunk][width]
+    std::vector<float> chunkMaxima_;  // [chunk][head]
+    std::vector<float> chunkSums_;    // [chunk][head]
+    std::vector<float> chunkFactors_; // [chunk], one head's at a time
 };
 
 } // namespace Platform::ML

@@ -93,23 +93,25 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) float sumOfExponent
     return sum;
 }
 
+__attribute__((target_clones("avx512f", "avx2", "default"))) float exponentiate(float* values, long count, float shift)
+{
+    constexpr long lanes = 8;
+    float sums[lanes] = {};
+    const long whole = count / lanes * lanes;
+    for (long i = 0; i < whole; i += lanes)
+        for (long j = 0; j < lanes; ++j)
+            sums[j] += values[i + j] = fastExp(values[i + j] - shift);
+    float sum = 0.0f;
+    for (long j = 0; j < lanes; ++j)
+        sum += sums[j];
+    for (long i = whole; i < count; ++i)
+        sum += values[i] = fastExp(values[i] - shift);
+    return sum;
+}
+
 __attribute__((target_clones("avx512f", "avx2", "default"))) void softmax(float* values, int count)
 {
-    const float largest = maximum(values, count);
-    for (int i = 0; i < count; ++i)
-        values[i] = fastExp(values[i] - largest);
-    constexpr int lanes = 8;
-    float sums[lanes] = {};
-    const int whole = count / lanes * lanes;
-    for (int i = 0; i < whole; i += lanes)
-        for (int j = 0; j < lanes; ++j)
-            sums[j] += values[i + j];
-    float sum = 0.0f;
-    for (int j = 0; j < lanes; ++j)
-        sum += sums[j];
-    for (int i = whole; i < count; ++i)
-        sum += values[i];
-    const float inverse = 1.0f / sum;
+    const float inverse = 1.0f / exponentiate(values, count, maximum(values, count));
     for (int i = 0; i < count; ++i)
         values[i] *= inverse;
 }

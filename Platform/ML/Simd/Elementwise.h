@@ -15,4 +15,8 @@ float maximum(const float* values, long count);
 // 2 ulp; values more than 87 below the shift count as exp(-87).
 float sumOfExponentials(const float* values, long count, float shift);
 
+// values[i] = exp(values[i] - shift) in place, each as sumOfExponentials
+// takes it; returns their sum.
+float exponentiate(float* values, long count, float shift);
+
 } // namespace Platform::ML
