@@ -2,18 +2,13 @@
 // time against the speed of memory, a whole window with its cross-attention,
 // and a 64-token prompt run as one batch or one step per token.
 #include "bench/BenchModels.h"
+#include "bench/DecoderRun.h"
 #include "bench/MemorySweep.h"
 
 #include "Platform/ML/Ops/ComputeThreads.h"
-#include "Platform/ML/Tensor/HalfFloat.h"
-#include "Platform/ML/Whisper/WhisperDecoder.h"
-#include "Platform/ML/Whisper/WhisperEncoder.h"
-#include "QelCore/Decoding/WhisperTokens.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cstddef>
-#include <span>
 #include <vector>
 
 namespace QelBench {
@@ -22,64 +17,6 @@ namespace {
 using namespace Platform::ML;
 
 constexpr int kTokens = 64;
-// Tokens of a long window, beside the model folders' figure.
-constexpr int kWindowTokens = 224;
-
-// A decoder after one window's encoder, with a position-major cache that
-// keeps what each call returns.
-class DecoderRun {
-public:
-    explicit DecoderRun(const WhisperModel& model) : model_(model), decoder_(model)
-    {
-        const auto& hp = model.hparams;
-        const auto mel = benchMel(model);
-        audio_.resize(static_cast<size_t>(hp.nAudioCtx) * hp.nAudioState);
-        WhisperEncoder(model).encode(mel.data(), audio_.data());
-        newWindow();
-        const size_t cache = static_cast<size_t>(hp.nTextLayer) * hp.nTextCtx * hp.nTextState;
-        keys_.resize(cache);
-        values_.resize(cache);
-        newKeys_.resize(cache);
-        newValues_.resize(cache);
-        logits_.resize(static_cast<size_t>(hp.nVocab));
-
-        const auto special = QelCore::SpecialTokens::forVocabularySize(hp.nVocab);
-        tokens_ = {special.startOfTranscript, special.firstLanguage, special.transcribe, special.noTimestamps};
-        for (int i = 0; tokens_.size() < kWindowTokens; ++i)
-            tokens_.push_back(1000 + 37 * i);
-    }
-
-    // The window's cross-attention, as each window starts.
-    void newWindow() { decoder_.computeCrossAttention(audio_.data(), cross_); }
-
-    // Runs tokens [first, first + count) as one batch, with the logits of the
-    // last when asked.
-    void decode(int first, int count, bool logits = true)
-    {
-        const auto& hp = model_.hparams;
-        const auto view = KeyValueCacheView::positionMajor(keys_.data(), values_.data(), hp.nTextCtx, hp.nTextState);
-        decoder_.decode(std::span(tokens_).subspan(static_cast<size_t>(first), static_cast<size_t>(count)), first, view,
-                        cross_, newKeys_.data(), newValues_.data(), logits ? logits_.data() : nullptr);
-        const size_t layerSize = static_cast<size_t>(count) * hp.nTextState;
-        for (int l = 0; l < hp.nTextLayer; ++l) {
-            const size_t to = (static_cast<size_t>(l) * hp.nTextCtx + first) * hp.nTextState;
-            narrowToHalfFloats(newKeys_.data() + l * layerSize, layerSize,
-                               reinterpret_cast<std::byte*>(keys_.data() + to));
-            narrowToHalfFloats(newValues_.data() + l * layerSize, layerSize,
-                               reinterpret_cast<std::byte*>(values_.data() + to));
-        }
-        benchmark::DoNotOptimize(std::max_element(logits_.begin(), logits_.end()));
-    }
-
-private:
-    const WhisperModel& model_;
-    WhisperDecoder decoder_;
-    std::vector<float> audio_;
-    CrossAttentionCache cross_;
-    std::vector<int> tokens_;
-    std::vector<Float16> keys_, values_;
-    std::vector<float> newKeys_, newValues_, logits_;
-};
 
 // One window's first 64 tokens, one step each with its logits over the whole
 // vocabulary. GBps is what each step reads over its time: set beside the
@@ -108,11 +45,11 @@ void BM_DecodedToken(benchmark::State& state)
 }
 
 // The decoder against the memory roof in one run: each iteration reads the
-// memory sweep once and then decodes the 64 tokens, the two taking turns, so
-// a neighbour that slows the machine for a while slows both. The best time of
-// each is kept, the one least disturbed. "roof_ratio" is the time per token
-// over the time the best bandwidth needs for a token's bytes: 1 is a token as
-// fast as memory delivers what it reads.
+// memory sweep once and then decodes the 64 tokens, so the two are measured
+// moments apart and a neighbour that slows the machine for a while slows
+// both. "roof_ratio" is the median over the iterations of the time per token
+// over the time that iteration's bandwidth needs for a token's bytes: 1 is a
+// token as fast as memory delivers what it reads.
 void BM_DecoderAgainstRoof(benchmark::State& state)
 {
     const auto& model = benchModel(sizeArgument(state));
@@ -124,23 +61,29 @@ void BM_DecoderAgainstRoof(benchmark::State& state)
         const auto start = std::chrono::steady_clock::now();
         for (int position = 0; position < kTokens; ++position)
             run.decode(position, 1);
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kTokens;
     };
-    tokens();
-    double sweepSeconds = 1e9, tokenSeconds = 1e9;
-    for (auto _ : state) {
-        sweepSeconds = std::min(sweepSeconds, sweep.read());
-        tokenSeconds = std::min(tokenSeconds, tokens() / kTokens);
-    }
     double bytes = 0;
     for (int position = 0; position < kTokens; ++position)
         bytes += decoderBytesPerStep(model, position);
     bytes /= kTokens;
-    const double bandwidth = static_cast<double>(MemorySweep::kBytes) / sweepSeconds;
-    state.counters["roof_ratio"] = tokenSeconds / (bytes / bandwidth);
-    state.counters["ms_per_token"] = tokenSeconds * 1e3;
+    tokens();
+    std::vector<double> ratios, tokenSeconds, bandwidths;
+    for (auto _ : state) {
+        const double bandwidth = static_cast<double>(MemorySweep::kBytes) / sweep.read();
+        const double seconds = tokens();
+        ratios.push_back(seconds / (bytes / bandwidth));
+        tokenSeconds.push_back(seconds);
+        bandwidths.push_back(bandwidth);
+    }
+    const auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
+        return values[values.size() / 2];
+    };
+    state.counters["roof_ratio"] = median(ratios);
+    state.counters["ms_per_token"] = median(tokenSeconds) * 1e3;
     state.counters["MB_per_token"] = bytes / 1e6;
-    state.counters["memory_GBps"] = bandwidth / 1e9;
+    state.counters["memory_GBps"] = median(bandwidths) / 1e9;
     setComputeThreads(0);
 }
 
@@ -150,7 +93,7 @@ void ThreadsUpToFour(benchmark::internal::Benchmark* b)
         for (int threads : {1, 2, 4})
             b->Args({static_cast<int>(size), threads});
     b->ArgNames({"base", "threads"});
-    b->Iterations(20);
+    b->Iterations(30);
     b->UseRealTime();
     b->Unit(benchmark::kMillisecond);
 }

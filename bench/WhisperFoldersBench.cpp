@@ -3,6 +3,7 @@
 // encoder, a decoding step with the caller's copy of its key and value into
 // its cache of halves, and loading with its memory.
 #include "bench/BenchModels.h"
+#include "bench/DecoderRun.h"
 #include "bench/PeakMemory.h"
 
 #include "Platform/CoreML/MLModel.h"
@@ -14,6 +15,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -28,7 +31,6 @@ using QelTools::outputArray;
 using QelTools::predictArray;
 
 constexpr int kTokens = 64;
-constexpr int kWindowTokens = 224;
 
 std::shared_ptr<const MLModel> load(ModelSize size, std::string_view name)
 {
@@ -156,6 +158,43 @@ void BM_FolderDecodedWindow(benchmark::State& state)
     setComputeThreads(0);
 }
 
+// BM_FolderDecodedWindow beside BM_DecodedWindow in one run: each iteration
+// decodes a whole window through the folder, then through the engine library,
+// so a neighbour that slows the machine for a while slows both. The best time
+// of each is kept; "ratio" is the folder's over the library's.
+void BM_FolderWindowAgainstLibrary(benchmark::State& state)
+{
+    const auto size = sizeArgument(state);
+    setComputeThreads(threadsArgument(state));
+    auto folder = benchWindow(size);
+    DecoderRun library(benchModel(size));
+    const auto timed = [](const auto& work) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const auto folderWindow = [&] {
+        folder.newWindow();
+        folder.run(kWindowTokens);
+    };
+    const auto libraryWindow = [&] {
+        library.newWindow();
+        for (int position = 0; position < kWindowTokens; ++position)
+            library.decode(position, 1);
+    };
+    folderWindow();
+    libraryWindow();
+    double folderSeconds = 1e9, librarySeconds = 1e9;
+    for (auto _ : state) {
+        folderSeconds = std::min(folderSeconds, timed(folderWindow));
+        librarySeconds = std::min(librarySeconds, timed(libraryWindow));
+    }
+    state.counters["folder_ms"] = folderSeconds * 1e3;
+    state.counters["library_ms"] = librarySeconds * 1e3;
+    state.counters["ratio"] = folderSeconds / librarySeconds;
+    setComputeThreads(0);
+}
+
 // Loading the mel, encoder and decoder folders from the page cache, with
 // matrices in halves (0) or floats (1); and the peak memory of a fresh
 // process that loads them and runs one window with 16 tokens, beside
@@ -176,6 +215,12 @@ BENCHMARK(BM_FolderMel)->Apply(sizesAndThreads);
 BENCHMARK(BM_FolderEncoder)->Apply(sizesAndThreads);
 BENCHMARK(BM_FolderDecodedToken)->Apply(sizesAndThreads);
 BENCHMARK(BM_FolderDecodedWindow)->Apply(sizesAndThreads);
+BENCHMARK(BM_FolderWindowAgainstLibrary)
+    ->ArgsProduct({{static_cast<int>(ModelSize::Tiny), static_cast<int>(ModelSize::Base)}, {1, 4}})
+    ->ArgNames({"base", "threads"})
+    ->Iterations(6)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderSetLoad)
     ->ArgsProduct({{static_cast<int>(ModelSize::Tiny), static_cast<int>(ModelSize::Base)}, {0, 1}})
     ->ArgNames({"base", "floats"})
@@ -199,9 +244,9 @@ const std::filesystem::path& benchFolders(ModelSize size, MLMultiArrayDataType t
     std::lock_guard lock(mutex);
     auto found = folders.paths.find({size, type});
     if (found == folders.paths.end()) {
-        const auto path = std::filesystem::temp_directory_path()
-                          / ("qel-bench-" + std::to_string(getpid()) + "-" + modelSizeName(size) + "-"
-                             + std::string(multiArrayDataTypeNames.name(type)) + ".folders");
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("qel-bench-" + std::to_string(getpid()) + "-" + modelSizeName(size) + "-" +
+                           std::string(multiArrayDataTypeNames.name(type)) + ".folders");
         QelTools::convertWhisperModel(benchModelFile(size), path, {.matrixType = type});
         found = folders.paths.emplace(std::pair{size, type}, path).first;
     }

@@ -135,7 +135,7 @@ CachedAttention::CachedAttention(int width, int heads, int maxKeys)
 void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
                               float* out, float* weights)
 {
-    if (rows == 1 && earlier.channelStride == 1 && (!own || own->channelStride == 1)) {
+    if (rows == 1) {
         attendInChunks(queries, earlier, own, out, weights);
         return;
     }
@@ -221,12 +221,7 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& ear
 void CachedAttention::attendChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale,
                                   float* scores, int scoreStride, long chunk)
 {
-    if (span.halves)
-        scoreAllHeads(query, static_cast<const Float16*>(span.keys), span.positionStride, first, last, heads_,
-                      headWidth_, scale, scores, scoreStride);
-    else
-        scoreAllHeads(query, static_cast<const float*>(span.keys), span.positionStride, first, last, heads_, headWidth_,
-                      scale, scores, scoreStride);
+    scoreChunk(query, span, first, last, scale, scores, scoreStride);
     // Each head's scores become exponentials relative to the chunk's own
     // largest; combineChunks brings the chunks to one scale.
     for (int h = 0; h < heads_; ++h) {
@@ -237,12 +232,47 @@ void CachedAttention::attendChunk(const float* query, const KeyValueSpan& span, 
     }
     float* partial = partials_.data() + chunk * width_;
     std::fill(partial, partial + width_, 0.0f);
-    if (span.halves)
-        weighAllHeads(scores, scoreStride, static_cast<const Float16*>(span.values), span.positionStride, first, last,
-                      heads_, headWidth_, partial);
+    weighChunk(scores, scoreStride, span, first, last, partial);
+}
+
+void CachedAttention::scoreChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale,
+                                 float* scores, int scoreStride) const
+{
+    const bool byPosition = span.channelStride == 1;
+    const long stride = byPosition ? span.positionStride : span.channelStride;
+    if (span.halves) {
+        const auto* keys = static_cast<const Float16*>(span.keys);
+        if (byPosition)
+            scoreAllHeads(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
+        else
+            scoreAllHeadsByChannel(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
+        return;
+    }
+    const auto* keys = static_cast<const float*>(span.keys);
+    if (byPosition)
+        scoreAllHeads(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
     else
-        weighAllHeads(scores, scoreStride, static_cast<const float*>(span.values), span.positionStride, first, last,
-                      heads_, headWidth_, partial);
+        scoreAllHeadsByChannel(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
+}
+
+void CachedAttention::weighChunk(const float* weights, int weightStride, const KeyValueSpan& span, int first, int last,
+                                 float* out) const
+{
+    const bool byPosition = span.channelStride == 1;
+    const long stride = byPosition ? span.positionStride : span.channelStride;
+    if (span.halves) {
+        const auto* values = static_cast<const Float16*>(span.values);
+        if (byPosition)
+            weighAllHeads(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
+        else
+            weighAllHeadsByChannel(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
+        return;
+    }
+    const auto* values = static_cast<const float*>(span.values);
+    if (byPosition)
+        weighAllHeads(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
+    else
+        weighAllHeadsByChannel(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
 }
 
 void CachedAttention::combineChunks(int earlierKeys, int chunks, float* out, float* weights)

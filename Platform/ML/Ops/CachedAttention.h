@@ -21,13 +21,12 @@ struct KeyValueSpan {
 // were computed before: the decoder's self-attention over its cache and its
 // cross-attention over the encoder output. Each head works on its slice of
 // the width. Several rows run as heads × blocks of rows side by side on
-// computeThreads() threads; a single row over position-major keys and values
-// reads them start to end in chunks side by side, all heads at once, each
-// chunk's keys and values together. Halves
-// are widened as they are read (in registers, or a head at a time for the
-// matrix routines), so a cache of halves costs half the memory traffic and
-// gives the numbers of its values widened beforehand. Holds the scratch of one
-// caller.
+// computeThreads() threads; a single row reads the keys and values start to
+// end in chunks side by side, all heads at once, each chunk's keys and values
+// together. Halves are widened as they are read (in registers, or a head at a
+// time for the matrix routines), so a cache of halves costs half the memory
+// traffic and gives the numbers of its values widened beforehand. Holds the
+// scratch of one caller.
 class CachedAttention {
 public:
     // No row will see more than `maxKeys` keys in all.
@@ -48,6 +47,10 @@ private:
                         float* weights);
     void attendChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale, float* scores,
                      int scoreStride, long chunk);
+    void scoreChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale, float* scores,
+                    int scoreStride) const;
+    void weighChunk(const float* weights, int weightStride, const KeyValueSpan& span, int first, int last,
+                    float* out) const;
     void combineChunks(int earlierKeys, int chunks, float* out, float* weights);
 
     int width_;

@@ -28,4 +28,20 @@ void scoreAllHeads(const float* query, const Float16* keys, long positionStride,
 void weighAllHeads(const float* weights, long weightStride, const Float16* values, long positionStride, int begin,
                    int end, int heads, int headWidth, float* out, InstructionSet set = widestInstructionSet());
 
+// The same two over keys and values laid out [heads·headWidth][position]
+// (channels `channelStride` apart), as a cache kept one row per channel holds
+// them: scores[h·scoreStride + j] = scale · Σ_d query[h·headWidth + d] ·
+// keys[(h·headWidth + d)·channelStride + j], and out[h·headWidth + d] +=
+// Σ_j weights[h·weightStride + j] · values[(h·headWidth + d)·channelStride + j].
+void scoreAllHeadsByChannel(const float* query, const float* keys, long channelStride, int begin, int end, int heads,
+                            int headWidth, float scale, float* scores, long scoreStride);
+void weighAllHeadsByChannel(const float* weights, long weightStride, const float* values, long channelStride, int begin,
+                            int end, int heads, int headWidth, float* out);
+void scoreAllHeadsByChannel(const float* query, const Float16* keys, long channelStride, int begin, int end, int heads,
+                            int headWidth, float scale, float* scores, long scoreStride,
+                            InstructionSet set = widestInstructionSet());
+void weighAllHeadsByChannel(const float* weights, long weightStride, const Float16* values, long channelStride,
+                            int begin, int end, int heads, int headWidth, float* out,
+                            InstructionSet set = widestInstructionSet());
+
 } // namespace Platform::ML

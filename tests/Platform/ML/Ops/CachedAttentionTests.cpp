@@ -59,8 +59,8 @@ Reference attend(const std::vector<float>& query, const std::vector<float>& keys
 
 } // namespace
 
-// A single row attends over earlier keys, as floats or halves, and its own
-// key in one pass of chunks whose partial sums are brought to one scale at
+// A single row attends over earlier keys, as floats or halves laid out by
+// position or by channel, and its own key in one pass of chunks whose partial sums are brought to one scale at
 // the end: the same numbers as the textbook form for counts below, at and
 // past a chunk's length and long enough to run on several threads, and the
 // same bits on one thread and four.
@@ -68,48 +68,61 @@ TEST(CachedAttention, OneRowGivesTheTextbookAttentionOnAnyNumberOfThreads)
 {
     for (int earlier : {0, 1, 64, 65, 1100})
         for (bool halves : {false, true})
-            for (bool withOwn : {false, true}) {
-                if (earlier == 0 && !withOwn)
-                    continue;
-                const int positions = earlier + (withOwn ? 1 : 0);
-                // Large scores, so that chunks' largest scores differ widely.
-                const auto keys = wave(static_cast<size_t>(positions) * kWidth, 0.37, 6.0);
-                const auto values = wave(keys.size(), 0.11, 1.0);
-                const auto query = wave(kWidth, 0.53, 1.0);
-                std::vector<Float16> halfKeys, halfValues;
-                std::vector<float> roundedKeys = keys, roundedValues = values;
-                for (size_t i = 0; i < keys.size(); ++i) {
-                    halfKeys.emplace_back(keys[i]);
-                    halfValues.emplace_back(values[i]);
-                    if (halves && i < static_cast<size_t>(earlier) * kWidth) {
-                        roundedKeys[i] = static_cast<float>(halfKeys.back());
-                        roundedValues[i] = static_cast<float>(halfValues.back());
-                    }
-                }
-                const KeyValueSpan earlierSpan =
-                    halves ? KeyValueSpan{halfKeys.data(), halfValues.data(), kWidth, 1, earlier, true}
-                           : KeyValueSpan{keys.data(), values.data(), kWidth, 1, earlier};
-                const long ownAt = static_cast<long>(earlier) * kWidth;
-                const KeyValueSpan own{keys.data() + ownAt, values.data() + ownAt, kWidth, 1, 1};
-                const auto want = attend(query, roundedKeys, roundedValues);
+            for (bool byChannel : {false, true})
+                for (bool withOwn : {false, true}) {
+                    if (earlier == 0 && !withOwn)
+                        continue;
+                    const int positions = earlier + (withOwn ? 1 : 0);
+                    // Large scores, so that chunks' largest scores differ widely.
+                    const auto keys = wave(static_cast<size_t>(positions) * kWidth, 0.37, 6.0);
+                    const auto values = wave(keys.size(), 0.11, 1.0);
+                    const auto query = wave(kWidth, 0.53, 1.0);
+                    // The earlier keys as the cache holds them, and the values
+                    // the textbook form sees: halves widened back.
+                    const size_t cached = static_cast<size_t>(earlier) * kWidth;
+                    std::vector<float> floatKeys(cached), floatValues(cached);
+                    std::vector<Float16> halfKeys(cached), halfValues(cached);
+                    std::vector<float> seenKeys = keys, seenValues = values;
+                    for (int j = 0; j < earlier; ++j)
+                        for (int c = 0; c < kWidth; ++c) {
+                            const size_t from = static_cast<size_t>(j) * kWidth + c;
+                            const size_t to = byChannel ? static_cast<size_t>(c) * earlier + j : from;
+                            floatKeys[to] = keys[from];
+                            floatValues[to] = values[from];
+                            halfKeys[to] = Float16(keys[from]);
+                            halfValues[to] = Float16(values[from]);
+                            if (halves) {
+                                seenKeys[from] = static_cast<float>(halfKeys[to]);
+                                seenValues[from] = static_cast<float>(halfValues[to]);
+                            }
+                        }
+                    const long positionStride = byChannel ? 1 : kWidth, channelStride = byChannel ? earlier : 1;
+                    const KeyValueSpan earlierSpan =
+                        halves ? KeyValueSpan{halfKeys.data(), halfValues.data(), positionStride,
+                                              channelStride,   earlier,           true}
+                               : KeyValueSpan{floatKeys.data(), floatValues.data(), positionStride, channelStride,
+                                              earlier};
+                    const long ownAt = static_cast<long>(cached);
+                    const KeyValueSpan own{keys.data() + ownAt, values.data() + ownAt, kWidth, 1, 1};
+                    const auto want = attend(query, seenKeys, seenValues);
 
-                std::vector<float> results[2], weights[2];
-                for (int run = 0; run < 2; ++run) {
-                    setComputeThreads(run == 0 ? 1 : 4);
-                    CachedAttention attention(kWidth, kHeads, 2048);
-                    results[run].resize(kWidth);
-                    weights[run].resize(static_cast<size_t>(kHeads) * positions);
-                    attention.compute(query.data(), 1, earlierSpan, withOwn ? &own : nullptr, results[run].data(),
-                                      weights[run].data());
+                    std::vector<float> results[2], weights[2];
+                    for (int run = 0; run < 2; ++run) {
+                        setComputeThreads(run == 0 ? 1 : 4);
+                        CachedAttention attention(kWidth, kHeads, 2048);
+                        results[run].resize(kWidth);
+                        weights[run].resize(static_cast<size_t>(kHeads) * positions);
+                        attention.compute(query.data(), 1, earlierSpan, withOwn ? &own : nullptr, results[run].data(),
+                                          weights[run].data());
+                    }
+                    setComputeThreads(0);
+                    const auto where = ::testing::Message() << earlier << " earlier, halves " << halves
+                                                            << ", by channel " << byChannel << ", own " << withOwn;
+                    EXPECT_EQ(results[0], results[1]) << where;
+                    EXPECT_EQ(weights[0], weights[1]) << where;
+                    for (int c = 0; c < kWidth; ++c)
+                        ASSERT_NEAR(results[0][c], want.out[c], 2e-5) << where << ", channel " << c;
+                    for (size_t j = 0; j < want.weights.size(); ++j)
+                        ASSERT_NEAR(weights[0][j], want.weights[j], 1e-6) << where << ", weight " << j;
                 }
-                setComputeThreads(0);
-                const auto where = ::testing::Message()
-                                   << earlier << " earlier, halves " << halves << ", own " << withOwn;
-                EXPECT_EQ(results[0], results[1]) << where;
-                EXPECT_EQ(weights[0], weights[1]) << where;
-                for (int c = 0; c < kWidth; ++c)
-                    ASSERT_NEAR(results[0][c], want.out[c], 2e-5) << where << ", channel " << c;
-                for (size_t j = 0; j < want.weights.size(); ++j)
-                    ASSERT_NEAR(weights[0][j], want.weights[j], 1e-6) << where << ", weight " << j;
-            }
 }
