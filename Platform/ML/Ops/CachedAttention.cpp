@@ -19,8 +19,8 @@ namespace {
 // Query rows per task: a block's scores stay in its thread's cache.
 constexpr int kBlockRows = 16;
 // Multiply-adds below which one call is not worth spreading over threads:
-// the self-attention of a single token over a short text.
-constexpr long kParallelWork = 1L << 17;
+// the self-attention of a single token over a few dozen positions.
+constexpr long kParallelWork = 1L << 15;
 // Positions per chunk of a single row's attention. Fixed, so that the sums
 // come out the same whatever the number of threads.
 constexpr int kChunkPositions = 64;
@@ -221,6 +221,11 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& ear
 void CachedAttention::attendChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale,
                                   float* scores, int scoreStride, long chunk)
 {
+    if (span.channelStride != 1) {
+        const int elementSize = span.halves ? 2 : 4;
+        prefetchRows(span.keys, span.channelStride, width_, first, last, elementSize);
+        prefetchRows(span.values, span.channelStride, width_, first, last, elementSize);
+    }
     scoreChunk(query, span, first, last, scale, scores, scoreStride);
     // Each head's scores become exponentials relative to the chunk's own
     // largest; combineChunks brings the chunks to one scale.

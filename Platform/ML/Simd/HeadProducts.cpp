@@ -174,7 +174,8 @@ constexpr int kPrefetchPositions = 8;
 }
 
 // By channel: 32 positions at a time, a cache line of each channel's row,
-// in four sums that stay in registers over the head's channels.
+// in four sums that stay in registers over the head's channels; then eight
+// at a time, then one.
 [[gnu::target("avx2,fma,f16c")]] void scoreHalvesByChannelAvx2(const float* query, const Float16* keys,
                                                                long channelStride, int begin, int end, int heads,
                                                                int headWidth, float scale, float* scores,
@@ -201,8 +202,24 @@ constexpr int kPrefetchPositions = 8;
             _mm256_storeu_ps(row + 16, _mm256_mul_ps(s2, scaled));
             _mm256_storeu_ps(row + 24, _mm256_mul_ps(s3, scaled));
         }
-    if (j < end)
-        scoreByChannel(query, keys, channelStride, j, end, heads, headWidth, scale, scores, scoreStride);
+    for (; j + 8 <= end; j += 8)
+        for (int h = 0; h < heads; ++h) {
+            const float* q = query + h * headWidth;
+            const Float16* head = keys + static_cast<long>(h) * headWidth * channelStride + j;
+            __m256 sum = _mm256_setzero_ps();
+            for (int d = 0; d < headWidth; ++d)
+                sum = _mm256_fmadd_ps(_mm256_set1_ps(q[d]), eightHalves(head + d * channelStride), sum);
+            _mm256_storeu_ps(scores + h * scoreStride + j, _mm256_mul_ps(sum, scaled));
+        }
+    for (; j < end; ++j)
+        for (int h = 0; h < heads; ++h) {
+            const float* q = query + h * headWidth;
+            const Float16* head = keys + static_cast<long>(h) * headWidth * channelStride + j;
+            float sum = 0.0f;
+            for (int d = 0; d < headWidth; ++d)
+                sum += q[d] * _cvtsh_ss(head[d * channelStride].bits);
+            scores[h * scoreStride + j] = scale * sum;
+        }
 }
 
 // By channel: four channels of one head at a time, their sums added across
@@ -234,7 +251,7 @@ constexpr int kPrefetchPositions = 8;
         _mm_store_ps(four, sums);
         for (int i = 0; i < 4; ++i) {
             for (int j = blocked; j < end; ++j)
-                four[i] += w[j] * static_cast<float>(row[i * channelStride + j]);
+                four[i] += w[j] * _cvtsh_ss(row[i * channelStride + j].bits);
             out[c + i] += four[i];
         }
     }
@@ -343,6 +360,17 @@ void weighAllHeadsByChannel(const float* weights, long weightStride, const Float
                                         out);
 #endif
     weighByChannel(weights, weightStride, values, channelStride, begin, end, heads, headWidth, out);
+}
+
+void prefetchRows(const void* data, long rowStride, int rows, int begin, int end, int elementSize)
+{
+    constexpr long kLine = 64;
+    const auto* bytes = static_cast<const char*>(data);
+    for (long row = 0; row < rows; ++row) {
+        const long first = (row * rowStride + begin) * elementSize, last = (row * rowStride + end) * elementSize;
+        for (long offset = first / kLine * kLine; offset < last; offset += kLine)
+            __builtin_prefetch(bytes + offset);
+    }
 }
 
 } // namespace Platform::ML

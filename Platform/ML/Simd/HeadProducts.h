@@ -44,4 +44,10 @@ void weighAllHeadsByChannel(const float* weights, long weightStride, const Float
                             int begin, int end, int heads, int headWidth, float* out,
                             InstructionSet set = widestInstructionSet());
 
+// Asks for elements [begin, end) of `rows` rows, `rowStride` elements of
+// `elementSize` bytes apart, ahead of reading them: the rows of a cache kept
+// by channel are short runs far apart, which the processor's prefetcher does
+// not follow, so each would otherwise wait for memory in turn.
+void prefetchRows(const void* data, long rowStride, int rows, int begin, int end, int elementSize);
+
 } // namespace Platform::ML
