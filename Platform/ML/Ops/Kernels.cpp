@@ -2,6 +2,7 @@
 
 #include "Platform/Concurrency/ParallelFor.h"
 #include "Platform/ML/Ops/ComputeThreads.h"
+#include "Platform/ML/Simd/BlockProduct.h"
 #include "Platform/ML/Simd/Elementwise.h"
 #include "Platform/ML/Simd/VectorProduct.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cblas.h>
 #include <cmath>
+#include <cstring>
+#include <strings.h>
 #include <vector>
 
 namespace Platform::ML {
@@ -35,6 +38,11 @@ constexpr double kMinimumTileSide = 64;
 constexpr long kOutputMultiple = 16;
 // Inputs of half-precision weights widened at a time for a product.
 constexpr long kWidenedInputs = 256;
+// Outputs one task of a product through multiplyBlocks computes for every
+// row, and rows it runs at a time: a strip's inputs and the task's widened
+// weights stay in the core's own cache.
+constexpr int kBlockOutputs = 2 * kBlockProductColumns;
+constexpr int kStripRows = 96;
 
 long rowGrain(int width)
 {
@@ -79,6 +87,24 @@ void multiplyBlock(const LinearOutput& product, const float* in, long block, lon
             product.out[o] += product.layer.bias[o];
 }
 
+// Whether products of several rows go through multiplyBlocks rather than
+// BLAS: where the processor has vectors of 16 floats and BLAS's kernels do not
+// use them (a core type the environment sets, or a BLAS older than the
+// processor), multiplyBlocks does about half as much again per core.
+bool blockProductsOutrunBlas()
+{
+    static const bool outrun = [] {
+        if (!blockProductsHaveWideVectors())
+            return false;
+        const char* core = openblas_get_corename();
+        for (const char* wide : {"SkylakeX", "Cooperlake", "SapphireRapids"})
+            if (core && strcasecmp(core, wide) == 0)
+                return false;
+        return true;
+    }();
+    return outrun;
+}
+
 } // namespace
 
 void applyLinears(std::span<const LinearOutput> products, const float* in, int rows)
@@ -115,6 +141,10 @@ void applyLinear(const Linear& layer, const float* in, int rows, float* out)
     if (rows == 1) {
         const LinearOutput product{layer, out};
         applyLinears({&product, 1}, in, 1);
+        return;
+    }
+    if (blockProductsOutrunBlas() && layer.out() % kBlockProductColumns == 0) {
+        applyLinearInBlocks(layer, in, rows, out);
         return;
     }
     const int threads = computeThreads();
@@ -162,6 +192,48 @@ void applyLinear(const Linear& layer, const float* in, int rows, float* out)
                     widenHalfFloats(layer.weight.halfRow(firstOutput + o) + 2 * firstInput,
                                     static_cast<size_t>(inputCount), widened.data() + o * inputCount);
                 multiply(firstInput, inputCount, widened.data(), inputCount);
+            }
+        }
+    });
+}
+
+// Each task takes a block of outputs over every row: it widens a slice of
+// their weights once, laid out [input][output] as multiplyBlocks reads it,
+// and runs the rows through it strip by strip, adding to the bias or to what
+// earlier slices left.
+void applyLinearInBlocks(const Linear& layer, const float* in, int rows, float* out)
+{
+    const int inputs = layer.in(), allOutputs = layer.out();
+    const int outputs = allOutputs % kBlockOutputs == 0 ? kBlockOutputs : kBlockProductColumns;
+    Platform::parallelFor(allOutputs / outputs, 1, computeThreads(), [&](long begin, long end) {
+        thread_local std::vector<float> packed, row;
+        packed.resize(static_cast<size_t>(kWidenedInputs) * outputs);
+        row.resize(kWidenedInputs);
+        for (long task = begin; task < end; ++task) {
+            const long firstOutput = task * outputs;
+            float* target = out + firstOutput;
+            for (long r = 0; r < rows; ++r) {
+                if (layer.bias)
+                    std::copy_n(layer.bias + firstOutput, outputs, target + r * allOutputs);
+                else
+                    std::fill_n(target + r * allOutputs, outputs, 0.0f);
+            }
+            for (long firstInput = 0; firstInput < inputs; firstInput += kWidenedInputs) {
+                const long inputCount = std::min<long>(kWidenedInputs, inputs - firstInput);
+                for (long o = 0; o < outputs; ++o) {
+                    if (layer.weight.isHalf())
+                        widenHalfFloats(layer.weight.halfRow(firstOutput + o) + 2 * firstInput,
+                                        static_cast<size_t>(inputCount), row.data());
+                    else
+                        std::memcpy(row.data(), layer.weight.floatRow(firstOutput + o) + firstInput,
+                                    static_cast<size_t>(inputCount) * sizeof(float));
+                    for (long k = 0; k < inputCount; ++k)
+                        packed[static_cast<size_t>(k * outputs + o)] = row[static_cast<size_t>(k)];
+                }
+                for (long first = 0; first < rows; first += kStripRows)
+                    multiplyBlocksAdding(static_cast<int>(std::min<long>(kStripRows, rows - first)), outputs,
+                                         static_cast<int>(inputCount), in + first * inputs + firstInput, inputs,
+                                         packed.data(), outputs, target + first * allOutputs, allOutputs);
             }
         }
     });

@@ -10,8 +10,14 @@
 namespace Platform::ML {
 
 // out[rows][layer.out] = in[rows][layer.in] · weightᵀ + bias: blocks of rows
-// through BLAS, or blocks of outputs for a single row, each on its own thread.
+// through BLAS (or through multiplyBlocks where that outruns BLAS), or blocks
+// of outputs for a single row, each on its own thread.
 void applyLinear(const Linear& layer, const float* in, int rows, float* out);
+
+// applyLinear for several rows through multiplyBlocks, as applyLinear runs
+// them where that outruns BLAS. layer.out() must be a multiple of
+// kBlockProductColumns.
+void applyLinearInBlocks(const Linear& layer, const float* in, int rows, float* out);
 
 // One product and where its result goes.
 struct LinearOutput {

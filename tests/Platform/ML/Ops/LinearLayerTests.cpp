@@ -1,5 +1,6 @@
 #include "Platform/ML/Ops/ComputeThreads.h"
 #include "Platform/ML/Ops/Kernels.h"
+#include "Platform/ML/Simd/BlockProduct.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +13,15 @@ using namespace Platform::ML;
 // One row and many, float and half-precision weights, with and without a
 // bias, over shapes that split into tiles with ragged last rows and columns
 // or, for one row, into uneven blocks of outputs: every output must be the
-// plain sum.
+// plain sum. Several rows give it through multiplyBlocks too, whichever way
+// applyLinear takes on this processor, with more inputs than one widened
+// slice and rows that fill no strip evenly.
 TEST(LinearLayer, EveryTileAndPrecisionGivesThePlainProduct)
 {
     setComputeThreads(3);
     const struct {
         int rows, inputs, outputs;
-    } shapes[] = {{1, 40, 300}, {1, 200, 333}, {2, 33, 70}, {150, 40, 300}};
+    } shapes[] = {{1, 40, 300}, {1, 200, 333}, {2, 33, 70}, {150, 40, 300}, {100, 300, 96}, {7, 600, 64}};
     for (const auto& shape : shapes) {
         const size_t weightCount = static_cast<size_t>(shape.outputs) * shape.inputs;
         std::vector<unsigned short> halves(weightCount);
@@ -37,22 +40,28 @@ TEST(LinearLayer, EveryTileAndPrecisionGivesThePlainProduct)
             WeightMatrix::ofFloats(floats.data(), shape.outputs, shape.inputs),
             WeightMatrix::ofHalfFloats(reinterpret_cast<const std::byte*>(halves.data()), shape.outputs, shape.inputs),
         };
-        for (const auto& matrix : matrices)
-            for (const float* withBias : {static_cast<const float*>(bias.data()), static_cast<const float*>(nullptr)}) {
-                std::vector<float> out(static_cast<size_t>(shape.rows) * shape.outputs, NAN);
-                applyLinear(Linear{matrix, withBias}, in.data(), shape.rows, out.data());
-                for (int r = 0; r < shape.rows; ++r)
-                    for (int o = 0; o < shape.outputs; ++o) {
-                        double want = withBias ? withBias[o] : 0.0;
-                        for (int k = 0; k < shape.inputs; ++k)
-                            want += static_cast<double>(in[static_cast<size_t>(r) * shape.inputs + k]) *
-                                    floats[static_cast<size_t>(o) * shape.inputs + k];
-                        ASSERT_NEAR(out[static_cast<size_t>(r) * shape.outputs + o], want, 1e-4)
-                            << shape.rows << " x " << shape.inputs << " -> " << shape.outputs << ", row " << r
-                            << ", output " << o << (matrix.isHalf() ? ", half" : ", float")
-                            << (withBias ? ", bias" : "");
-                    }
-            }
+        using Product = void (*)(const Linear&, const float*, int, float*);
+        std::vector<Product> products = {applyLinear};
+        if (shape.rows > 1 && shape.outputs % kBlockProductColumns == 0)
+            products.push_back(applyLinearInBlocks);
+        for (const auto product : products)
+            for (const auto& matrix : matrices)
+                for (const float* withBias :
+                     {static_cast<const float*>(bias.data()), static_cast<const float*>(nullptr)}) {
+                    std::vector<float> out(static_cast<size_t>(shape.rows) * shape.outputs, NAN);
+                    product(Linear{matrix, withBias}, in.data(), shape.rows, out.data());
+                    for (int r = 0; r < shape.rows; ++r)
+                        for (int o = 0; o < shape.outputs; ++o) {
+                            double want = withBias ? withBias[o] : 0.0;
+                            for (int k = 0; k < shape.inputs; ++k)
+                                want += static_cast<double>(in[static_cast<size_t>(r) * shape.inputs + k]) *
+                                        floats[static_cast<size_t>(o) * shape.inputs + k];
+                            ASSERT_NEAR(out[static_cast<size_t>(r) * shape.outputs + o], want, 1e-4)
+                                << shape.rows << " x " << shape.inputs << " -> " << shape.outputs << ", row " << r
+                                << ", output " << o << (matrix.isHalf() ? ", half" : ", float")
+                                << (withBias ? ", bias" : "") << (product == applyLinear ? "" : ", in blocks");
+                        }
+                }
     }
     setComputeThreads(0);
 }
