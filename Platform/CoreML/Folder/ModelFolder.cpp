@@ -65,14 +65,15 @@ ModelFolder::ModelFolder(const std::filesystem::path& path)
 {
     try {
         const RegularFile file(path / kModelWeightsFile);
-        weightsFile_.resize(static_cast<std::size_t>(file.size()));
-        file.readExactly(weightsFile_.data(), weightsFile_.size(), 0);
+        weightsBytes_ = static_cast<std::size_t>(file.size());
+        weightsFile_ = allocateLargeBuffer(weightsBytes_);
+        file.readExactly(weightsFile_.get(), weightsBytes_, 0);
     } catch (const FileReadError& failure) {
         std::throw_with_nested(MLModelError(failure.what()));
     } catch (const std::bad_alloc&) {
         throw MLModelError("the weights in " + std::string(kModelWeightsFile) + " are too large to hold in memory");
     }
-    const std::span<const std::byte> file = weightsFile_;
+    const std::span<const std::byte> file(weightsFile_.get(), weightsBytes_);
     for (const auto& entry : manifest_.weights) {
         // The description's limits keep count × size and offset + bytes in range.
         std::int64_t count = 1;

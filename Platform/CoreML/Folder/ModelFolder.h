@@ -2,6 +2,7 @@
 
 #include "Platform/CoreML/Folder/ModelManifest.h"
 #include "Platform/CoreML/MLModelDescription.h"
+#include "Platform/Memory/LargeBuffer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,7 +36,9 @@ private:
 // An opened model folder NAME.mlmodelc in this runtime's own format: its
 // description read and checked, its weights file read into memory. The file
 // is read rather than mapped: one rewritten in place while it was mapped would
-// end the process at the next read of a page past its new end. Every offset
+// end the process at the next read of a page past its new end. The copy lies
+// in a large buffer: each decoded token streams all of it, and on small pages
+// the address translations made a token about a tenth slower. Every offset
 // and shape is checked on opening, so what a computation reads lies inside
 // the weights.
 class ModelFolder {
@@ -61,7 +64,8 @@ private:
     std::filesystem::path path_;
     ModelManifest manifest_;
     MLModelDescription description_;
-    std::vector<std::byte> weightsFile_;
+    LargeBuffer weightsFile_;
+    std::size_t weightsBytes_ = 0;
     std::map<std::string, WeightTensor> weights_;
 };
 
