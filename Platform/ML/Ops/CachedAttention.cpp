@@ -295,21 +295,29 @@ void CachedAttention::combineChunks(int earlierKeys, int chunks, float* out, flo
             factors[chunk] = std::exp(chunkMaxima_[chunk * heads_ + h] - largest);
             total += factors[chunk] * chunkSums_[chunk * heads_ + h];
         }
+        for (int chunk = 0; chunk < chunks; ++chunk)
+            factors[chunk] /= total;
         // Chunks are added in their order, whatever thread made them: the
         // same answer for any number of threads.
         float* target = out + static_cast<long>(h) * headWidth_;
         for (int chunk = 0; chunk < chunks; ++chunk) {
-            const float factor = factors[chunk] / total;
             const float* partial = partials_.data() + static_cast<long>(chunk) * width_ + h * headWidth_;
             for (int d = 0; d < headWidth_; ++d)
-                target[d] += factor * partial[d];
+                target[d] += factors[chunk] * partial[d];
         }
         if (!weights)
             continue;
+        // Chunk by chunk, so that each is one vectorised scaling.
         const float* row = scores_.data() + static_cast<long>(h) * keys;
         float* weightRow = weights + static_cast<long>(h) * keys;
-        for (int k = 0; k < keys; ++k)
-            weightRow[k] = row[k] * factors[k < earlierKeys ? k / kChunkPositions : earlierChunks] / total;
+        for (int chunk = 0; chunk < chunks; ++chunk) {
+            const bool mine = chunk == earlierChunks;
+            const int first = mine ? earlierKeys : chunk * kChunkPositions;
+            const int last = mine ? keys : std::min(earlierKeys, first + kChunkPositions);
+            const float factor = factors[chunk];
+            for (int k = first; k < last; ++k)
+                weightRow[k] = row[k] * factor;
+        }
     }
 }
 
