@@ -49,23 +49,76 @@ unsigned cores()
     return count;
 }
 
-// One loop's pieces, on its caller's stack. Pieces are claimed one at a
-// time, so a helper that starts late finds the work done and leaves at once.
+// One loop's pieces, on its caller's stack. Each thread owns a run of
+// consecutive pieces and works through it from the front, so that it streams
+// one stretch of memory; one that runs out takes pieces from the back of the
+// others' runs, so a thread that starts late or runs slower holds up no one.
+// A helper that starts after all is done finds nothing and leaves at once.
 struct Loop {
+    // At most this many threads share one loop.
+    static constexpr int kMaxShares = 256;
+
+    // A run of pieces [next, end), both in one word so that its owner taking
+    // the front and another thread taking the back can never both get the
+    // last piece.
+    struct Share {
+        std::atomic<std::uint64_t> range{0};
+
+        static std::uint64_t pack(long next, long end)
+        {
+            return static_cast<std::uint64_t>(next) | static_cast<std::uint64_t>(end) << 32;
+        }
+
+        // The piece taken from the front (or the back), or -1 once none is left.
+        long take(bool fromBack)
+        {
+            std::uint64_t current = range.load(std::memory_order_relaxed);
+            for (;;) {
+                const long next = static_cast<long>(current & 0xffffffffu), end = static_cast<long>(current >> 32);
+                if (next >= end)
+                    return -1;
+                const std::uint64_t taken = fromBack ? pack(next, end - 1) : pack(next + 1, end);
+                if (range.compare_exchange_weak(current, taken, std::memory_order_acq_rel))
+                    return fromBack ? end - 1 : next;
+            }
+        }
+    };
+
     long count = 0;
     long pieceLength = 0;
-    long pieces = 0;
+    int shares = 0;
     Detail::RangeBody run = nullptr;
     const void* body = nullptr;
-    std::atomic<long> nextPiece{0};
+    std::atomic<int> nextShare{1}; // the caller's is 0
+    Share share[kMaxShares];
 
-    void work()
+    void divide(long pieces, int threads)
     {
-        for (long piece = nextPiece++; piece < pieces; piece = nextPiece++) {
-            const long begin = piece * pieceLength;
-            run(body, begin, std::min(count, begin + pieceLength));
+        shares = threads;
+        for (int i = 0; i < threads; ++i)
+            share[i].range.store(Share::pack(pieces * i / threads, pieces * (i + 1) / threads),
+                                 std::memory_order_relaxed);
+    }
+
+    void runPiece(long piece) const
+    {
+        const long begin = piece * pieceLength;
+        run(body, begin, std::min(count, begin + pieceLength));
+    }
+
+    // The caller's work; a helper's is work(joined()).
+    void work(int mine)
+    {
+        for (long piece = share[mine].take(false); piece >= 0; piece = share[mine].take(false))
+            runPiece(piece);
+        for (int k = 1; k < shares; ++k) {
+            Share& other = share[(mine + k) % shares];
+            for (long piece = other.take(true); piece >= 0; piece = other.take(true))
+                runPiece(piece);
         }
     }
+
+    int joined() { return nextShare.fetch_add(1, std::memory_order_relaxed); }
 };
 
 // One helper fewer than cores, shared by every caller: the caller always
@@ -176,7 +229,8 @@ private:
                 return;
             if (offered == kEmpty || !box.state.compare_exchange_strong(offered, offered | kStarted))
                 continue; // taken back before this helper started
-            reinterpret_cast<Loop*>(offered)->work();
+            auto* loop = reinterpret_cast<Loop*>(offered);
+            loop->work(loop->joined());
             box.state = kEmpty;
             box.wake();
         }
@@ -204,14 +258,15 @@ void runInParallel(long count, long grain, int threads, RangeBody run, const voi
     const long pieces = std::clamp(count / std::max(grain, 1L), 1L, threads * kPiecesPerThread);
     loop.count = count;
     loop.pieceLength = (count + pieces - 1) / pieces;
-    loop.pieces = (count + loop.pieceLength - 1) / loop.pieceLength;
     loop.run = run;
     loop.body = body;
-    const auto wanted = static_cast<unsigned>(std::min<long>({threads, loop.pieces, cores()}) - 1);
+    const long wholePieces = (count + loop.pieceLength - 1) / loop.pieceLength;
+    const int sharing = static_cast<int>(std::min<long>({threads, wholePieces, cores(), Loop::kMaxShares}));
+    loop.divide(wholePieces, sharing);
     thread_local std::vector<unsigned> taken;
     taken.resize(cores());
-    const unsigned helping = wanted > 0 ? helpers().offer(loop, wanted, taken.data()) : 0;
-    loop.work();
+    const unsigned helping = sharing > 1 ? helpers().offer(loop, static_cast<unsigned>(sharing - 1), taken.data()) : 0;
+    loop.work(0);
     if (helping > 0)
         helpers().withdraw(loop, taken.data(), helping);
 }

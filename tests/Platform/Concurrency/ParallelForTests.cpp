@@ -85,3 +85,30 @@ TEST(ParallelFor, SleepingHelpersAndCallersAreWoken)
         ASSERT_TRUE(helped) << "round " << round;
     }
 }
+
+// The first piece waits until every other piece is done. Its thread owns the
+// pieces after it too, so the loop ends only if the helper, once through its
+// own run, takes those from the back of the waiting thread's.
+TEST(ParallelFor, AThreadHeldUpInOnePieceHasTheRestOfItsRunTakenByAnother)
+{
+    if (Platform::processorCount() < 2)
+        GTEST_SKIP() << "a single processor gives the caller no helper";
+    constexpr long kPieces = 8;
+    std::atomic<long> done{0};
+    std::atomic<bool> gaveUp{false};
+    Platform::parallelFor(kPieces, 1, 2, [&](long begin, long end) {
+        for (long piece = begin; piece < end; ++piece) {
+            if (piece == 0) {
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                while (done.load() < kPieces - 1 && !gaveUp)
+                    if (std::chrono::steady_clock::now() > deadline)
+                        gaveUp = true;
+                    else
+                        std::this_thread::yield();
+            }
+            ++done;
+        }
+    });
+    EXPECT_FALSE(gaveUp);
+    EXPECT_EQ(done, kPieces);
+}
