@@ -24,6 +24,7 @@ constexpr long kParallelWork = 1L << 15;
 // Positions per chunk of a single row's attention. Fixed, so that the sums
 // come out the same whatever the number of threads.
 constexpr int kChunkPositions = 64;
+constexpr long kFloatsPerLine = 64 / sizeof(float);
 // Positions of half-precision keys and values a block of rows widens at a
 // time: each thread keeps a slice's floats, not a whole window's.
 constexpr int kWidenedPositions = 256;
@@ -129,7 +130,7 @@ CachedAttention::CachedAttention(int width, int heads, int maxKeys)
     partials_.resize(chunks * width);
     chunkMaxima_.resize(chunks * heads);
     chunkSums_.resize(chunks * heads);
-    chunkFactors_.resize(chunks);
+    chunkFactors_.resize(chunks * heads);
 }
 
 void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
@@ -284,37 +285,52 @@ void CachedAttention::combineChunks(int earlierKeys, int chunks, float* out, flo
 {
     const int earlierChunks = divideRoundingUp(earlierKeys, kChunkPositions);
     const int keys = earlierKeys + (chunks - earlierChunks);
-    std::fill(out, out + width_, 0.0f);
-    std::vector<float>& factors = chunkFactors_;
+    // The partials lie in other threads' caches: ask for them all at once,
+    // while the factors are worked out.
+    const long partialFloats = static_cast<long>(chunks) * width_;
+    for (long i = 0; i < partialFloats; i += kFloatsPerLine)
+        __builtin_prefetch(partials_.data() + i);
+    // factors[chunk][head] brings each chunk's exponentials to one scale and
+    // divides by the head's total.
+    float* factors = chunkFactors_.data();
     for (int h = 0; h < heads_; ++h) {
         float largest = -INFINITY;
         for (int chunk = 0; chunk < chunks; ++chunk)
             largest = std::max(largest, chunkMaxima_[chunk * heads_ + h]);
         float total = 0.0f;
         for (int chunk = 0; chunk < chunks; ++chunk) {
-            factors[chunk] = std::exp(chunkMaxima_[chunk * heads_ + h] - largest);
-            total += factors[chunk] * chunkSums_[chunk * heads_ + h];
+            factors[chunk * heads_ + h] = std::exp(chunkMaxima_[chunk * heads_ + h] - largest);
+            total += factors[chunk * heads_ + h] * chunkSums_[chunk * heads_ + h];
         }
         for (int chunk = 0; chunk < chunks; ++chunk)
-            factors[chunk] /= total;
-        // Chunks are added in their order, whatever thread made them: the
-        // same answer for any number of threads.
-        float* target = out + static_cast<long>(h) * headWidth_;
-        for (int chunk = 0; chunk < chunks; ++chunk) {
-            const float* partial = partials_.data() + static_cast<long>(chunk) * width_ + h * headWidth_;
+            factors[chunk * heads_ + h] /= total;
+    }
+    // Chunk after chunk, so that the partials, which other threads wrote, are
+    // read as one stream rather than a few lines from each chunk per head.
+    // Each output adds the chunks in their order, whatever thread made them:
+    // the same answer for any number of threads.
+    std::fill(out, out + width_, 0.0f);
+    for (int chunk = 0; chunk < chunks; ++chunk) {
+        const float* partial = partials_.data() + static_cast<long>(chunk) * width_;
+        for (int h = 0; h < heads_; ++h) {
+            const float factor = factors[chunk * heads_ + h];
+            float* target = out + static_cast<long>(h) * headWidth_;
+            const float* source = partial + static_cast<long>(h) * headWidth_;
             for (int d = 0; d < headWidth_; ++d)
-                target[d] += factors[chunk] * partial[d];
+                target[d] += factor * source[d];
         }
-        if (!weights)
-            continue;
-        // Chunk by chunk, so that each is one vectorised scaling.
+    }
+    if (!weights)
+        return;
+    // Chunk by chunk, so that each is one vectorised scaling.
+    for (int h = 0; h < heads_; ++h) {
         const float* row = scores_.data() + static_cast<long>(h) * keys;
         float* weightRow = weights + static_cast<long>(h) * keys;
         for (int chunk = 0; chunk < chunks; ++chunk) {
             const bool mine = chunk == earlierChunks;
             const int first = mine ? earlierKeys : chunk * kChunkPositions;
             const int last = mine ? keys : std::min(earlierKeys, first + kChunkPositions);
-            const float factor = factors[chunk];
+            const float factor = factors[chunk * heads_ + h];
             for (int k = first; k < last; ++k)
                 weightRow[k] = row[k] * factor;
         }

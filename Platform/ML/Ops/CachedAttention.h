@@ -64,7 +64,7 @@ private:
     std::vector<float> partials_;     // [chunk][width]
     std::vector<float> chunkMaxima_;  // [chunk][head]
     std::vector<float> chunkSums_;    // [chunk][head]
-    std::vector<float> chunkFactors_; // [chunk], one head's at a time
+    std::vector<float> chunkFactors_; // [chunk][head]
 };
 
 } // namespace Platform::ML
