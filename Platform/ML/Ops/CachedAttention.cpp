@@ -25,6 +25,9 @@ constexpr long kParallelWork = 1L << 15;
 // come out the same whatever the number of threads.
 constexpr int kChunkPositions = 64;
 constexpr long kFloatsPerLine = 64 / sizeof(float);
+// Keys from which a single row's attention over a cache kept by channel goes
+// to several threads, a head or more each.
+constexpr int kParallelHeadKeys = 16;
 // Positions of half-precision keys and values a block of rows widens at a
 // time: each thread keeps a slice's floats, not a whole window's.
 constexpr int kWidenedPositions = 256;
@@ -136,6 +139,10 @@ CachedAttention::CachedAttention(int width, int heads, int maxKeys)
 void CachedAttention::compute(const float* queries, int rows, const KeyValueSpan& earlier, const KeyValueSpan* own,
                               float* out, float* weights)
 {
+    if (rows == 1 && earlier.channelStride != 1) {
+        attendByHeads(queries, earlier, own, out, weights);
+        return;
+    }
     if (rows == 1) {
         attendInChunks(queries, earlier, own, out, weights);
         return;
@@ -197,6 +204,39 @@ void CachedAttention::attendBlock(int head, int firstRow, int rows, const float*
                     target, width_);
 }
 
+void CachedAttention::attendByHeads(const float* query, const KeyValueSpan& earlier, const KeyValueSpan* own,
+                                    float* out, float* weights)
+{
+    const int keys = earlier.count + (own ? own->count : 0);
+    const int threads = keys < kParallelHeadKeys ? 1 : computeThreads();
+    const float scale = 1.0f / std::sqrt(static_cast<float>(headWidth_));
+    const int elementSize = earlier.halves ? 2 : 4;
+    Platform::parallelFor(heads_, 1, threads, [&](long begin, long end) {
+        for (int h = static_cast<int>(begin); h < end; ++h) {
+            // The head's rows are short runs far apart, which the processor's
+            // own prefetcher does not follow.
+            const long rowBytes = static_cast<long>(h) * headWidth_ * earlier.channelStride * elementSize;
+            prefetchRows(static_cast<const char*>(earlier.keys) + rowBytes, earlier.channelStride, headWidth_, 0,
+                         earlier.count, elementSize);
+            prefetchRows(static_cast<const char*>(earlier.values) + rowBytes, earlier.channelStride, headWidth_, 0,
+                         earlier.count, elementSize);
+            // scores_ is [head][key], the earlier keys first, then the row's own.
+            float* row = scores_.data() + static_cast<long>(h) * keys;
+            scoreChunk(query, earlier, 0, earlier.count, scale, row, keys, h, 1);
+            if (own)
+                scoreChunk(query, *own, 0, own->count, scale, row + earlier.count, keys, h, 1);
+            softmax(row, keys);
+            float* target = out + static_cast<long>(h) * headWidth_;
+            std::fill(target, target + headWidth_, 0.0f);
+            weighChunk(row, keys, earlier, 0, earlier.count, out, h, 1);
+            if (own)
+                weighChunk(row + earlier.count, keys, *own, 0, own->count, out, h, 1);
+            if (weights)
+                std::copy_n(row, keys, weights + static_cast<long>(h) * keys);
+        }
+    });
+}
+
 void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& earlier, const KeyValueSpan* own,
                                      float* out, float* weights)
 {
@@ -222,12 +262,7 @@ void CachedAttention::attendInChunks(const float* query, const KeyValueSpan& ear
 void CachedAttention::attendChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale,
                                   float* scores, int scoreStride, long chunk)
 {
-    if (span.channelStride != 1) {
-        const int elementSize = span.halves ? 2 : 4;
-        prefetchRows(span.keys, span.channelStride, width_, first, last, elementSize);
-        prefetchRows(span.values, span.channelStride, width_, first, last, elementSize);
-    }
-    scoreChunk(query, span, first, last, scale, scores, scoreStride);
+    scoreChunk(query, span, first, last, scale, scores, scoreStride, 0, heads_);
     // Each head's scores become exponentials relative to the chunk's own
     // largest; combineChunks brings the chunks to one scale.
     for (int h = 0; h < heads_; ++h) {
@@ -238,47 +273,53 @@ void CachedAttention::attendChunk(const float* query, const KeyValueSpan& span, 
     }
     float* partial = partials_.data() + chunk * width_;
     std::fill(partial, partial + width_, 0.0f);
-    weighChunk(scores, scoreStride, span, first, last, partial);
+    weighChunk(scores, scoreStride, span, first, last, partial, 0, heads_);
 }
 
 void CachedAttention::scoreChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale,
-                                 float* scores, int scoreStride) const
+                                 float* scores, int scoreStride, int firstHead, int heads) const
 {
     const bool byPosition = span.channelStride == 1;
     const long stride = byPosition ? span.positionStride : span.channelStride;
+    const long column = static_cast<long>(firstHead) * headWidth_;
+    const long offset = column * span.channelStride;
+    query += column;
     if (span.halves) {
-        const auto* keys = static_cast<const Float16*>(span.keys);
+        const auto* keys = static_cast<const Float16*>(span.keys) + offset;
         if (byPosition)
-            scoreAllHeads(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
+            scoreAllHeads(query, keys, stride, first, last, heads, headWidth_, scale, scores, scoreStride);
         else
-            scoreAllHeadsByChannel(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
+            scoreAllHeadsByChannel(query, keys, stride, first, last, heads, headWidth_, scale, scores, scoreStride);
         return;
     }
-    const auto* keys = static_cast<const float*>(span.keys);
+    const auto* keys = static_cast<const float*>(span.keys) + offset;
     if (byPosition)
-        scoreAllHeads(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
+        scoreAllHeads(query, keys, stride, first, last, heads, headWidth_, scale, scores, scoreStride);
     else
-        scoreAllHeadsByChannel(query, keys, stride, first, last, heads_, headWidth_, scale, scores, scoreStride);
+        scoreAllHeadsByChannel(query, keys, stride, first, last, heads, headWidth_, scale, scores, scoreStride);
 }
 
 void CachedAttention::weighChunk(const float* weights, int weightStride, const KeyValueSpan& span, int first, int last,
-                                 float* out) const
+                                 float* out, int firstHead, int heads) const
 {
     const bool byPosition = span.channelStride == 1;
     const long stride = byPosition ? span.positionStride : span.channelStride;
+    const long column = static_cast<long>(firstHead) * headWidth_;
+    const long offset = column * span.channelStride;
+    out += column;
     if (span.halves) {
-        const auto* values = static_cast<const Float16*>(span.values);
+        const auto* values = static_cast<const Float16*>(span.values) + offset;
         if (byPosition)
-            weighAllHeads(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
+            weighAllHeads(weights, weightStride, values, stride, first, last, heads, headWidth_, out);
         else
-            weighAllHeadsByChannel(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
+            weighAllHeadsByChannel(weights, weightStride, values, stride, first, last, heads, headWidth_, out);
         return;
     }
-    const auto* values = static_cast<const float*>(span.values);
+    const auto* values = static_cast<const float*>(span.values) + offset;
     if (byPosition)
-        weighAllHeads(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
+        weighAllHeads(weights, weightStride, values, stride, first, last, heads, headWidth_, out);
     else
-        weighAllHeadsByChannel(weights, weightStride, values, stride, first, last, heads_, headWidth_, out);
+        weighAllHeadsByChannel(weights, weightStride, values, stride, first, last, heads, headWidth_, out);
 }
 
 void CachedAttention::combineChunks(int earlierKeys, int chunks, float* out, float* weights)

@@ -23,10 +23,11 @@ struct KeyValueSpan {
 // the width. Several rows run as heads × blocks of rows side by side on
 // computeThreads() threads; a single row reads the keys and values start to
 // end in chunks side by side, all heads at once, each chunk's keys and values
-// together. Halves are widened as they are read (in registers, or a head at a
-// time for the matrix routines), so a cache of halves costs half the memory
-// traffic and gives the numbers of its values widened beforehand. Holds the
-// scratch of one caller.
+// together, or, where they are kept by channel, one head per piece of work,
+// which reads whole rows rather than a short piece of every row. Halves are
+// widened as they are read (in registers, or a head at a time for the matrix
+// routines), so a cache of halves costs half the memory traffic and gives the
+// numbers of its values widened beforehand. Holds the scratch of one caller.
 class CachedAttention {
 public:
     // No row will see more than `maxKeys` keys in all.
@@ -47,10 +48,13 @@ private:
                         float* weights);
     void attendChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale, float* scores,
                      int scoreStride, long chunk);
+    void attendByHeads(const float* query, const KeyValueSpan& earlier, const KeyValueSpan* own, float* out,
+                       float* weights);
+    // Heads [firstHead, firstHead + heads) of positions [first, last).
     void scoreChunk(const float* query, const KeyValueSpan& span, int first, int last, float scale, float* scores,
-                    int scoreStride) const;
-    void weighChunk(const float* weights, int weightStride, const KeyValueSpan& span, int first, int last,
-                    float* out) const;
+                    int scoreStride, int firstHead, int heads) const;
+    void weighChunk(const float* weights, int weightStride, const KeyValueSpan& span, int first, int last, float* out,
+                    int firstHead, int heads) const;
     void combineChunks(int earlierKeys, int chunks, float* out, float* weights);
 
     int width_;
