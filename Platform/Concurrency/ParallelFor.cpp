@@ -54,14 +54,18 @@ unsigned cores()
 // one stretch of memory; one that runs out takes pieces from the back of the
 // others' runs, so a thread that starts late or runs slower holds up no one.
 // A helper that starts after all is done finds nothing and leaves at once.
-struct Loop {
+// Aligned so that a mailbox can carry the loop's address and a share's
+// number in one word.
+struct alignas(512) Loop {
     // At most this many threads share one loop.
     static constexpr int kMaxShares = 256;
 
     // A run of pieces [next, end), both in one word so that its owner taking
     // the front and another thread taking the back can never both get the
-    // last piece.
-    struct Share {
+    // last piece. Each on its own cache line: an owner taking a piece would
+    // otherwise take the line from every thread reading the loop or its own
+    // run.
+    struct alignas(64) Share {
         std::atomic<std::uint64_t> range{0};
 
         static std::uint64_t pack(long next, long end)
@@ -89,8 +93,7 @@ struct Loop {
     int shares = 0;
     Detail::RangeBody run = nullptr;
     const void* body = nullptr;
-    std::atomic<int> nextShare{1}; // the caller's is 0
-    Share share[kMaxShares];
+    Share share[kMaxShares]; // the caller's is 0
 
     void divide(long pieces, int threads)
     {
@@ -106,7 +109,7 @@ struct Loop {
         run(body, begin, std::min(count, begin + pieceLength));
     }
 
-    // The caller's work; a helper's is work(joined()).
+    // The work of the thread that owns share `mine`.
     void work(int mine)
     {
         for (long piece = share[mine].take(false); piece >= 0; piece = share[mine].take(false))
@@ -117,14 +120,12 @@ struct Loop {
                 runPiece(piece);
         }
     }
-
-    int joined() { return nextShare.fetch_add(1, std::memory_order_relaxed); }
 };
 
 // One helper fewer than cores, shared by every caller: the caller always
-// works too. Each helper has a mailbox: empty while it is idle, a loop's
-// address once a caller hands it one, that address marked once the helper
-// has started on it. A caller takes back what was not started before it
+// works too. Each helper has a mailbox: empty while it is idle, a letter
+// once a caller hands it a loop (the loop and which share is the helper's),
+// that letter marked once the helper has started on it. A caller takes back what was not started before it
 // returns and waits for the rest, so no helper can reach a finished loop.
 // Nothing is allocated per loop, and no lock is shared between helpers.
 class Helpers {
@@ -150,15 +151,14 @@ public:
         threads_.clear(); // joins
     }
 
-    // Hands the loop to up to `wanted` idle helpers; returns how many took it
-    // and records which in `taken`.
+    // Hands the loop to up to `wanted` idle helpers, the n-th to take it with
+    // share n + 1; returns how many took it and records which in `taken`.
     unsigned offer(Loop& loop, unsigned wanted, unsigned* taken)
     {
-        const auto address = reinterpret_cast<std::uintptr_t>(&loop);
         unsigned count = 0;
         for (unsigned i = 0; i + 1 < cores() && count < wanted; ++i) {
             std::uintptr_t idle = kEmpty;
-            if (mailboxes_[i].state.compare_exchange_strong(idle, address)) {
+            if (mailboxes_[i].state.compare_exchange_strong(idle, letter(loop, count + 1))) {
                 mailboxes_[i].wake();
                 taken[count++] = i;
             }
@@ -169,15 +169,16 @@ public:
     // Returns once none of the helpers given the loop can still be on it.
     void withdraw(Loop& loop, const unsigned* taken, unsigned count)
     {
-        const auto address = reinterpret_cast<std::uintptr_t>(&loop);
         for (unsigned n = 0; n < count; ++n) {
             auto& box = mailboxes_[taken[n]];
-            std::uintptr_t offered = address;
-            if (box.state.compare_exchange_strong(offered, kEmpty)) {
+            // Read before taking back: a helper that has started keeps the
+            // line, and a failed exchange would take it from the helper.
+            std::uintptr_t offered = letter(loop, n + 1);
+            if (box.state.load() == offered && box.state.compare_exchange_strong(offered, kEmpty)) {
                 box.wake(); // the destructor may wait for an idle helper
                 continue;
             }
-            const std::uintptr_t started = address | kStarted;
+            const std::uintptr_t started = letter(loop, n + 1) | kStarted;
             if (!spinUntil([&] { return box.state.load() != started; }))
                 box.sleepWhile(started);
         }
@@ -185,8 +186,18 @@ public:
 
 private:
     static constexpr std::uintptr_t kEmpty = 0;
-    static constexpr std::uintptr_t kStarted = 1; // loops are aligned: the low bit is free
-    static constexpr std::uintptr_t kStop = 2;
+    // A letter is a loop's address, a share's number above the lowest bit,
+    // and the lowest bit once a helper has started; the alignment of loops
+    // leaves the low bits free.
+    static constexpr std::uintptr_t kStarted = 1;
+    static constexpr std::uintptr_t kStop = 2; // no loop lies at address 0
+    static constexpr std::uintptr_t kShareBits = 0x1fe;
+    static_assert(alignof(Loop) >= 512 && Loop::kMaxShares <= 256);
+
+    static std::uintptr_t letter(const Loop& loop, unsigned share)
+    {
+        return reinterpret_cast<std::uintptr_t>(&loop) | static_cast<std::uintptr_t>(share) << 1;
+    }
 
     // A mailbox counts the threads asleep on it, so a change wakes them with
     // a system call only when there is someone to wake: the standard
@@ -229,8 +240,8 @@ private:
                 return;
             if (offered == kEmpty || !box.state.compare_exchange_strong(offered, offered | kStarted))
                 continue; // taken back before this helper started
-            auto* loop = reinterpret_cast<Loop*>(offered);
-            loop->work(loop->joined());
+            auto* loop = reinterpret_cast<Loop*>(offered & ~(kShareBits | kStarted));
+            loop->work(static_cast<int>((offered & kShareBits) >> 1));
             box.state = kEmpty;
             box.wake();
         }
