@@ -6,10 +6,11 @@ InstructionSet widestInstructionSet()
 {
 #if defined(__x86_64__)
     // The processor checks include whether the system saves the wide registers.
-    static const InstructionSet widest = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")
-                                                 && __builtin_cpu_supports("f16c")
-                                             ? InstructionSet::Avx2
-                                             : InstructionSet::Portable;
+    static const InstructionSet widest = [] {
+        if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma") || !__builtin_cpu_supports("f16c"))
+            return InstructionSet::Portable;
+        return __builtin_cpu_supports("avx512f") ? InstructionSet::Avx512 : InstructionSet::Avx2;
+    }();
     return widest;
 #else
     return InstructionSet::Portable;

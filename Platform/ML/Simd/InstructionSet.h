@@ -7,7 +7,8 @@ namespace Platform::ML {
 // some sanitizers are ready.
 enum class InstructionSet {
     Portable,
-    Avx2, // AVX2 with FMA and the half-precision conversions (F16C)
+    Avx2,   // AVX2 with FMA and the half-precision conversions (F16C)
+    Avx512, // the above and AVX-512F: sixteen halves widened in one instruction
 };
 
 // The widest set this processor and system support, found once.

@@ -116,12 +116,11 @@ template <class Weight>
 template <class Weight>
 void rowsTimesVector(const Weight* rows, long count, int depth, const float* vector, float* out, InstructionSet set)
 {
-    switch (set) {
 #if defined(__x86_64__)
-    case InstructionSet::Avx2: return rowsTimesVectorAvx2(rows, count, depth, vector, out);
+    if (set >= InstructionSet::Avx2)
+        return rowsTimesVectorAvx2(rows, count, depth, vector, out);
 #endif
-    default: return rowsTimesVectorPortable(rows, count, depth, vector, out);
-    }
+    rowsTimesVectorPortable(rows, count, depth, vector, out);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "Platform/ML/Simd/HeadProducts.h"
 
+#include "tests/Platform/ML/Simd/SupportedInstructionSets.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,11 +14,9 @@ using namespace Platform::ML;
 // widths that fill no vector evenly and positions past the first.
 TEST(HeadProducts, HalvesGiveTheNumbersOfTheFloatsTheyHold)
 {
-    std::vector<InstructionSet> sets = {InstructionSet::Portable};
-    if (widestInstructionSet() >= InstructionSet::Avx2)
-        sets.push_back(InstructionSet::Avx2);
+    const auto sets = supportedInstructionSets();
 
-    const int shapes[][2] = {{1, 1}, {2, 7}, {3, 20}, {2, 64}, {6, 64}};
+    const int shapes[][2] = {{1, 1}, {2, 7}, {3, 16}, {3, 20}, {2, 48}, {2, 64}, {6, 64}};
     for (const auto& [heads, headWidth] : shapes) {
         const int width = heads * headWidth, stride = width + 3, positions = 9, begin = 2;
         std::vector<Float16> halves(static_cast<size_t>(positions) * stride);
@@ -40,9 +40,11 @@ TEST(HeadProducts, HalvesGiveTheNumbersOfTheFloatsTheyHold)
             weighAllHeads(want.data(), positions, halves.data(), stride, begin, positions, heads, headWidth,
                           sums.data(), set);
             for (size_t i = 0; i < size; ++i)
-                ASSERT_NEAR(scores[i], want[i], 1e-5f) << heads << "×" << headWidth << " score " << i;
+                ASSERT_NEAR(scores[i], want[i], 1e-5f)
+                    << instructionSetName(set) << " " << heads << "×" << headWidth << " score " << i;
             for (size_t i = 0; i < sums.size(); ++i)
-                ASSERT_NEAR(sums[i], wantSums[i], 1e-5f) << heads << "×" << headWidth << " sum " << i;
+                ASSERT_NEAR(sums[i], wantSums[i], 1e-5f)
+                    << instructionSetName(set) << " " << heads << "×" << headWidth << " sum " << i;
         }
     }
 }
@@ -53,9 +55,7 @@ TEST(HeadProducts, HalvesGiveTheNumbersOfTheFloatsTheyHold)
 // that are no multiple of four channels.
 TEST(HeadProducts, ChannelRowsGiveTheNumbersOfPositionRows)
 {
-    std::vector<InstructionSet> sets = {InstructionSet::Portable};
-    if (widestInstructionSet() >= InstructionSet::Avx2)
-        sets.push_back(InstructionSet::Avx2);
+    const auto sets = supportedInstructionSets();
 
     const int shapes[][2] = {{1, 1}, {2, 7}, {6, 64}};
     for (const auto& [heads, headWidth] : shapes)
@@ -101,7 +101,7 @@ TEST(HeadProducts, ChannelRowsGiveTheNumbersOfPositionRows)
                                        scores.data(), positions, set);
                 weighAllHeadsByChannel(want.data(), positions, halves.data(), capacity, begin, positions, heads,
                                        headWidth, sums.data(), set);
-                check(scores, sums, set == InstructionSet::Avx2 ? "AVX2 halves" : "portable halves");
+                check(scores, sums, instructionSetName(set));
             }
         }
 }

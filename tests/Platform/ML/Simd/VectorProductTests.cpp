@@ -1,6 +1,8 @@
 #include "Platform/ML/Simd/VectorProduct.h"
 #include "Platform/ML/Tensor/HalfFloat.h"
 
+#include "tests/Platform/ML/Simd/SupportedInstructionSets.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,9 +15,7 @@ using namespace Platform::ML;
 // starting past the first row.
 TEST(VectorProduct, MatchesPlainSumsForAnyShapeInstructionSetAndPrecision)
 {
-    std::vector<InstructionSet> sets = {InstructionSet::Portable};
-    if (widestInstructionSet() >= InstructionSet::Avx2)
-        sets.push_back(InstructionSet::Avx2);
+    const auto sets = supportedInstructionSets();
 
     const int shapes[][2] = {{1, 1}, {3, 15}, {4, 16}, {5, 17}, {9, 47}, {2, 64}, {13, 384}, {3, 200}};
     for (const auto& [rows, depth] : shapes) {
