@@ -353,13 +353,9 @@ void CachedAttention::combineChunks(int earlierKeys, int chunks, float* out, flo
     std::fill(out, out + width_, 0.0f);
     for (int chunk = 0; chunk < chunks; ++chunk) {
         const float* partial = partials_.data() + static_cast<long>(chunk) * width_;
-        for (int h = 0; h < heads_; ++h) {
-            const float factor = factors[chunk * heads_ + h];
-            float* target = out + static_cast<long>(h) * headWidth_;
-            const float* source = partial + static_cast<long>(h) * headWidth_;
-            for (int d = 0; d < headWidth_; ++d)
-                target[d] += factor * source[d];
-        }
+        for (int h = 0; h < heads_; ++h)
+            addScaled(out + static_cast<long>(h) * headWidth_, partial + static_cast<long>(h) * headWidth_,
+                      factors[chunk * heads_ + h], headWidth_);
     }
     if (!weights)
         return;

@@ -49,22 +49,6 @@ long rowGrain(int width)
     return std::max(1L, kRowGrainElements / std::max(width, 1));
 }
 
-void normaliseRow(const LayerNormWeights& norm, const float* x, int width, float* y)
-{
-    double sum = 0.0;
-    for (int i = 0; i < width; ++i)
-        sum += x[i];
-    const float mean = static_cast<float>(sum / width);
-    double squares = 0.0;
-    for (int i = 0; i < width; ++i) {
-        const float d = x[i] - mean;
-        squares += static_cast<double>(d) * d;
-    }
-    const float scale = 1.0f / std::sqrt(static_cast<float>(squares / width) + 1e-5f);
-    for (int i = 0; i < width; ++i)
-        y[i] = (x[i] - mean) * scale * norm.weight[i] + norm.bias[i];
-}
-
 // Blocks of output rows a single-row product is cut into, each streamed by
 // one thread: a whole multiple of the threads where there is enough work,
 // since a product this short ends when its last block does (a 384-row matrix
@@ -243,7 +227,7 @@ void layerNorm(const LayerNormWeights& norm, const float* in, int rows, int widt
 {
     Platform::parallelFor(rows, rowGrain(width), computeThreads(), [&](long begin, long end) {
         for (long r = begin; r < end; ++r)
-            normaliseRow(norm, in + r * width, width, out + r * width);
+            normaliseRow(in + r * width, width, norm.weight, norm.bias, out + r * width);
     });
 }
 

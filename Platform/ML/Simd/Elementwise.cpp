@@ -57,6 +57,48 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void geluSpan(float
         values[i] = 0.5f * values[i] * (1.0f + fastErf(values[i] * invSqrt2));
 }
 
+// Eight independent sums per pass let the compiler keep them in vectors; one
+// sum would wait on each addition in turn.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void
+normaliseRow(const float* x, int width, const float* weight, const float* bias, float* y)
+{
+    constexpr int lanes = 8;
+    const int whole = width / lanes * lanes;
+    double sums[lanes] = {};
+    for (int i = 0; i < whole; i += lanes)
+        for (int j = 0; j < lanes; ++j)
+            sums[j] += x[i + j];
+    double sum = 0.0;
+    for (int i = whole; i < width; ++i)
+        sum += x[i];
+    for (double partial : sums)
+        sum += partial;
+    const float mean = static_cast<float>(sum / width);
+    double squares[lanes] = {};
+    for (int i = 0; i < whole; i += lanes)
+        for (int j = 0; j < lanes; ++j) {
+            const float d = x[i + j] - mean;
+            squares[j] += static_cast<double>(d) * d;
+        }
+    double square = 0.0;
+    for (int i = whole; i < width; ++i) {
+        const float d = x[i] - mean;
+        square += static_cast<double>(d) * d;
+    }
+    for (double partial : squares)
+        square += partial;
+    const float scale = 1.0f / std::sqrt(static_cast<float>(square / width) + 1e-5f);
+    for (int i = 0; i < width; ++i)
+        y[i] = (x[i] - mean) * scale * weight[i] + bias[i];
+}
+
+__attribute__((target_clones("avx512f", "avx2", "default"))) void addScaled(float* target, const float* source,
+                                                                            float factor, long count)
+{
+    for (long i = 0; i < count; ++i)
+        target[i] += factor * source[i];
+}
+
 __attribute__((target_clones("avx512f", "avx2", "default"))) float maximum(const float* values, long count)
 {
     // Eight independent lanes let the compiler keep the reduction in vectors.

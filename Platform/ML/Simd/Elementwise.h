@@ -5,6 +5,13 @@ namespace Platform::ML {
 // Exact (erf) GELU in place, on the calling thread.
 void geluSpan(float* values, long count);
 
+// Layer normalisation of one row: y = (x − mean) / sqrt(variance + 1e-5) ·
+// weight + bias, the mean and variance summed in doubles.
+void normaliseRow(const float* x, int width, const float* weight, const float* bias, float* y);
+
+// target[i] += factor · source[i].
+void addScaled(float* target, const float* source, float factor, long count);
+
 // Numerically stable softmax in place.
 void softmax(float* values, int count);
 

@@ -27,3 +27,30 @@ TEST(Elementwise, MaximumAndSumOfExponentialsCoverEveryValue)
     const std::vector<float> masked{-INFINITY, 0.0f};
     EXPECT_NEAR(sumOfExponentials(masked.data(), 2, 0.0f), 1.0f, 1e-6);
 }
+
+// Widths around the eight lanes of the sums, and a row far from zero whose
+// spread is small: the mean is taken out before the squares are summed.
+TEST(Elementwise, NormaliseRowGivesTheTextbookLayerNormAtAnyWidth)
+{
+    for (int width : {1, 7, 8, 9, 17, 512})
+        for (double offset : {0.0, 1000.0}) {
+            std::vector<float> x(static_cast<std::size_t>(width)), weight(x.size()), bias(x.size()), y(x.size());
+            for (int i = 0; i < width; ++i) {
+                x[i] = static_cast<float>(offset + std::sin(0.9 * i));
+                weight[i] = static_cast<float>(1.0 + 0.01 * i);
+                bias[i] = static_cast<float>(0.1 * std::cos(0.5 * i));
+            }
+            double mean = 0, variance = 0;
+            for (float value : x)
+                mean += value;
+            mean /= width;
+            for (float value : x)
+                variance += (value - mean) * (value - mean);
+            variance /= width;
+            normaliseRow(x.data(), width, weight.data(), bias.data(), y.data());
+            for (int i = 0; i < width; ++i) {
+                const double want = (x[i] - mean) / std::sqrt(variance + 1e-5) * weight[i] + bias[i];
+                ASSERT_NEAR(y[i], want, 1e-4) << width << " wide, offset " << offset << ", value " << i;
+            }
+        }
+}
