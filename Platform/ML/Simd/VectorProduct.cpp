@@ -1,10 +1,13 @@
 #include "Platform/ML/Simd/VectorProduct.h"
 
+#include "Platform/ML/Simd/WideVectors.h"
+
 #include "Platform/ML/Tensor/HalfFloat.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -54,8 +57,8 @@ void rowsTimesVectorPortable(const Weight* rows, long count, int depth, const fl
 
 // Four independent sums per row hide the latency of each multiply-add; the
 // loads come from one row at a time, in order. Wider vectors gain nothing
-// here: memory, not arithmetic, sets the pace, and 64-byte loads that cross
-// cache lines cost more than two of 32 bytes.
+// for rows of floats: memory, not arithmetic, sets the pace, and 64-byte
+// loads that cross cache lines cost more than two of 32 bytes.
 
 [[gnu::target("avx2,fma,f16c"), gnu::always_inline]] inline __m256 eightWeights(const float* weights)
 {
@@ -111,12 +114,44 @@ template <class Weight>
     }
 }
 
+// Half-precision rows with sixteen halves widened per instruction: eight at a
+// time, widening alone held one thread to about the speed at which memory
+// delivers a row.
+[[gnu::target("avx512f,avx2,fma,f16c")]] void rowsTimesVectorAvx512(const HalfBits* rows, long count, int depth,
+                                                                    const float* vector, float* out)
+{
+    const int blocks = depth / 64 * 64, sixteens = depth / 16 * 16;
+    const long rowBytes = 2L * depth, size = count * rowBytes;
+    prefetch(rows, size, 0, kPrefetchBytes);
+    for (long r = 0; r < count; ++r) {
+        const HalfBits* row = rows + r * depth;
+        prefetch(rows, size, r * rowBytes + kPrefetchBytes, (r + 1) * rowBytes + kPrefetchBytes);
+        __m512 s0 = _mm512_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
+        int k = 0;
+        for (; k < blocks; k += 64) {
+            s0 = _mm512_fmadd_ps(sixteenHalves(row + k), _mm512_loadu_ps(vector + k), s0);
+            s1 = _mm512_fmadd_ps(sixteenHalves(row + k + 16), _mm512_loadu_ps(vector + k + 16), s1);
+            s2 = _mm512_fmadd_ps(sixteenHalves(row + k + 32), _mm512_loadu_ps(vector + k + 32), s2);
+            s3 = _mm512_fmadd_ps(sixteenHalves(row + k + 48), _mm512_loadu_ps(vector + k + 48), s3);
+        }
+        for (; k < sixteens; k += 16)
+            s0 = _mm512_fmadd_ps(sixteenHalves(row + k), _mm512_loadu_ps(vector + k), s0);
+        float sum = total(_mm512_add_ps(_mm512_add_ps(s0, s1), _mm512_add_ps(s2, s3)));
+        for (; k < depth; ++k)
+            sum += weightAt(row, k) * vector[k];
+        out[r] = sum;
+    }
+}
+
 #endif
 
 template <class Weight>
 void rowsTimesVector(const Weight* rows, long count, int depth, const float* vector, float* out, InstructionSet set)
 {
 #if defined(__x86_64__)
+    if constexpr (std::is_same_v<Weight, HalfBits>)
+        if (set == InstructionSet::Avx512)
+            return rowsTimesVectorAvx512(rows, count, depth, vector, out);
     if (set >= InstructionSet::Avx2)
         return rowsTimesVectorAvx2(rows, count, depth, vector, out);
 #endif
